@@ -1,0 +1,15 @@
+# Options of every target of ours (not of GoogleTest): C++20, warnings as errors, and the sources' UTF-8 text
+# compiled to Windows-1252, the code page of every string the system handles.
+function(quibel_options target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -finput-charset=UTF-8 -fexec-charset=CP1252)
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()
+
+# A GoogleTest executable whose tests ctest runs one by one (under Wine in the Windows build).
+function(quibel_gtest target)
+    add_executable(${target} ${ARGN})
+    quibel_options(${target})
+    target_link_libraries(${target} PRIVATE GTest::gtest_main test_support)
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+        PROPERTIES ENVIRONMENT "QUIBEL_SHARED=${QUIBEL_SHARED_DIR}" TIMEOUT 300)
+endfunction()

@@ -1,0 +1,15 @@
+#pragma once
+// The lh5 block decompressor. A compressed block is an int32 decoded size followed by an lh5 bit stream that
+// runs to the end of the source; the bits after the last byte read as zeros.
+
+#include "payload/PayloadStream.h"
+
+namespace quibel {
+
+// Decodes the block that runs from the source's position to its end and writes exactly decoded-size bytes at
+// the destination's position, in writes of at most 8,192 bytes (nothing for a size of 0 or below, or a source
+// shorter than the size field). Raises ECorruptFile on a length list that forms no usable code; errors of the
+// destination pass through. Not re-entrant: one decode at a time.
+void DecompressBlock(PayloadStream& source, PayloadStream& destination);
+
+}  // namespace quibel

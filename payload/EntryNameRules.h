@@ -1,0 +1,16 @@
+#pragma once
+// Which entry names the reader accepts. A package comes from outside: a name must not climb above the base
+// directory or reach a device, whatever the platform. Checked on the name itself, before any file-system call.
+
+#include <string>
+
+namespace quibel {
+
+// A directory name: the path below the base ("\data\sounds"), or empty for the base itself.
+// Refused: a component "..", any ":", a reserved device name as a component.
+bool IsAcceptedDirectoryName(const std::string& name);
+
+// A plain file name. Refused: "\" or "/", ":", "." or "..", a reserved device name.
+bool IsAcceptedFileName(const std::string& name);
+
+}  // namespace quibel

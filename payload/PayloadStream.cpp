@@ -1,0 +1,86 @@
+#include "payload/PayloadStream.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "payload/Errors.h"
+
+namespace quibel {
+
+void PayloadStream::Replace(std::vector<std::uint8_t> content) {
+    data_ = std::move(content);
+    position_ = std::min(position_, Size());
+}
+
+void PayloadStream::Clear() {
+    data_ = {};
+    position_ = 0;
+}
+
+std::int32_t PayloadStream::Read(void* buffer, std::int32_t count) {
+    if (count <= 0) {
+        return 0;
+    }
+    const auto n = static_cast<std::int32_t>(std::min<std::int64_t>(count, Remaining()));
+    if (n > 0) {
+        std::memcpy(buffer, data_.data() + position_, static_cast<std::size_t>(n));
+        position_ += n;
+    }
+    return n;
+}
+
+bool PayloadStream::ReadUInt16(std::uint16_t& value) {
+    std::uint8_t bytes[2];
+    if (Read(bytes, 2) != 2) {
+        return false;
+    }
+    value = static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+    return true;
+}
+
+bool PayloadStream::ReadInt32(std::int32_t& value) {
+    std::uint8_t bytes[4];
+    if (Read(bytes, 4) != 4) {
+        return false;
+    }
+    value = static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+                                      static_cast<std::uint32_t>(bytes[2]) << 16 |
+                                      static_cast<std::uint32_t>(bytes[3]) << 24);
+    return true;
+}
+
+void PayloadStream::CopyTo(PayloadStream& destination, std::int32_t count) {
+    if (count < 0) {
+        throw EReadError();
+    }
+    if (count > Remaining()) {
+        position_ = std::max(position_, Size());
+        throw EReadError();
+    }
+    destination.Write(data_.data() + position_, count);
+    position_ += count;
+}
+
+void PayloadStream::Write(const void* buffer, std::int32_t count) {
+    if (count <= 0) {
+        return;
+    }
+    const std::int64_t end = position_ + count;
+    try {
+        if (end > Size()) {
+            if (static_cast<std::size_t>(end) > data_.capacity()) {
+                data_.reserve(std::max<std::size_t>(static_cast<std::size_t>(end), data_.capacity() * 2));
+            }
+            data_.resize(static_cast<std::size_t>(end));
+        }
+    } catch (const std::bad_alloc&) {
+        throw EStreamError();
+    } catch (const std::length_error&) {
+        throw EStreamError();
+    }
+    std::memcpy(data_.data() + position_, buffer, static_cast<std::size_t>(count));
+    position_ = end;
+}
+
+}  // namespace quibel

@@ -1,0 +1,49 @@
+#pragma once
+// An in-memory byte stream with a read position: a whole package file while it is read, and the compressed
+// block and decoded content of one file entry.
+
+#include <cstdint>
+#include <vector>
+
+namespace quibel {
+
+class PayloadStream {
+public:
+    PayloadStream() = default;
+    PayloadStream(const PayloadStream&) = delete;
+    PayloadStream& operator=(const PayloadStream&) = delete;
+    PayloadStream(PayloadStream&&) = default;
+    PayloadStream& operator=(PayloadStream&&) = default;
+
+    // Replaces the content; the position stays where it was unless it lay beyond the new end.
+    void Replace(std::vector<std::uint8_t> content);
+    void Clear();
+
+    std::int64_t Size() const { return static_cast<std::int64_t>(data_.size()); }
+    std::int64_t Position() const { return position_; }
+    // May be placed at or beyond the end, where reads then deliver nothing.
+    void SetPosition(std::int64_t position) { position_ = position; }
+    std::int64_t Remaining() const { return position_ < Size() ? Size() - position_ : 0; }
+
+    // Copies min(count, remaining) bytes (none for a negative count), advances past them, returns how many.
+    std::int32_t Read(void* buffer, std::int32_t count);
+    // Reads a little-endian word or count; returns false, with the position at the end, when fewer bytes remain.
+    bool ReadUInt16(std::uint16_t& value);
+    bool ReadInt32(std::int32_t& value);
+
+    // Copies the next count bytes into another stream at its position. EReadError when count is negative
+    // (position unchanged) or when fewer remain (position then at the end of the data).
+    void CopyTo(PayloadStream& destination, std::int32_t count);
+
+    // Writes at the position, growing the stream as needed (EStreamError when no memory is left).
+    void Write(const void* buffer, std::int32_t count);
+
+    const std::uint8_t* Data() const { return data_.data(); }
+    const std::vector<std::uint8_t>& Bytes() const { return data_; }
+
+private:
+    std::vector<std::uint8_t> data_;
+    std::int64_t position_ = 0;
+};
+
+}  // namespace quibel

@@ -1,0 +1,39 @@
+#pragma once
+// Walking the entry tree of a package into a base directory: each directory entry is created if missing and
+// logged, each file entry's block is decoded and written as a file, then logged.
+
+#include <string>
+#include <vector>
+
+#include "payload/FileSystem.h"
+#include "payload/LineSink.h"
+#include "payload/PayloadStream.h"
+
+namespace quibel {
+
+class TreeExtractor {
+public:
+    TreeExtractor(PayloadStream& stream, FileSystem& fileSystem, LineSink& log);
+
+    // Walks the tree from the stream's position into base (full path without trailing separator, existing).
+    // A first tag other than DirectoryTag, or none, makes the tree empty. Failures end the walk at once and leave
+    // everything written so far in place.
+    void ExtractTree(const std::string& base);
+
+    const std::string& BaseDirectory() const { return baseDirectory_; }
+
+private:
+    // One open directory list: the directory's full path. Nesting is an explicit stack, since a canonical package
+    // nests one level deeper with every directory entry.
+    using OpenDirectories = std::vector<std::string>;
+
+    void ExtractDirectory(OpenDirectories& open);
+    void ExtractFile(const std::string& directoryPath);
+
+    PayloadStream& stream_;
+    FileSystem& fileSystem_;
+    LineSink& log_;
+    std::string baseDirectory_;
+};
+
+}  // namespace quibel

@@ -1,0 +1,22 @@
+#pragma once
+// The file system of the machine the program runs on: Win32 on Windows, POSIX elsewhere.
+
+#include <memory>
+#include <string>
+
+#include "payload/FileSystem.h"
+
+namespace quibel {
+
+std::unique_ptr<FileSystem> MakeNativeFileSystem();
+
+// The separator of the host's paths: "\" on Windows, "/" elsewhere.
+char NativeSeparator();
+
+// Windows-1252 text (paths, log lines, messages) as the host's terminal and file names take it: unchanged on
+// Windows; on Linux "\" becomes "/" when asked and the text becomes UTF-8.
+std::string ToNativeText(const std::string& text, bool separators);
+// A command-line argument or host path as Windows-1252 text; throws Exception when it has no Windows-1252 form.
+std::string FromNativeText(const std::string& text);
+
+}  // namespace quibel

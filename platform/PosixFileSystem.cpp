@@ -1,0 +1,184 @@
+// The host file system for qpack and the native tests: "\" separators become "/", Windows-1252 names become
+// UTF-8, and errno values become the Windows error codes whose messages the system shows.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include "payload/Errors.h"
+#include "platform/NativeFileSystem.h"
+#include "platform/TextEncoding.h"
+
+namespace quibel {
+
+namespace {
+
+std::string HostPath(const std::string& path) {
+    return ToNativeText(path, true);
+}
+
+std::uint32_t WindowsCodeFor(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return SystemError::PathNotFound;
+        case EEXIST:
+            return SystemError::AlreadyExists;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return SystemError::AccessDenied;
+        case ENOSPC:
+        case EDQUOT:
+            return SystemError::DiskFull;
+        case ENAMETOOLONG:
+            return 206;  // ERROR_FILENAME_EXCED_RANGE
+        case EMFILE:
+        case ENFILE:
+            return 4;  // ERROR_TOO_MANY_OPEN_FILES
+        case EISDIR:
+            return SystemError::AccessDenied;
+        default:
+            return 1117;  // ERROR_IO_DEVICE
+    }
+}
+
+// strerror's text as Windows-1252 without trailing blanks and full stops, like the Win32 system text.
+std::string SystemText(int error) {
+    std::string text = FromNativeText(std::strerror(error));
+    while (!text.empty() && (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+std::string FullPath(const std::string& hostPath) {
+    if (!hostPath.empty() && hostPath[0] == '/') {
+        return FromNativeText(hostPath);
+    }
+    char cwd[4096];
+    if (getcwd(cwd, sizeof cwd) == nullptr) {
+        return FromNativeText(hostPath);
+    }
+    return FromNativeText(std::string(cwd) + "/" + hostPath);
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int Get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+class PosixFileSystem final : public FileSystem {
+public:
+    bool IsDirectory(const std::string& path) override {
+        struct stat info {};
+        return stat(HostPath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    }
+
+    bool IsFile(const std::string& path) override {
+        struct stat info {};
+        return stat(HostPath(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+    }
+
+    void CreateDirectoryLevel(const std::string& path) override {
+        if (mkdir(HostPath(path).c_str(), 0777) != 0) {
+            throw EInOutError(WindowsCodeFor(errno));
+        }
+    }
+
+    void WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) override {
+        const std::string host = HostPath(path);
+        const FileDescriptor file(open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+        if (file.Get() < 0) {
+            const int error = errno;
+            throw EFCreateError(FullPath(host), SystemText(error));
+        }
+        while (size > 0) {
+            const ssize_t written = write(file.Get(), data, size);
+            if (written < 0 && errno == EINTR) {
+                continue;
+            }
+            if (written <= 0) {
+                throw EWriteError();
+            }
+            data += written;
+            size -= static_cast<std::size_t>(written);
+        }
+    }
+
+    std::vector<std::uint8_t> LoadWholeFile(const std::string& path) override {
+        const std::string host = HostPath(path);
+        const FileDescriptor file(open(host.c_str(), O_RDONLY | O_CLOEXEC));
+        struct stat info {};
+        if (file.Get() < 0 || fstat(file.Get(), &info) != 0 || S_ISDIR(info.st_mode)) {
+            const int error = file.Get() < 0 ? errno : EISDIR;
+            throw EFOpenError(FullPath(host), SystemText(error));
+        }
+        std::vector<std::uint8_t> content;
+        try {
+            content.resize(static_cast<std::size_t>(info.st_size));
+        } catch (const std::bad_alloc&) {
+            throw EStreamError();
+        }
+        std::size_t done = 0;
+        while (done < content.size()) {
+            const ssize_t got = read(file.Get(), content.data() + done, content.size() - done);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got <= 0) {
+                break;
+            }
+            done += static_cast<std::size_t>(got);
+        }
+        content.resize(done);
+        return content;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakeNativeFileSystem() {
+    return std::make_unique<PosixFileSystem>();
+}
+
+char NativeSeparator() {
+    return '/';
+}
+
+std::string ToNativeText(const std::string& text, bool separators) {
+    std::string utf8 = Cp1252ToUtf8(text);
+    if (separators) {
+        for (char& c : utf8) {
+            if (c == '\\') {
+                c = '/';
+            }
+        }
+    }
+    return utf8;
+}
+
+std::string FromNativeText(const std::string& text) {
+    auto converted = Utf8ToCp1252(text);
+    if (!converted) {
+        throw Exception("not representable in Windows-1252: " + text);
+    }
+    return *converted;
+}
+
+}  // namespace quibel

@@ -1,0 +1,50 @@
+#pragma once
+// An in-memory file system for tests and fuzzing. Paths are compared as given (Windows-1252, "\" separators,
+// case-sensitive); a directory's parent is the text before its last "\". Failures can be injected per path.
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "payload/FileSystem.h"
+
+namespace quibel::testing {
+
+class MemoryFileSystem final : public FileSystem {
+public:
+    // Directories that exist from the start, such as "C:" and "C:\Apps" (roots need no parent).
+    explicit MemoryFileSystem(std::set<std::string> rootDirectories = {});
+
+    bool IsDirectory(const std::string& path) override;
+    bool IsFile(const std::string& path) override;
+    void CreateDirectoryLevel(const std::string& path) override;
+    void WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) override;
+    std::vector<std::uint8_t> LoadWholeFile(const std::string& path) override;
+
+    // The next operation on this exact path fails with the given Windows error code.
+    void FailCreateDirectory(const std::string& path, std::uint32_t errorCode);
+    void FailCreateFile(const std::string& path, std::uint32_t errorCode);
+    void FailWriteFile(const std::string& path);
+
+    const std::set<std::string>& Directories() const { return directories_; }
+    const std::map<std::string, std::vector<std::uint8_t>>& Files() const { return files_; }
+    void PutFile(const std::string& path, std::vector<std::uint8_t> content) { files_[path] = std::move(content); }
+
+    // Every path that an operation created or wrote, in order.
+    const std::vector<std::string>& Written() const { return written_; }
+
+private:
+    static std::string ParentOf(const std::string& path);
+
+    std::set<std::string> roots_;
+    std::set<std::string> directories_;
+    std::map<std::string, std::vector<std::uint8_t>> files_;
+    std::map<std::string, std::uint32_t> directoryFailures_;
+    std::map<std::string, std::uint32_t> createFailures_;
+    std::set<std::string> writeFailures_;
+    std::vector<std::string> written_;
+};
+
+}  // namespace quibel::testing

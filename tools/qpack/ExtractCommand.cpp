@@ -1,0 +1,101 @@
+// qpack extract PACKAGE DIR [--from OFFSET]: what the installer does with a package, from the command line.
+// Each log line is printed as the installer appends it to its log, in the host's separators and text encoding.
+
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+#include "payload/Errors.h"
+#include "payload/PackageReader.h"
+#include "payload/TreeExtractor.h"
+#include "platform/NativeFileSystem.h"
+#include "tools/qpack/Commands.h"
+
+namespace quibel::qpack {
+
+namespace {
+
+class PrintedLog final : public LineSink {
+public:
+    void AppendLine(const std::string& line) override {
+        std::fputs(ToNativeText(line, true).c_str(), stdout);
+        std::fputc('\n', stdout);
+    }
+};
+
+class DiscardedLines final : public LineSink {
+public:
+    void AppendLine(const std::string&) override {}
+};
+
+bool ParseOffset(const std::string& text, std::int32_t& offset) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 10) {
+        return false;
+    }
+    const long long value = std::strtoll(text.c_str(), nullptr, 10);
+    if (value > std::numeric_limits<std::int32_t>::max()) {
+        return false;
+    }
+    offset = static_cast<std::int32_t>(value);
+    return true;
+}
+
+// The directory as given, in the system's text, without trailing separators (a root keeps its own).
+std::string BaseDirectory(const std::string& argument) {
+    std::string base = FromNativeText(argument);
+    for (char& c : base) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    while (base.size() > 1 && base.back() == '\\' && !(base.size() == 3 && base[1] == ':')) {
+        base.pop_back();
+    }
+    return base;
+}
+
+}  // namespace
+
+int RunExtract(const Arguments& arguments) {
+    std::vector<std::string> positional;
+    std::int32_t from = 0;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == "--help" || arguments[i] == "-h") {
+            std::printf("usage: qpack extract PACKAGE DIR [--from OFFSET]\n\n"
+                        "Finds the payload of PACKAGE from OFFSET (default 0; 400000 for an installer), creates DIR\n"
+                        "with any missing parents and extracts the tree into it, printing one line per directory\n"
+                        "and file as the installer logs them.\n");
+            return 0;
+        }
+        if (arguments[i] == "--from") {
+            if (++i == arguments.size() || !ParseOffset(arguments[i], from)) {
+                return UsageError("extract", "--from takes an offset from 0 to 2147483647");
+            }
+            continue;
+        }
+        positional.push_back(arguments[i]);
+    }
+    if (positional.size() != 2) {
+        return UsageError("extract", "expected PACKAGE and DIR");
+    }
+
+    const auto fileSystem = MakeNativeFileSystem();
+    PrintedLog log;
+    try {
+        PayloadStream package;
+        package.Replace(fileSystem->LoadWholeFile(FromNativeText(positional[0])));
+        DiscardedLines banner;
+        FindPayload(package, from, banner);
+        const std::string base = BaseDirectory(positional[1]);
+        ForceDirectories(*fileSystem, base);
+        TreeExtractor extractor(package, *fileSystem, log);
+        extractor.ExtractTree(base);
+    } catch (const Exception& failure) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", ToNativeText(FailureDisplayText(failure.what()), false).c_str());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace quibel::qpack
