@@ -37,9 +37,8 @@ bool IsReservedDeviceName(std::string_view component) {
 
 // "..", and what Windows reduces to it: a component of dots and spaces only, holding two dots or more.
 bool ClimbsUp(std::string_view component) {
-    const bool onlyDotsAndSpaces = std::all_of(component.begin(), component.end(), [](char c) {
-        return c == '.' || c == ' ';
-    });
+    const bool onlyDotsAndSpaces =
+        std::all_of(component.begin(), component.end(), [](char c) { return c == '.' || c == ' '; });
     return onlyDotsAndSpaces && std::count(component.begin(), component.end(), '.') >= 2;
 }
 

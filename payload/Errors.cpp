@@ -19,14 +19,22 @@ EInOutError::EInOutError(std::uint32_t errorCode) : Exception(MessageFor(errorCo
 
 std::string EInOutError::MessageFor(std::uint32_t errorCode) {
     switch (errorCode) {
-        case 2: return Texts::IoFileNotFound;
-        case 3: return Texts::IoInvalidFileName;
-        case 4: return Texts::IoTooManyOpenFiles;
-        case 5: return Texts::IoAccessDenied;
-        case 100: return Texts::IoReadPastEnd;
-        case 101: return Texts::IoDiskFull;
-        case 106: return Texts::IoInvalidNumericInput;
-        default: return Texts::IoErrorPrefix + std::to_string(errorCode);
+        case 2:
+            return Texts::IoFileNotFound;
+        case 3:
+            return Texts::IoInvalidFileName;
+        case 4:
+            return Texts::IoTooManyOpenFiles;
+        case 5:
+            return Texts::IoAccessDenied;
+        case 100:
+            return Texts::IoReadPastEnd;
+        case 101:
+            return Texts::IoDiskFull;
+        case 106:
+            return Texts::IoInvalidNumericInput;
+        default:
+            return Texts::IoErrorPrefix + std::to_string(errorCode);
     }
 }
 

@@ -9,55 +9,55 @@ namespace quibel {
 
 // The general failure that carries a message; every failure of the system derives from it.
 class Exception : public std::runtime_error {
-public:
+  public:
     explicit Exception(const std::string& message) : std::runtime_error(message) {}
 };
 
 // Damaged compressed data.
 class ECorruptFile : public Exception {
-public:
+  public:
     ECorruptFile();
 };
 
 // Fewer bytes remain than a copy needs.
 class EReadError : public Exception {
-public:
+  public:
     EReadError();
 };
 
 // A write to a file cannot be completed.
 class EWriteError : public Exception {
-public:
+  public:
     EWriteError();
 };
 
 // An in-memory stream cannot grow.
 class EStreamError : public Exception {
-public:
+  public:
     EStreamError();
 };
 
 // A file cannot be created: "Impossible de créer le fichier "path". system text".
 class EFCreateError : public Exception {
-public:
+  public:
     EFCreateError(const std::string& fullPath, const std::string& systemText);
 };
 
 // A file cannot be opened for reading: "Impossible d'ouvrir le fichier "path". system text".
 class EFOpenError : public Exception {
-public:
+  public:
     EFOpenError(const std::string& fullPath, const std::string& systemText);
 };
 
 // A directory operation failed; the message comes from the system error code.
 class EInOutError : public Exception {
-public:
+  public:
     explicit EInOutError(std::uint32_t errorCode);
     std::uint32_t ErrorCode() const { return errorCode_; }
 
     static std::string MessageFor(std::uint32_t errorCode);
 
-private:
+  private:
     std::uint32_t errorCode_;
 };
 

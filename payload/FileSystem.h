@@ -9,7 +9,7 @@
 namespace quibel {
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     // True when the path exists and is a directory.

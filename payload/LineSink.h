@@ -6,7 +6,7 @@
 namespace quibel {
 
 class LineSink {
-public:
+  public:
     virtual ~LineSink() = default;
     virtual void AppendLine(const std::string& line) = 0;
 };

@@ -8,7 +8,7 @@
 namespace quibel {
 
 class PayloadStream {
-public:
+  public:
     PayloadStream() = default;
     PayloadStream(const PayloadStream&) = delete;
     PayloadStream& operator=(const PayloadStream&) = delete;
@@ -41,7 +41,7 @@ public:
     const std::uint8_t* Data() const { return data_.data(); }
     const std::vector<std::uint8_t>& Bytes() const { return data_; }
 
-private:
+  private:
     std::vector<std::uint8_t> data_;
     std::int64_t position_ = 0;
 };

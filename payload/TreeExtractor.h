@@ -12,7 +12,7 @@
 namespace quibel {
 
 class TreeExtractor {
-public:
+  public:
     TreeExtractor(PayloadStream& stream, FileSystem& fileSystem, LineSink& log);
 
     // Walks the tree from the stream's position into base (full path without trailing separator, existing).
@@ -22,7 +22,7 @@ public:
 
     const std::string& BaseDirectory() const { return baseDirectory_; }
 
-private:
+  private:
     // One open directory list: the directory's full path. Nesting is an explicit stack, since a canonical package
     // nests one level deeper with every directory entry.
     using OpenDirectories = std::vector<std::string>;

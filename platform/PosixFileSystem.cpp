@@ -68,7 +68,7 @@ std::string FullPath(const std::string& hostPath) {
 }
 
 class FileDescriptor {
-public:
+  public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() {
         if (fd_ >= 0) {
@@ -79,12 +79,12 @@ public:
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int Get() const { return fd_; }
 
-private:
+  private:
     int fd_;
 };
 
 class PosixFileSystem final : public FileSystem {
-public:
+  public:
     bool IsDirectory(const std::string& path) override {
         struct stat info {};
         return stat(HostPath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);

@@ -14,7 +14,7 @@ namespace quibel {
 namespace {
 
 class FileHandle {
-public:
+  public:
     explicit FileHandle(HANDLE handle) : handle_(handle) {}
     ~FileHandle() {
         if (IsValid()) {
@@ -26,12 +26,12 @@ public:
     bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
     HANDLE Get() const { return handle_; }
 
-private:
+  private:
     HANDLE handle_;
 };
 
 class Win32FileSystem final : public FileSystem {
-public:
+  public:
     bool IsDirectory(const std::string& path) override {
         const DWORD attributes = GetFileAttributesA(path.c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -65,8 +65,8 @@ public:
     }
 
     std::vector<std::uint8_t> LoadWholeFile(const std::string& path) override {
-        const FileHandle file(
-            CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.IsValid()) {
             const DWORD error = GetLastError();
             throw EFOpenError(FullPathName(path), SystemErrorText(error));
@@ -84,7 +84,8 @@ public:
         std::size_t done = 0;
         while (done < content.size()) {
             DWORD got = 0;
-            if (!ReadFile(file.Get(), content.data() + done, static_cast<DWORD>(content.size() - done), &got, nullptr) ||
+            if (!ReadFile(file.Get(), content.data() + done, static_cast<DWORD>(content.size() - done), &got,
+                          nullptr) ||
                 got == 0) {
                 break;
             }

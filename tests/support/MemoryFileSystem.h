@@ -13,7 +13,7 @@
 namespace quibel::testing {
 
 class MemoryFileSystem final : public FileSystem {
-public:
+  public:
     // Directories that exist from the start, such as "C:" and "C:\Apps" (roots need no parent).
     explicit MemoryFileSystem(std::set<std::string> rootDirectories = {});
 
@@ -35,7 +35,7 @@ public:
     // Every path that an operation created or wrote, in order.
     const std::vector<std::string>& Written() const { return written_; }
 
-private:
+  private:
     static std::string ParentOf(const std::string& path);
 
     std::set<std::string> roots_;

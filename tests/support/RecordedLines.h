@@ -9,7 +9,7 @@
 namespace quibel::testing {
 
 class RecordedLines final : public LineSink {
-public:
+  public:
     void AppendLine(const std::string& line) override { lines.push_back(line); }
     std::vector<std::string> lines;
 };

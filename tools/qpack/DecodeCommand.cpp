@@ -11,8 +11,9 @@ namespace quibel::qpack {
 
 int RunDecode(const Arguments& arguments) {
     if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        std::printf("usage: qpack decode BLOCK OUT\n\nDecodes one compressed block (a 4-byte little-endian decoded size "
-                    "followed by an lh5 bit stream)\ninto OUT. On failure nothing is left at OUT.\n");
+        std::printf(
+            "usage: qpack decode BLOCK OUT\n\nDecodes one compressed block (a 4-byte little-endian decoded size "
+            "followed by an lh5 bit stream)\ninto OUT. On failure nothing is left at OUT.\n");
         return 0;
     }
     if (arguments.size() != 2) {

@@ -16,7 +16,7 @@ namespace quibel::qpack {
 namespace {
 
 class PrintedLog final : public LineSink {
-public:
+  public:
     void AppendLine(const std::string& line) override {
         std::fputs(ToNativeText(line, true).c_str(), stdout);
         std::fputc('\n', stdout);
@@ -24,7 +24,7 @@ public:
 };
 
 class DiscardedLines final : public LineSink {
-public:
+  public:
     void AppendLine(const std::string&) override {}
 };
 
@@ -61,10 +61,11 @@ int RunExtract(const Arguments& arguments) {
     std::int32_t from = 0;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         if (arguments[i] == "--help" || arguments[i] == "-h") {
-            std::printf("usage: qpack extract PACKAGE DIR [--from OFFSET]\n\n"
-                        "Finds the payload of PACKAGE from OFFSET (default 0; 400000 for an installer), creates DIR\n"
-                        "with any missing parents and extracts the tree into it, printing one line per directory\n"
-                        "and file as the installer logs them.\n");
+            std::printf(
+                "usage: qpack extract PACKAGE DIR [--from OFFSET]\n\n"
+                "Finds the payload of PACKAGE from OFFSET (default 0; 400000 for an installer), creates DIR\n"
+                "with any missing parents and extracts the tree into it, printing one line per directory\n"
+                "and file as the installer logs them.\n");
             return 0;
         }
         if (arguments[i] == "--from") {
