@@ -42,8 +42,8 @@ public:
     std::unique_ptr<quibel::PayloadStream> PayloadStream;
 
     // The two settings templates, filled in by PrepareSpeechTemplates.
-    SpeechTemplate lbspenginiFR;
-    SpeechTemplate lbspenginiTTL;
+    SpeechTemplate lbspenginiFR = TwoVoiceSpeechTemplate();
+    SpeechTemplate lbspenginiTTL = FourteenVoiceSpeechTemplate();
 
 private:
     // The speech-engine step and the desktop shortcut (SpeechPackage.cpp, DesktopShortcut.cpp).
