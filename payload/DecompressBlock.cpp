@@ -1,14 +1,207 @@
-// Placeholder until the lh5 decoder lands: rejects every block that would decode to something.
+// The lh5 block decoder. Everything it works with lives in one WorkMemory allocated per call and a bit reader
+// on the stack, so calls on different threads share nothing.
 #include "payload/DecompressBlock.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <memory>
+
 #include "payload/Errors.h"
+#include "payload/Lh5BitReader.h"
+#include "payload/Lh5DecodeTable.h"
+#include "payload/Lh5Format.h"
+#include "payload/Lh5WorkMemory.h"
 
 namespace quibel {
 
-void DecompressBlock(PayloadStream& source, PayloadStream&) {
-    std::int32_t size = 0;
-    if (source.ReadInt32(size) && size > 0) {
-        throw ECorruptFile();
+namespace {
+
+using namespace lh5;
+
+static_assert(LengthCodeZeroRunAfter + (1 << LengthCodeZeroRunBits) - 1 <= LengthCodeSymbols,
+              "the zero run after the third length stays inside the length-code set");
+static_assert(MaxCodeLength + OffsetSymbols - 2 <= RefillGuarantee - MaxCodeLength,
+              "one refill covers a main symbol, an offset symbol and its extra bits");
+
+// Copies a match byte by byte in effect: a distance shorter than the length repeats the bytes just written.
+// Whole 8-byte words may write up to 7 bytes past the end (room for them is kept in the window).
+inline std::uint8_t* CopyMatch(std::uint8_t* out, int distance, int length) {
+    const std::uint8_t* from = out - distance;
+    std::uint8_t* const stop = out + length;
+    if (distance >= 8) {
+        do {
+            std::memcpy(out, from, 8);
+            out += 8;
+            from += 8;
+        } while (out < stop);
+    } else if (distance == 1) {
+        std::memset(out, *from, static_cast<std::size_t>(length));
+    } else {
+        for (int i = 0; i < length; ++i) {
+            out[i] = from[i];
+        }
+    }
+    return stop;
+}
+
+class BlockDecoder {
+  public:
+    BlockDecoder(WorkMemory& memory, const std::uint8_t* begin, const std::uint8_t* end)
+        : memory_(memory), reader_(begin, end) {}
+
+    // Decodes symbols until `out` reaches `stop`; the last match may run on past it. Returns the new end.
+    std::uint8_t* DecodeUntil(std::uint8_t* out, const std::uint8_t* stop) {
+        while (out < stop) {
+            if (symbolsLeft_ == 0) {
+                ReadSegmentHeader();
+            }
+            --symbolsLeft_;
+            reader_.Refill();
+            const int symbol = DecodeSymbol(reader_, memory_.mainTable, MainTableBits, memory_.nodes);
+            if (symbol < LiteralCount) {
+                *out++ = static_cast<std::uint8_t>(symbol);
+                continue;
+            }
+            const int length = symbol - (LiteralCount - MinMatch);
+            const int offsetSymbol = DecodeSymbol(reader_, memory_.smallTable, SmallTableBits, memory_.nodes);
+            int offset = offsetSymbol;
+            if (offsetSymbol > 1) {
+                offset = (1 << (offsetSymbol - 1)) + static_cast<int>(reader_.Read(offsetSymbol - 1));
+            }
+            out = CopyMatch(out, offset + 1, length);
+        }
+        return out;
+    }
+
+  private:
+    void ReadSegmentHeader() {
+        reader_.Refill();
+        const std::uint32_t count = reader_.Read(SegmentCountBits);
+        symbolsLeft_ = count == 0 ? MaxSegmentSymbols : count;
+        ReadSmallSetLengths(LengthCodeSymbols, LengthCodeCountBits, true);
+        ReadMainLengths();
+        ReadSmallSetLengths(OffsetSymbols, OffsetCountBits, false);
+    }
+
+    // The length-code or offset set into the shared small-set table.
+    void ReadSmallSetLengths(int symbols, int countBits, bool zeroRunAfterThird) {
+        std::uint8_t* const lengths = memory_.smallLengths;
+        reader_.Refill();
+        const int announced = static_cast<int>(reader_.Read(countBits));
+        if (announced == 0) {
+            FillSingleSymbol(ReadSingleSymbol(countBits, symbols), SmallTableBits, memory_.smallTable);
+            return;
+        }
+        if (announced > symbols) {
+            throw ECorruptFile();
+        }
+        int filled = 0;
+        while (filled < announced) {
+            reader_.Refill();
+            lengths[filled++] = static_cast<std::uint8_t>(ReadSmallLength());
+            if (zeroRunAfterThird && filled == LengthCodeZeroRunAfter) {
+                const int zeros = static_cast<int>(reader_.Read(LengthCodeZeroRunBits));
+                std::fill(lengths + filled, lengths + filled + zeros, 0);
+                filled += zeros;
+            }
+        }
+        std::fill(lengths + filled, lengths + symbols, 0);
+        BuildDecodeTable(lengths, symbols, SmallTableBits, memory_.smallTable, memory_.nodes, SmallNodeBase);
+    }
+
+    // 3 bits; from 7 up, one more for every 1 bit that follows, up to a closing 0 bit.
+    int ReadSmallLength() {
+        const int value = static_cast<int>(reader_.Peek(SmallLengthBits));
+        if (value < SmallLengthEscape) {
+            reader_.Drop(SmallLengthBits);
+            return value;
+        }
+        const int ones = std::countl_one(reader_.bits << SmallLengthBits);
+        if (ones > MaxCodeLength - SmallLengthEscape) {
+            throw ECorruptFile();
+        }
+        reader_.Drop(SmallLengthBits + ones + 1);
+        return SmallLengthEscape + ones;
+    }
+
+    void ReadMainLengths() {
+        std::uint8_t* const lengths = memory_.mainLengths;
+        reader_.Refill();
+        const int announced = static_cast<int>(reader_.Read(MainCountBits));
+        if (announced == 0) {
+            FillSingleSymbol(ReadSingleSymbol(MainCountBits, MainSymbols), MainTableBits, memory_.mainTable);
+            return;
+        }
+        if (announced > MainSymbols) {
+            throw ECorruptFile();
+        }
+        int filled = 0;
+        while (filled < announced) {
+            reader_.Refill();
+            const int code = DecodeSymbol(reader_, memory_.smallTable, SmallTableBits, memory_.nodes);
+            if (code >= FirstLengthSymbol) {
+                lengths[filled++] = static_cast<std::uint8_t>(code - (FirstLengthSymbol - 1));
+                continue;
+            }
+            int zeros = 1;
+            if (code == 1) {
+                zeros = ShortZeroRunBase + static_cast<int>(reader_.Read(ShortZeroRunBits));
+            } else if (code == 2) {
+                zeros = LongZeroRunBase + static_cast<int>(reader_.Read(LongZeroRunBits));
+            }
+            if (zeros > MainSymbols - filled) {
+                throw ECorruptFile();
+            }
+            std::fill(lengths + filled, lengths + filled + zeros, 0);
+            filled += zeros;
+        }
+        std::fill(lengths + filled, lengths + MainSymbols, 0);
+        BuildDecodeTable(lengths, MainSymbols, MainTableBits, memory_.mainTable, memory_.nodes, MainNodeBase);
+    }
+
+    // The one symbol of a set sent with a count of 0; it must belong to the set.
+    int ReadSingleSymbol(int countBits, int symbols) {
+        const int symbol = static_cast<int>(reader_.Read(countBits));
+        if (symbol >= symbols) {
+            throw ECorruptFile();
+        }
+        return symbol;
+    }
+
+    WorkMemory& memory_;
+    BitReader reader_;
+    std::uint32_t symbolsLeft_ = 0;  // main symbols left in the current segment
+};
+
+}  // namespace
+
+void DecompressBlock(PayloadStream& source, PayloadStream& destination) {
+    std::int32_t decodedSize = 0;
+    if (!source.ReadInt32(decodedSize) || decodedSize <= 0) {
+        return;
+    }
+    // The bit stream is read in place; the whole block counts as consumed.
+    const std::uint8_t* const begin = source.Data() + source.Position();
+    const std::uint8_t* const end = source.Data() + source.Size();
+    source.SetPosition(source.Size());
+
+    const auto memory = std::make_unique<WorkMemory>();  // zero-filled: the window's history starts as zeros
+    BlockDecoder decoder(*memory, begin, end);
+    std::uint8_t* const chunk = memory->window + ChunkStart;
+    std::uint8_t* out = chunk;
+    std::int32_t owed = decodedSize;
+    while (owed > 0) {
+        const std::int32_t size = std::min(owed, ChunkSize);
+        out = decoder.DecodeUntil(out, chunk + size);
+        destination.Write(chunk, size);
+        owed -= size;
+        if (owed > 0) {
+            // The chunk becomes the history of the next one; a match that ran past it starts the next chunk.
+            const auto carried = static_cast<std::size_t>(out - (chunk + size));
+            std::memmove(memory->window, chunk, ChunkSize + carried);
+            out -= ChunkSize;
+        }
     }
 }
 

@@ -9,7 +9,7 @@ namespace quibel {
 // Decodes the block that runs from the source's position to its end and writes exactly decoded-size bytes at
 // the destination's position, in writes of at most 8,192 bytes (nothing for a size of 0 or below, or a source
 // shorter than the size field). Raises ECorruptFile on a length list that forms no usable code; errors of the
-// destination pass through. Not re-entrant: one decode at a time.
+// destination pass through. Keeps no state between calls: calls on several threads are safe.
 void DecompressBlock(PayloadStream& source, PayloadStream& destination);
 
 }  // namespace quibel
