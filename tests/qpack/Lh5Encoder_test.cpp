@@ -1,0 +1,219 @@
+// The encoder's streams against the installer's own decoder and, natively, against an independent extractor.
+
+#include "tools/qpack/encoder/Lh5Encoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "payload/DecompressBlock.h"
+#include "payload/PayloadStream.h"
+#include "tests/support/LzhWriter.h"
+#include "tools/qpack/encoder/HuffmanCode.h"
+
+namespace quibel::qpack {
+namespace {
+
+#ifdef _WIN32
+constexpr std::size_t kLarge = 70000;  // keeps the suite quick under Wine, still past one segment's symbols
+#else
+constexpr std::size_t kLarge = 300000;
+#endif
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes RandomBytes(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    Bytes bytes(size);
+    for (auto& byte : bytes) {
+        byte = static_cast<std::uint8_t>(random());
+    }
+    return bytes;
+}
+
+// Words from a small vocabulary: many matches of all lengths and distances.
+Bytes TextLike(std::size_t size, unsigned seed) {
+    static const char* const words[] = {"paquet ", "fichier ", "répertoire ", "installation ", "the ",       "of ",
+                                        "and\n",   "Quibel ",  "\t",          "décompresse ",  "0123456789", "x"};
+    std::mt19937 random(seed);
+    Bytes bytes;
+    while (bytes.size() < size) {
+        const std::string word = words[random() % (sizeof words / sizeof words[0])];
+        bytes.insert(bytes.end(), word.begin(), word.end());
+    }
+    bytes.resize(size);
+    return bytes;
+}
+
+Bytes AllByteValues(int repeats) {
+    Bytes bytes;
+    for (int r = 0; r < repeats; ++r) {
+        for (int v = 0; v < 256; ++v) {
+            bytes.push_back(static_cast<std::uint8_t>(r % 2 == 0 ? v : 255 - v));
+        }
+    }
+    return bytes;
+}
+
+// Skewed frequencies (Fibonacci-like) push an unlimited Huffman code past 16 bits.
+Bytes Skewed(std::size_t size) {
+    Bytes bytes;
+    std::uint64_t a = 1;
+    std::uint64_t b = 1;
+    for (int symbol = 0; symbol < 30 && bytes.size() < size; ++symbol) {
+        for (std::uint64_t i = 0; i < a && bytes.size() < size; ++i) {
+            bytes.push_back(static_cast<std::uint8_t>(symbol * 7));
+        }
+        const std::uint64_t next = a + b;
+        a = b;
+        b = next;
+    }
+    std::shuffle(bytes.begin(), bytes.end(), std::mt19937(5));
+    return bytes;
+}
+
+struct Case {
+    const char* name;
+    Bytes data;
+};
+
+std::vector<Case> Cases() {
+    Bytes runs(kLarge, 0);
+    for (std::size_t i = kLarge / 2; i < kLarge; ++i) {
+        runs[i] = 'A';
+    }
+    Bytes mixed = TextLike(kLarge / 2, 3);
+    const Bytes noise = RandomBytes(kLarge / 2, 4);
+    mixed.insert(mixed.end(), noise.begin(), noise.end());
+    return {
+        {"empty", {}},
+        {"one byte", {0x41}},
+        {"two bytes", {7, 7}},
+        {"three equal bytes", {9, 9, 9}},
+        {"8191 bytes", TextLike(8191, 1)},
+        {"8192 bytes", TextLike(8192, 1)},
+        {"8193 bytes", TextLike(8193, 1)},
+        {"one byte value repeated", Bytes(kLarge, 0xAA)},
+        {"long runs", runs},
+        {"all 256 byte values", AllByteValues(64)},
+        {"random", RandomBytes(kLarge, 2)},
+        {"text past one segment", TextLike(kLarge, 7)},
+        {"text then noise", mixed},
+        {"skewed frequencies", Skewed(kLarge)},
+        {"period of the window",
+         [] {
+             Bytes block = RandomBytes(8192, 9);
+             Bytes twice = block;
+             twice.insert(twice.end(), block.begin(), block.end());
+             twice.insert(twice.end(), block.begin(), block.end());
+             return twice;
+         }()},
+    };
+}
+
+Bytes Decode(const Bytes& block) {
+    PayloadStream source;
+    source.Replace(block);
+    PayloadStream destination;
+    DecompressBlock(source, destination);
+    return destination.Bytes();
+}
+
+TEST(Lh5Encoder, RoundTripsThroughTheInstallersDecoder) {
+    for (const Case& c : Cases()) {
+        SCOPED_TRACE(c.name);
+        const Bytes block = EncodeBlock(c.data);
+        ASSERT_GE(block.size(), 4u);
+        EXPECT_EQ(Decode(block), c.data);
+        // Truncated by one byte, the stream must still decode to the right size (missing bits read as zeros).
+        if (block.size() > 4) {
+            EXPECT_EQ(Decode(Bytes(block.begin(), block.end() - 1)).size(), c.data.size());
+        }
+    }
+}
+
+TEST(Lh5Encoder, SameInputGivesTheSameBytes) {
+    const Bytes data = TextLike(50000, 11);
+    EXPECT_EQ(EncodeBlock(data), EncodeBlock(data));
+}
+
+TEST(Lh5Encoder, IncompressibleDataCostsLittleMore) {
+    const Bytes data = RandomBytes(kLarge, 12);
+    const Bytes block = EncodeBlock(data);
+    EXPECT_LE(static_cast<double>(block.size()), static_cast<double>(data.size()) * 1.003 + 64);
+}
+
+TEST(Lh5Encoder, RepetitiveDataCompresses) {
+    EXPECT_LT(EncodeBlock(Bytes(kLarge, 0)).size(), kLarge / 100);
+    EXPECT_LT(EncodeBlock(TextLike(kLarge, 13)).size(), kLarge / 3);
+}
+
+TEST(HuffmanCode, LimitedCodesAreCompleteAndCanonical) {
+    std::vector<std::uint32_t> fibonacci(40);
+    fibonacci[0] = fibonacci[1] = 1;
+    for (std::size_t i = 2; i < fibonacci.size(); ++i) {
+        fibonacci[i] = fibonacci[i - 1] + fibonacci[i - 2];
+    }
+    const std::vector<std::vector<std::uint32_t>> tables = {
+        fibonacci, {5, 0, 0, 9}, {1, 1, 1}, std::vector<std::uint32_t>(510, 3)};
+    for (const auto& frequencies : tables) {
+        const HuffmanCode code = BuildHuffmanCode(frequencies, 16);
+        std::uint64_t kraft = 0;
+        for (std::size_t s = 0; s < frequencies.size(); ++s) {
+            EXPECT_EQ(code.lengths[s] == 0, frequencies[s] == 0);
+            EXPECT_LE(code.lengths[s], 16);
+            if (code.lengths[s] > 0) {
+                kraft += std::uint64_t{1} << (16 - code.lengths[s]);
+            }
+        }
+        EXPECT_EQ(kraft, std::uint64_t{1} << 16);
+        // Canonical: a longer code's prefix of the shorter length lies above every code of that length.
+        for (std::size_t a = 0; a < frequencies.size(); ++a) {
+            for (std::size_t b = a + 1; b < frequencies.size(); ++b) {
+                if (code.lengths[a] > 0 && code.lengths[a] == code.lengths[b]) {
+                    EXPECT_LT(code.codes[a], code.codes[b]);
+                }
+            }
+        }
+    }
+    const HuffmanCode single = BuildHuffmanCode(std::vector<std::uint32_t>{0, 0, 4}, 16);
+    EXPECT_TRUE(single.IsSingle());
+    EXPECT_EQ(single.singleSymbol, 2);
+}
+
+#ifdef QPACK_HAS_HOST_TOOLS
+TEST(Lh5Encoder, IndependentExtractorAgrees) {
+    if (std::system("lhasa >/dev/null 2>&1") == -1 || std::system("command -v lhasa >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "lhasa is not installed";
+    }
+    const auto dir = std::filesystem::temp_directory_path() / ("qpack-lhasa-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "out");
+    testing::LzhWriter archive;
+    const std::vector<Case> cases = Cases();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        archive.AddMember("m" + std::to_string(i), EncodeLh5(cases[i].data), cases[i].data);
+    }
+    const Bytes bytes = archive.Finish();
+    std::ofstream(dir / "a.lzh", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    const std::string command = "cd '" + (dir / "out").string() + "' && lhasa xfq ../a.lzh >../log 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        std::ifstream in(dir / "out" / ("m" + std::to_string(i)), std::ios::binary);
+        ASSERT_TRUE(in.good());
+        const Bytes extracted((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(extracted, cases[i].data);
+    }
+    std::filesystem::remove_all(dir);
+}
+#endif
+
+}  // namespace
+}  // namespace quibel::qpack

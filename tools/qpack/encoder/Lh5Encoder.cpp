@@ -1,0 +1,113 @@
+#include "tools/qpack/encoder/Lh5Encoder.h"
+
+#include <stdexcept>
+
+#include "tools/qpack/encoder/BitWriter.h"
+#include "tools/qpack/encoder/SegmentWriter.h"
+
+namespace quibel::qpack {
+
+namespace {
+
+SymbolHistogram HistogramOf(std::span<const Symbol> symbols) {
+    SymbolHistogram histogram;
+    for (const Symbol& symbol : symbols) {
+        histogram.Add(symbol);
+    }
+    return histogram;
+}
+
+// Gathers the parsed pieces into segments: a piece joins the open segment when one segment for both costs no
+// more than two, which keeps segments long where the statistics hold and cuts them where they change.
+class SegmentBuilder {
+  public:
+    explicit SegmentBuilder(BitWriter& out) : out_(out) {}
+
+    void AddPiece(std::vector<Symbol>& symbols, const SymbolHistogram& histogram) {
+        const SegmentPlan piecePlan = PlanSegment(histogram);
+        if (!symbols_.empty()) {
+            SymbolHistogram merged = histogram_;
+            merged.Add(histogram);
+            if (merged.symbols <= MaxSegmentSymbols) {
+                SegmentPlan mergedPlan = PlanSegment(merged);
+                if (mergedPlan.totalBits <= plan_.totalBits + piecePlan.totalBits) {
+                    symbols_.insert(symbols_.end(), symbols.begin(), symbols.end());
+                    histogram_ = merged;
+                    plan_ = std::move(mergedPlan);
+                    return;
+                }
+            }
+            Flush();
+        }
+        symbols_.swap(symbols);
+        histogram_ = histogram;
+        plan_ = piecePlan;
+    }
+
+    void Flush() {
+        if (!symbols_.empty()) {
+            WriteSegment(out_, plan_, symbols_);
+            symbols_.clear();
+        }
+    }
+
+  private:
+    BitWriter& out_;
+    std::vector<Symbol> symbols_;
+    SymbolHistogram histogram_;
+    SegmentPlan plan_;
+};
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodeLh5(std::span<const std::uint8_t> data, const EncoderSettings& settings) {
+    BitWriter out;
+    SegmentBuilder segments(out);
+    Parser parser(data.data(), data.size(), settings.parser);
+    SymbolPrices prices = SymbolPrices::Initial();
+    std::vector<Symbol> symbols;
+    std::size_t position = 0;
+    while (position < data.size()) {
+        const std::size_t end = parser.Collect(position);
+        SymbolHistogram histogram;
+        for (int pass = 0; pass < settings.passes; ++pass) {
+            if (pass > 0) {
+                prices = SymbolPrices::FromHistogram(histogram);
+            }
+            symbols.clear();
+            parser.Parse(prices, symbols);
+            histogram = HistogramOf(symbols);
+        }
+        // Data that doesn't compress goes out as literals alone: a flat code of 8 bits and no match symbols.
+        SymbolHistogram literals;
+        for (std::size_t i = position; i < end; ++i) {
+            literals.Add(Symbol{data[i], 0});
+        }
+        if (PlanSegment(literals).totalBits < PlanSegment(histogram).totalBits) {
+            symbols.clear();
+            for (std::size_t i = position; i < end; ++i) {
+                symbols.push_back(Symbol{data[i], 0});
+            }
+            histogram = literals;
+        }
+        prices = SymbolPrices::FromHistogram(histogram);
+        segments.AddPiece(symbols, histogram);
+        position = end;
+    }
+    segments.Flush();
+    return out.Finish();
+}
+
+std::vector<std::uint8_t> EncodeBlock(std::span<const std::uint8_t> data, const EncoderSettings& settings) {
+    if (data.size() > 0x7FFFFFFFu) {
+        throw std::length_error("a file of 2 GiB or more has no decoded size");
+    }
+    const auto size = static_cast<std::uint32_t>(data.size());
+    std::vector<std::uint8_t> block = {static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(size >> 8),
+                                       static_cast<std::uint8_t>(size >> 16), static_cast<std::uint8_t>(size >> 24)};
+    const std::vector<std::uint8_t> bits = EncodeLh5(data, settings);
+    block.insert(block.end(), bits.begin(), bits.end());
+    return block;
+}
+
+}  // namespace quibel::qpack

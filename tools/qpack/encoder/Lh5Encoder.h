@@ -1,0 +1,23 @@
+#pragma once
+// The lh5 encoder: a whole file in, its compressed block out.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "tools/qpack/encoder/Parser.h"
+
+namespace quibel::qpack {
+
+struct EncoderSettings {
+    ParserSettings parser;
+    int passes = 2;  // parses per piece; each after the first prices symbols by the one before
+};
+
+// The lh5 bit stream of data, padded with zero bits to a whole byte.
+std::vector<std::uint8_t> EncodeLh5(std::span<const std::uint8_t> data, const EncoderSettings& settings = {});
+
+// A compressed block: the decoded size (int32, little-endian), then the bit stream. data must be below 2 GiB.
+std::vector<std::uint8_t> EncodeBlock(std::span<const std::uint8_t> data, const EncoderSettings& settings = {});
+
+}  // namespace quibel::qpack

@@ -1,0 +1,82 @@
+#include "tools/qpack/encoder/MatchFinder.h"
+
+#include <algorithm>
+
+namespace quibel::qpack {
+
+MatchFinder::MatchFinder(const std::uint8_t* data, std::size_t size, int depthLimit)
+    : data_(data),
+      size_(size),
+      depthLimit_(depthLimit),
+      head_(std::size_t{1} << kHashBits, kNone),
+      children_(2 * kCyclicSize, kNone) {}
+
+int MatchFinder::Find(std::size_t position, Match* out) {
+    return Insert(position, out);
+}
+
+void MatchFinder::Skip(std::size_t position) {
+    Insert(position, nullptr);
+}
+
+int MatchFinder::Insert(std::size_t position, Match* out) {
+    if (size_ - position < MinMatchLength) {
+        return 0;
+    }
+    const std::uint8_t* current = data_ + position;
+    const std::uint32_t hash =
+        ((static_cast<std::uint32_t>(current[0]) << 16 | static_cast<std::uint32_t>(current[1]) << 8 | current[2]) *
+         2654435761u) >>
+        (32 - kHashBits);
+    std::uint32_t candidate = head_[hash];
+    head_[hash] = static_cast<std::uint32_t>(position);
+
+    const std::size_t lengthLimit = std::min<std::size_t>(MaxMatchLength, size_ - position);
+    const std::size_t slot = position % kCyclicSize;
+    std::uint32_t* smallerLink = &children_[2 * slot];  // where the next node smaller than current hangs
+    std::uint32_t* greaterLink = &children_[2 * slot + 1];
+    std::size_t smallerLength = 0;  // common prefix with every node on the smaller side
+    std::size_t greaterLength = 0;
+    std::size_t bestLength = MinMatchLength - 1;
+    int found = 0;
+    int depth = depthLimit_;
+    for (;;) {
+        if (candidate == kNone || position - candidate > static_cast<std::size_t>(WindowSize) || depth-- == 0) {
+            *smallerLink = kNone;
+            *greaterLink = kNone;
+            break;
+        }
+        const std::uint8_t* other = data_ + candidate;
+        std::uint32_t* pair = &children_[2 * (candidate % kCyclicSize)];
+        std::size_t length = std::min(smallerLength, greaterLength);
+        while (length < lengthLimit && other[length] == current[length]) {
+            ++length;
+        }
+        if (length > bestLength) {
+            bestLength = length;
+            if (out != nullptr) {
+                out[found++] = {static_cast<std::uint16_t>(length), static_cast<std::uint16_t>(position - candidate)};
+            }
+            if (length == lengthLimit) {
+                // Equal over the whole limit: current takes the candidate's place in the tree.
+                *smallerLink = pair[0];
+                *greaterLink = pair[1];
+                break;
+            }
+        }
+        if (other[length] < current[length]) {
+            *smallerLink = candidate;
+            smallerLink = &pair[1];
+            candidate = *smallerLink;
+            smallerLength = length;
+        } else {
+            *greaterLink = candidate;
+            greaterLink = &pair[0];
+            candidate = *greaterLink;
+            greaterLength = length;
+        }
+    }
+    return found;
+}
+
+}  // namespace quibel::qpack

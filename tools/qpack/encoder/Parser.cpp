@@ -1,0 +1,154 @@
+#include "tools/qpack/encoder/Parser.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace quibel::qpack {
+
+namespace {
+
+constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
+
+std::uint32_t PriceOfBits(double bits) {
+    return static_cast<std::uint32_t>(std::lround(bits * SymbolPrices::Scale));
+}
+
+std::uint32_t ExtraBits(int offsetSymbol) {
+    return offsetSymbol > 1 ? static_cast<std::uint32_t>(offsetSymbol - 1) : 0;
+}
+
+// Price of one symbol of frequency f among total: its information content; an unused symbol counts as if it had
+// a third of an occurrence, so that the first match of a kind is possible but must earn its place.
+std::uint32_t InformationPrice(std::uint32_t f, std::uint32_t total) {
+    const double weight = f > 0 ? static_cast<double>(f) : 0.33;
+    const double bits = std::min<double>(std::log2((static_cast<double>(total) + 1.0) / weight), MaxCodeLength + 2);
+    return PriceOfBits(std::max(bits, 0.5));
+}
+
+}  // namespace
+
+SymbolPrices SymbolPrices::Initial() {
+    SymbolPrices prices;
+    for (int s = 0; s < LiteralCount; ++s) {
+        prices.main[static_cast<std::size_t>(s)] = PriceOfBits(8.5);
+    }
+    for (int length = MinMatchLength; length <= MaxMatchLength; ++length) {
+        const double bits = 6.0 + std::min(8.0, 1.5 * std::log2(static_cast<double>(length - 2)));
+        prices.main[static_cast<std::size_t>(MatchSymbolBase + length)] = PriceOfBits(bits);
+    }
+    for (int v = 0; v < OffsetSymbolCount; ++v) {
+        prices.offset[static_cast<std::size_t>(v)] = PriceOfBits(3.5) + ExtraBits(v) * Scale;
+    }
+    return prices;
+}
+
+SymbolPrices SymbolPrices::FromHistogram(const SymbolHistogram& histogram) {
+    SymbolPrices prices;
+    std::uint32_t matches = 0;
+    for (std::size_t s = 0; s < histogram.main.size(); ++s) {
+        prices.main[s] = InformationPrice(histogram.main[s], histogram.symbols);
+        if (s >= LiteralCount) {
+            matches += histogram.main[s];
+        }
+    }
+    for (std::size_t v = 0; v < histogram.offset.size(); ++v) {
+        prices.offset[v] = InformationPrice(histogram.offset[v], matches) + ExtraBits(static_cast<int>(v)) * Scale;
+    }
+    return prices;
+}
+
+Parser::Parser(const std::uint8_t* data, std::size_t size, const ParserSettings& settings)
+    : data_(data), size_(size), settings_(settings), finder_(data, size, settings.depthLimit) {}
+
+std::size_t Parser::Collect(std::size_t begin) {
+    begin_ = begin;
+    const std::size_t nominalEnd = std::min(size_, begin + settings_.pieceLength);
+    matches_.clear();
+    matchStart_.clear();
+    longMatches_.clear();
+    Match found[MaxMatchLength];
+    std::size_t position = begin;
+    while (position < nominalEnd) {
+        matchStart_.push_back(static_cast<std::uint32_t>(matches_.size()));
+        const int count = finder_.Find(position, found);
+        if (count > 0 && found[count - 1].length >= settings_.niceLength) {
+            const Match longest = found[count - 1];
+            longMatches_.push_back({static_cast<std::uint32_t>(position - begin), longest});
+            for (int k = 1; k < longest.length; ++k) {
+                finder_.Skip(position + static_cast<std::size_t>(k));
+                matchStart_.push_back(static_cast<std::uint32_t>(matches_.size()));
+            }
+            position += longest.length;
+            continue;
+        }
+        matches_.insert(matches_.end(), found, found + count);
+        ++position;
+    }
+    matchStart_.push_back(static_cast<std::uint32_t>(matches_.size()));
+    end_ = position;
+    return end_;
+}
+
+void Parser::Parse(const SymbolPrices& prices, std::vector<Symbol>& out) {
+    const std::size_t length = end_ - begin_;
+    cost_.assign(length + 1, kUnreached);
+    from_.assign(length + 1, Match{0, 0});
+    const std::uint8_t* piece = data_ + begin_;
+    std::size_t regionStart = 0;
+    std::size_t nextLong = 0;
+    cost_[0] = 0;
+    std::size_t position = 0;
+    while (position < length) {
+        // Matches of the region end where the next long match starts.
+        const std::size_t limit = nextLong < longMatches_.size() ? longMatches_[nextLong].position : length;
+        if (position == limit) {
+            const Match taken = longMatches_[nextLong++].match;
+            FinishRegion(regionStart, position, out);
+            out.push_back({static_cast<std::uint16_t>(MatchSymbolBase + taken.length), taken.distance});
+            position += taken.length;
+            regionStart = position;
+            cost_[position] = 0;
+            continue;
+        }
+        const std::uint32_t here = cost_[position];
+        const std::uint32_t literal = here + prices.main[piece[position]];
+        if (literal < cost_[position + 1]) {
+            cost_[position + 1] = literal;
+            from_[position + 1] = {1, 0};
+        }
+        const std::size_t room = limit - position;
+        std::size_t previous = MinMatchLength - 1;
+        for (std::uint32_t i = matchStart_[position]; i < matchStart_[position + 1]; ++i) {
+            const Match match = matches_[i];
+            const std::size_t longest = std::min<std::size_t>(match.length, room);
+            const std::uint32_t base = here + prices.offset[static_cast<std::size_t>(OffsetSymbolOf(match.distance))];
+            for (std::size_t l = previous + 1; l <= longest; ++l) {
+                const std::uint32_t total = base + prices.main[MatchSymbolBase + l];
+                if (total < cost_[position + l]) {
+                    cost_[position + l] = total;
+                    from_[position + l] = {static_cast<std::uint16_t>(l), match.distance};
+                }
+            }
+            previous = std::max(previous, longest);
+        }
+        ++position;
+    }
+    FinishRegion(regionStart, length, out);
+}
+
+void Parser::FinishRegion(std::size_t regionStart, std::size_t regionEnd, std::vector<Symbol>& out) {
+    reversed_.clear();
+    for (std::size_t position = regionEnd; position > regionStart;) {
+        const Match step = from_[position];
+        position -= step.length;
+        if (step.length == 1) {
+            reversed_.push_back({data_[begin_ + position], 0});
+        } else {
+            reversed_.push_back({static_cast<std::uint16_t>(MatchSymbolBase + step.length), step.distance});
+        }
+    }
+    out.insert(out.end(), reversed_.rbegin(), reversed_.rend());
+}
+
+}  // namespace quibel::qpack

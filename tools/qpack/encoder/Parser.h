@@ -1,0 +1,69 @@
+#pragma once
+// Near-optimal parsing of a piece of input into lh5 symbols: every position's matches are collected once, then
+// a shortest-path search over the positions picks the literals and matches of least total price under the given
+// symbol prices. A match of niceLength or more is taken as it stands, which keeps long repeats fast.
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "tools/qpack/encoder/Lh5Format.h"
+#include "tools/qpack/encoder/MatchFinder.h"
+#include "tools/qpack/encoder/SegmentWriter.h"
+
+namespace quibel::qpack {
+
+// Prices in sixteenths of a bit.
+struct SymbolPrices {
+    static constexpr std::uint32_t Scale = 16;
+
+    std::array<std::uint32_t, MainSymbolCount> main{};
+    std::array<std::uint32_t, OffsetSymbolCount> offset{};  // the offset symbol and its extra bits
+
+    // Rough prices for the start of a stream, before any statistics.
+    static SymbolPrices Initial();
+    // Prices that the symbols of the histogram would have, unused symbols dear but not impossible.
+    static SymbolPrices FromHistogram(const SymbolHistogram& histogram);
+};
+
+struct ParserSettings {
+    int depthLimit = 24;
+    int niceLength = 64;
+    std::size_t pieceLength = 16380;  // a piece never makes more than MaxSegmentSymbols / 4 symbols
+};
+
+class Parser {
+  public:
+    Parser(const std::uint8_t* data, std::size_t size, const ParserSettings& settings);
+
+    // Collects the matches of the piece that starts at begin; returns its end (a last match may pass the nominal
+    // piece length).
+    std::size_t Collect(std::size_t begin);
+    // Parses the collected piece under the prices; appends its symbols to out.
+    void Parse(const SymbolPrices& prices, std::vector<Symbol>& out);
+
+  private:
+    struct LongMatch {
+        std::uint32_t position;  // from the piece's start
+        Match match;
+    };
+
+    void FinishRegion(std::size_t regionStart, std::size_t regionEnd, std::vector<Symbol>& out);
+
+    const std::uint8_t* data_;
+    std::size_t size_;
+    ParserSettings settings_;
+    MatchFinder finder_;
+
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+    std::vector<Match> matches_;
+    std::vector<std::uint32_t> matchStart_;  // per piece position, index into matches_; one more at the end
+    std::vector<LongMatch> longMatches_;
+
+    std::vector<std::uint32_t> cost_;
+    std::vector<Match> from_;  // the step that reaches each position at cost_ (length 1: a literal)
+    std::vector<Symbol> reversed_;
+};
+
+}  // namespace quibel::qpack

@@ -1,0 +1,214 @@
+#include "tools/qpack/encoder/SegmentWriter.h"
+
+namespace quibel::qpack {
+
+namespace {
+
+// Length-code symbols: 0 one zero length; 1 + 4 bits: 3 to 18 zeros; 2 + 9 bits: 20 to 531 zeros; 3 + l: length l.
+struct LengthToken {
+    std::uint8_t symbol;
+    std::uint16_t extra;
+};
+constexpr int ShortRunBits = 4;
+constexpr int LongRunBits = 9;
+constexpr int ShortRunMin = 3;
+constexpr int LongRunMin = 20;
+constexpr int LengthCodeOffset = 2;
+
+int ExtraBitsOf(std::uint8_t lengthSymbol) {
+    return lengthSymbol == 1 ? ShortRunBits : (lengthSymbol == 2 ? LongRunBits : 0);
+}
+
+// The main lengths up to the last nonzero one, as length-code tokens.
+std::vector<LengthToken> MainLengthTokens(const std::vector<std::uint8_t>& lengths, int count) {
+    std::vector<LengthToken> tokens;
+    int i = 0;
+    while (i < count) {
+        if (lengths[static_cast<std::size_t>(i)] != 0) {
+            tokens.push_back({static_cast<std::uint8_t>(lengths[static_cast<std::size_t>(i)] + LengthCodeOffset), 0});
+            ++i;
+            continue;
+        }
+        int run = 0;
+        while (i + run < count && lengths[static_cast<std::size_t>(i + run)] == 0) {
+            ++run;
+        }
+        i += run;
+        if (run < ShortRunMin) {
+            tokens.insert(tokens.end(), static_cast<std::size_t>(run), LengthToken{0, 0});
+        } else if (run < LongRunMin - 1) {
+            tokens.push_back({1, static_cast<std::uint16_t>(run - ShortRunMin)});
+        } else if (run == LongRunMin - 1) {
+            tokens.push_back({0, 0});
+            tokens.push_back({1, static_cast<std::uint16_t>(run - 1 - ShortRunMin)});
+        } else {
+            tokens.push_back({2, static_cast<std::uint16_t>(run - LongRunMin)});
+        }
+    }
+    return tokens;
+}
+
+int SentLengthCount(const std::vector<std::uint8_t>& lengths) {
+    int count = static_cast<int>(lengths.size());
+    while (count > 0 && lengths[static_cast<std::size_t>(count - 1)] == 0) {
+        --count;
+    }
+    return count;
+}
+
+int SmallLengthBits(int length) {
+    return length < 7 ? 3 : length - 3;
+}
+
+void WriteSmallLength(BitWriter& out, int length) {
+    if (length < 7) {
+        out.Write(static_cast<std::uint32_t>(length), 3);
+        return;
+    }
+    out.Write(7, 3);
+    const int ones = length - 7;
+    out.Write((1u << ones) - 1, ones);
+    out.Write(0, 1);
+}
+
+// Zero lengths after the third one that the length-code list's 2-bit run covers.
+int ZeroRunAfterThird(const std::vector<std::uint8_t>& lengths, int count) {
+    int run = 0;
+    while (run < 3 && 3 + run < count && lengths[static_cast<std::size_t>(3 + run)] == 0) {
+        ++run;
+    }
+    return run;
+}
+
+// Bits of a small-set length list (n, then lengths), with the zero run after the third length when asked.
+std::uint64_t SmallListBits(const HuffmanCode& code, int countBits, bool zeroRun) {
+    if (code.IsSingle()) {
+        return 2 * static_cast<std::uint64_t>(countBits);
+    }
+    const int count = SentLengthCount(code.lengths);
+    std::uint64_t bits = static_cast<std::uint64_t>(countBits);
+    for (int i = 0; i < count; ++i) {
+        bits += static_cast<std::uint64_t>(SmallLengthBits(code.lengths[static_cast<std::size_t>(i)]));
+        if (zeroRun && i == 2) {
+            bits += 2;
+            i += ZeroRunAfterThird(code.lengths, count);
+        }
+    }
+    return bits;
+}
+
+void WriteSmallList(BitWriter& out, const HuffmanCode& code, int countBits, bool zeroRun) {
+    if (code.IsSingle()) {
+        out.Write(0, countBits);
+        out.Write(static_cast<std::uint32_t>(code.singleSymbol), countBits);
+        return;
+    }
+    const int count = SentLengthCount(code.lengths);
+    out.Write(static_cast<std::uint32_t>(count), countBits);
+    for (int i = 0; i < count; ++i) {
+        WriteSmallLength(out, code.lengths[static_cast<std::size_t>(i)]);
+        if (zeroRun && i == 2) {
+            const int run = ZeroRunAfterThird(code.lengths, count);
+            out.Write(static_cast<std::uint32_t>(run), 2);
+            i += run;
+        }
+    }
+}
+
+void WriteSymbol(BitWriter& out, const HuffmanCode& code, int symbol) {
+    if (!code.IsSingle()) {
+        out.Write(code.codes[static_cast<std::size_t>(symbol)], code.lengths[static_cast<std::size_t>(symbol)]);
+    }
+}
+
+std::uint64_t SymbolBits(const HuffmanCode& code, std::span<const std::uint32_t> frequencies) {
+    if (code.IsSingle()) {
+        return 0;
+    }
+    std::uint64_t bits = 0;
+    for (std::size_t s = 0; s < frequencies.size(); ++s) {
+        bits += static_cast<std::uint64_t>(frequencies[s]) * code.lengths[s];
+    }
+    return bits;
+}
+
+}  // namespace
+
+void SymbolHistogram::Add(const Symbol& symbol) {
+    ++main[symbol.main];
+    if (symbol.main >= LiteralCount) {
+        ++offset[static_cast<std::size_t>(OffsetSymbolOf(symbol.distance))];
+    }
+    ++symbols;
+}
+
+void SymbolHistogram::Add(const SymbolHistogram& other) {
+    for (std::size_t s = 0; s < main.size(); ++s) {
+        main[s] += other.main[s];
+    }
+    for (std::size_t s = 0; s < offset.size(); ++s) {
+        offset[s] += other.offset[s];
+    }
+    symbols += other.symbols;
+}
+
+SegmentPlan PlanSegment(const SymbolHistogram& histogram) {
+    SegmentPlan plan;
+    plan.main = BuildHuffmanCode(histogram.main, MaxCodeLength);
+    plan.offset = BuildHuffmanCode(histogram.offset, MaxCodeLength);
+    std::array<std::uint32_t, LengthCodeCount> lengthCodeFrequencies{};
+    std::uint64_t tokenExtraBits = 0;
+    if (!plan.main.IsSingle()) {
+        for (const LengthToken& token : MainLengthTokens(plan.main.lengths, SentLengthCount(plan.main.lengths))) {
+            ++lengthCodeFrequencies[token.symbol];
+            tokenExtraBits += static_cast<std::uint64_t>(ExtraBitsOf(token.symbol));
+        }
+    }
+    plan.lengthCode = BuildHuffmanCode(lengthCodeFrequencies, MaxCodeLength);
+
+    std::uint64_t header = 16 + SmallListBits(plan.lengthCode, LengthCodeCountBits, true);
+    if (plan.main.IsSingle()) {
+        header += 2 * MainCountBits;
+    } else {
+        header += MainCountBits + SymbolBits(plan.lengthCode, lengthCodeFrequencies) + tokenExtraBits;
+    }
+    header += SmallListBits(plan.offset, OffsetCountBits, false);
+    std::uint64_t extraBits = 0;
+    for (int v = 2; v < OffsetSymbolCount; ++v) {
+        extraBits += static_cast<std::uint64_t>(histogram.offset[static_cast<std::size_t>(v)]) * (v - 1);
+    }
+    plan.headerBits = header;
+    plan.totalBits =
+        header + SymbolBits(plan.main, histogram.main) + SymbolBits(plan.offset, histogram.offset) + extraBits;
+    return plan;
+}
+
+void WriteSegment(BitWriter& out, const SegmentPlan& plan, std::span<const Symbol> symbols) {
+    out.Write(static_cast<std::uint32_t>(symbols.size()), 16);
+    WriteSmallList(out, plan.lengthCode, LengthCodeCountBits, true);
+    if (plan.main.IsSingle()) {
+        out.Write(0, MainCountBits);
+        out.Write(static_cast<std::uint32_t>(plan.main.singleSymbol), MainCountBits);
+    } else {
+        const int count = SentLengthCount(plan.main.lengths);
+        out.Write(static_cast<std::uint32_t>(count), MainCountBits);
+        for (const LengthToken& token : MainLengthTokens(plan.main.lengths, count)) {
+            WriteSymbol(out, plan.lengthCode, token.symbol);
+            out.Write(token.extra, ExtraBitsOf(token.symbol));
+        }
+    }
+    WriteSmallList(out, plan.offset, OffsetCountBits, false);
+    for (const Symbol& symbol : symbols) {
+        WriteSymbol(out, plan.main, symbol.main);
+        if (symbol.main >= LiteralCount) {
+            const int offset = symbol.distance - 1;
+            const int v = OffsetSymbolOf(symbol.distance);
+            WriteSymbol(out, plan.offset, v);
+            if (v > 1) {
+                out.Write(static_cast<std::uint32_t>(offset - (1 << (v - 1))), v - 1);
+            }
+        }
+    }
+}
+
+}  // namespace quibel::qpack

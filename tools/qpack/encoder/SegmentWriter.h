@@ -1,0 +1,38 @@
+#pragma once
+// One lh5 segment: its symbol count, the three code-length lists, then the symbols.
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "tools/qpack/encoder/BitWriter.h"
+#include "tools/qpack/encoder/HuffmanCode.h"
+#include "tools/qpack/encoder/Lh5Format.h"
+
+namespace quibel::qpack {
+
+struct SymbolHistogram {
+    std::array<std::uint32_t, MainSymbolCount> main{};
+    std::array<std::uint32_t, OffsetSymbolCount> offset{};
+    std::uint32_t symbols = 0;
+
+    void Add(const Symbol& symbol);
+    void Add(const SymbolHistogram& other);
+};
+
+// The codes of one segment and what it costs in bits, worked out from its histogram.
+struct SegmentPlan {
+    HuffmanCode main;
+    HuffmanCode offset;
+    HuffmanCode lengthCode;
+    std::uint64_t headerBits = 0;
+    std::uint64_t totalBits = 0;  // header and symbols
+};
+
+SegmentPlan PlanSegment(const SymbolHistogram& histogram);
+
+// Writes a segment of 1 to MaxSegmentSymbols symbols whose histogram the plan was made from.
+void WriteSegment(BitWriter& out, const SegmentPlan& plan, std::span<const Symbol> symbols);
+
+}  // namespace quibel::qpack
