@@ -1,0 +1,176 @@
+// The host file system gives the failures and texts the installer shows: under Wine the Win32 one, natively the
+// POSIX one with errno mapped to the same Windows codes.
+
+#include "platform/NativeFileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "payload/Errors.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/Win32System.h"
+#endif
+
+namespace quibel {
+namespace {
+
+namespace fs = std::filesystem;
+
+class NativeFileSystemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        root_ = fs::temp_directory_path() / ("quibel-fs-" + std::string(info->name()));
+        fs::remove_all(root_);
+        fs::create_directories(root_);
+        fileSystem_ = MakeNativeFileSystem();
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    // A path below the test's directory, in the system's text with its separators.
+    std::string Path(const std::string& relative) const {
+        std::string path = FromNativeText(root_.string()) + "\\" + relative;
+#ifndef _WIN32
+        for (auto& c : path) {
+            if (c == '/') {
+                c = '\\';
+            }
+        }
+#endif
+        return path;
+    }
+    std::string HostPath(const std::string& relative) const { return ToNativeText(Path(relative), true); }
+    // A path as failure messages name it: the host's own form, in the system's text.
+    std::string MessagePath(const std::string& relative) const {
+#ifdef _WIN32
+        return Path(relative);
+#else
+        return FromNativeText(HostPath(relative));
+#endif
+    }
+
+    std::uint32_t DirectoryFailure(const std::string& relative) {
+        try {
+            fileSystem_->CreateDirectoryLevel(Path(relative));
+        } catch (const EInOutError& failure) {
+            return failure.ErrorCode();
+        }
+        return 0;
+    }
+
+    fs::path root_;
+    std::unique_ptr<FileSystem> fileSystem_;
+};
+
+TEST_F(NativeFileSystemTest, CreatingOneDirectoryLevel) {
+    EXPECT_EQ(DirectoryFailure("made"), 0u);
+    EXPECT_TRUE(fileSystem_->IsDirectory(Path("made")));
+    EXPECT_FALSE(fileSystem_->IsFile(Path("made")));
+
+    EXPECT_EQ(DirectoryFailure("missing\\child"), SystemError::PathNotFound);
+    EXPECT_EQ(EInOutError::MessageFor(SystemError::PathNotFound), "Nom de fichier incorrect");
+
+    std::ofstream(HostPath("in-the-way")) << "x";
+    EXPECT_EQ(DirectoryFailure("in-the-way"), SystemError::AlreadyExists);
+    EXPECT_EQ(EInOutError::MessageFor(SystemError::AlreadyExists), "Erreur E/S 183");
+    EXPECT_TRUE(fileSystem_->IsFile(Path("in-the-way")));
+    EXPECT_EQ(DirectoryFailure("made"), SystemError::AlreadyExists);
+}
+
+TEST_F(NativeFileSystemTest, WritingAndLoadingWholeFiles) {
+    const std::vector<std::uint8_t> content = {0, 1, 2, 0xE9, 0xFF};
+    fileSystem_->WriteWholeFile(Path("f.bin"), content.data(), content.size());
+    EXPECT_EQ(fileSystem_->LoadWholeFile(Path("f.bin")), content);
+    // Replaced whole, also by an empty file.
+    fileSystem_->WriteWholeFile(Path("f.bin"), content.data(), 0);
+    EXPECT_TRUE(fileSystem_->LoadWholeFile(Path("f.bin")).empty());
+    EXPECT_EQ(fs::file_size(HostPath("f.bin")), 0u);
+}
+
+TEST_F(NativeFileSystemTest, ACreateFailureNamesTheFullPathAndTheSystemText) {
+    fs::create_directories(HostPath("dir-in-the-way"));
+    try {
+        const std::uint8_t byte = 1;
+        fileSystem_->WriteWholeFile(Path("dir-in-the-way"), &byte, 1);
+        FAIL() << "a file was created over a directory";
+    } catch (const EFCreateError& failure) {
+        const std::string message = failure.what();
+        const std::string prefix = "Impossible de créer le fichier \"" + MessagePath("dir-in-the-way") + "\". ";
+        ASSERT_EQ(message.substr(0, prefix.size()), prefix);
+        const std::string systemText = message.substr(prefix.size());
+        EXPECT_FALSE(systemText.empty());
+        EXPECT_NE(systemText.back(), '.');
+#ifdef _WIN32
+        // The system's own text for the error, as FormatMessageA words it here, without its trailing full stop.
+        char buffer[512] = {};
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_ACCESS_DENIED, 0,
+                       buffer, sizeof buffer, nullptr);
+        std::string expected = buffer;
+        while (!expected.empty() && (static_cast<unsigned char>(expected.back()) <= ' ' || expected.back() == '.')) {
+            expected.pop_back();
+        }
+        EXPECT_EQ(systemText, expected);
+#endif
+    }
+}
+
+TEST_F(NativeFileSystemTest, AnOpenFailureNamesTheFullPath) {
+    try {
+        fileSystem_->LoadWholeFile(Path("absent.exe"));
+        FAIL() << "a missing file loaded";
+    } catch (const EFOpenError& failure) {
+        const std::string prefix = "Impossible d'ouvrir le fichier \"" + MessagePath("absent.exe") + "\". ";
+        EXPECT_EQ(std::string(failure.what()).substr(0, prefix.size()), prefix);
+    }
+}
+
+#ifdef _WIN32
+TEST_F(NativeFileSystemTest, RelativePathsAreShownInFullAndWritersAreDenied) {
+    const std::string relative = "quibel-relative-absent.bin";
+    try {
+        fileSystem_->LoadWholeFile(relative);
+        FAIL() << "a missing file loaded";
+    } catch (const EFOpenError& failure) {
+        EXPECT_NE(std::string(failure.what()).find("\"" + FullPathName(relative) + "\""), std::string::npos);
+        EXPECT_NE(FullPathName(relative), relative);
+    }
+
+    // The installer's file is read with writing by others denied: a writer that holds it open makes the load fail.
+    const std::uint8_t byte = 1;
+    fileSystem_->WriteWholeFile(Path("held.bin"), &byte, 1);
+    HANDLE writer = CreateFileA(Path("held.bin").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    EXPECT_THROW(fileSystem_->LoadWholeFile(Path("held.bin")), EFOpenError);
+    CloseHandle(writer);
+    EXPECT_EQ(fileSystem_->LoadWholeFile(Path("held.bin")).size(), 1u);
+}
+#endif
+
+TEST(ForceDirectories, CreatesEveryMissingLevelAndReportsFailureQuietly) {
+    const auto root = fs::temp_directory_path() / "quibel-force";
+    fs::remove_all(root);
+    fs::create_directories(root);
+    auto fileSystem = MakeNativeFileSystem();
+    std::string base = FromNativeText(root.string());
+    for (auto& c : base) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    EXPECT_TRUE(ForceDirectories(*fileSystem, base + "\\a\\b\\c"));
+    EXPECT_TRUE(fileSystem->IsDirectory(base + "\\a\\b\\c"));
+    EXPECT_TRUE(ForceDirectories(*fileSystem, base + "\\a\\b\\c"));
+    const std::uint8_t byte = 0;
+    fileSystem->WriteWholeFile(base + "\\file", &byte, 1);
+    EXPECT_FALSE(ForceDirectories(*fileSystem, base + "\\file\\sub"));
+    fs::remove_all(root);
+}
+
+}  // namespace
+}  // namespace quibel
