@@ -1,0 +1,29 @@
+// The installer program: start and stop.
+#include <windows.h>
+
+#include <memory>
+
+#include "app/ApplicationWindow.h"
+#include "app/DllHardening.h"
+#include "app/InstallerController.h"
+#include "app/StandInWindow.h"
+#include "app/SystemEnvironment.h"
+#include "platform/NativeFileSystem.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    quibel::RestrictDllSearchToSystem();
+    const bool comReady = SUCCEEDED(CoInitialize(nullptr));
+    quibel::ApplicationWindow application(instance, quibel::InstallerController::ApplicationTitle);
+    const auto fileSystem = quibel::MakeNativeFileSystem();
+
+    auto window =
+        std::make_unique<quibel::StandInWindow>(instance, application, *fileSystem, quibel::CurrentEnvironment());
+    window->Show();
+    quibel::RunMessageLoop();
+
+    if (comReady) {
+        CoUninitialize();
+    }
+    window.reset();
+    return 0;
+}
