@@ -21,6 +21,10 @@ const std::vector<Command>& AllCommands();
 
 int RunDecode(const Arguments& arguments);
 int RunExtract(const Arguments& arguments);
+int RunPack(const Arguments& arguments);
+int RunInstaller(const Arguments& arguments);
+int RunList(const Arguments& arguments);
+int RunVerify(const Arguments& arguments);
 
 // Prints a command's usage on stderr and returns the usage exit code.
 int UsageError(const char* commandName, const std::string& problem);

@@ -1,0 +1,55 @@
+// qpack installer --stub STUB.exe DIR -o SETUP.exe: the stub, zero padding, then the payload.
+
+#include <cstdio>
+
+#include "tools/qpack/PackArguments.h"
+#include "tools/qpack/PackError.h"
+#include "tools/qpack/ParallelCompressor.h"
+#include "tools/qpack/PayloadBuilder.h"
+#include "tools/qpack/StubImage.h"
+#include "tools/qpack/TreeScanner.h"
+
+namespace quibel::qpack {
+
+void PrintWarnings(const ScannedTree& tree);
+
+int RunInstaller(const Arguments& arguments) {
+    int exitCode = 0;
+    const auto parsed = ParsePackArguments("installer", arguments, true, exitCode);
+    if (!parsed) {
+        return exitCode;
+    }
+    if (parsed->help) {
+        std::printf(
+            "usage: qpack installer --stub STUB.exe DIR -o SETUP.exe [--banner TEXT]... [-j N]\n\n"
+            "Writes the installer: the stub executable, padded with zero bytes to an even length of at least\n"
+            "400000, then the package of the tree under DIR (as qpack pack writes it).\n"
+            "The stub must be a PE executable and must not hold four \"ET\" words in a row at an even distance\n"
+            "from offset 400000: the installer would find them before the payload.\n\n"
+            "  --stub STUB.exe  the installer program\n"
+            "  -o SETUP.exe     the installer to write (written whole or not at all)\n"
+            "  --banner TEXT    a banner line; repeat for more lines\n"
+            "  -j N             compress on N threads (default: all cores); the output is the same for every N\n");
+        return 0;
+    }
+    try {
+        const std::filesystem::path stubPath = HostPathFromArgument(parsed->stub);
+        const std::vector<std::uint8_t> image = InstallerLeadingImage(ReadHostFile(stubPath), DisplayPath(stubPath));
+        const ScannedTree tree = ScanTree(HostPathFromArgument(parsed->directory));
+        PrintWarnings(tree);
+        OutputFile out(HostPathFromArgument(parsed->output));
+        out.Write(image);
+        PayloadOptions options;
+        options.bannerLines = parsed->bannerLines;
+        options.threads = parsed->threads;
+        options.showProgress = StderrIsTerminal();
+        WritePayload(tree, options, out);
+        out.Commit();
+    } catch (const PackError& failure) {
+        std::fprintf(stderr, "qpack installer: %s\n", failure.what());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace quibel::qpack
