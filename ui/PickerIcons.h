@@ -1,0 +1,40 @@
+#pragma once
+// The eight bitmaps of the picker (resources of the program), each drawn with the colour of its own bottom-left
+// pixel left out.
+
+#include <windows.h>
+
+#include <array>
+#include <memory>
+
+namespace quibel {
+
+enum class PickerIcon { Floppy, Hard, Network, CdRom, Ram, OpenFolder, CurrentFolder, ClosedFolder };
+
+class PickerBitmap {
+  public:
+    explicit PickerBitmap(const char* resourceName);
+    ~PickerBitmap();
+    PickerBitmap(const PickerBitmap&) = delete;
+    PickerBitmap& operator=(const PickerBitmap&) = delete;
+
+    int Width() const { return size_.cx; }
+    int Height() const { return size_.cy; }
+    void Draw(HDC target, int left, int top) const;
+
+  private:
+    HBITMAP bitmap_;
+    SIZE size_{};
+    COLORREF transparent_ = 0;
+};
+
+class PickerIcons {
+  public:
+    PickerIcons();
+    const PickerBitmap& operator[](PickerIcon icon) const { return *bitmaps_[static_cast<int>(icon)]; }
+
+  private:
+    std::array<std::unique_ptr<PickerBitmap>, 8> bitmaps_;
+};
+
+}  // namespace quibel
