@@ -22,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class NativeFileSystemTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         root_ = fs::temp_directory_path() / ("quibel-fs-" + std::string(info->name()));
@@ -44,7 +44,9 @@ protected:
 #endif
         return path;
     }
-    std::string HostPath(const std::string& relative) const { return ToNativeText(Path(relative), true); }
+    std::string HostPath(const std::string& relative) const {
+        return ToNativeText(Path(relative), true);
+    }
     // A path as failure messages name it: the host's own form, in the system's text.
     std::string MessagePath(const std::string& relative) const {
 #ifdef _WIN32
