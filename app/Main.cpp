@@ -6,9 +6,9 @@
 #include "app/ApplicationWindow.h"
 #include "app/DllHardening.h"
 #include "app/InstallerController.h"
-#include "app/StandInWindow.h"
 #include "app/SystemEnvironment.h"
 #include "platform/NativeFileSystem.h"
+#include "ui/Form1.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     quibel::RestrictDllSearchToSystem();
@@ -16,10 +16,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     quibel::ApplicationWindow application(instance, quibel::InstallerController::ApplicationTitle);
     const auto fileSystem = quibel::MakeNativeFileSystem();
 
-    auto window =
-        std::make_unique<quibel::StandInWindow>(instance, application, *fileSystem, quibel::CurrentEnvironment());
+    auto window = std::make_unique<quibel::TForm1>(instance, application, *fileSystem, quibel::CurrentEnvironment());
     window->Show();
-    quibel::RunMessageLoop();
+    quibel::RunMessageLoop(*window);
 
     if (comReady) {
         CoUninitialize();
