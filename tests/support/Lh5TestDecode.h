@@ -1,0 +1,32 @@
+#pragma once
+// Runs DecompressBlock on a block held in memory and reports what it wrote and whether it failed.
+
+#include <cstdint>
+#include <vector>
+
+#include "payload/DecompressBlock.h"
+#include "payload/Errors.h"
+#include "payload/PayloadStream.h"
+
+namespace quibel::testing {
+
+struct DecodeOutcome {
+    std::vector<std::uint8_t> bytes;
+    bool corrupt = false;
+};
+
+inline DecodeOutcome DecodeBlock(const std::vector<std::uint8_t>& block) {
+    PayloadStream source;
+    source.Replace(block);
+    PayloadStream destination;
+    DecodeOutcome outcome;
+    try {
+        DecompressBlock(source, destination);
+    } catch (const ECorruptFile&) {
+        outcome.corrupt = true;
+    }
+    outcome.bytes = destination.Bytes();
+    return outcome;
+}
+
+}  // namespace quibel::testing
