@@ -4,8 +4,8 @@ namespace quibel::qpack {
 
 const std::vector<Command>& AllCommands() {
     static const std::vector<Command> commands = {
-        {"pack", "write a directory tree as a package (side archive)", "qpack pack DIR -o FILE [--banner TEXT]... [-j N]",
-         RunPack},
+        {"pack", "write a directory tree as a package (side archive)",
+         "qpack pack DIR -o FILE [--banner TEXT]... [-j N]", RunPack},
         {"installer", "write an installer: stub executable followed by a package",
          "qpack installer --stub STUB.exe DIR -o SETUP.exe [--banner TEXT]... [-j N]", RunInstaller},
         {"list", "print a package's banner and tree", "qpack list FILE [--from OFFSET]", RunList},

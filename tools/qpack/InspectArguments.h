@@ -15,7 +15,6 @@ struct InspectArguments {
     bool help = false;
 };
 
-std::optional<InspectArguments> ParseInspectArguments(const char* command, const Arguments& arguments,
-                                                      int& exitCode);
+std::optional<InspectArguments> ParseInspectArguments(const char* command, const Arguments& arguments, int& exitCode);
 
 }  // namespace quibel::qpack

@@ -12,8 +12,7 @@
 
 namespace quibel::qpack {
 
-std::optional<InspectArguments> ParseInspectArguments(const char* command, const Arguments& arguments,
-                                                      int& exitCode) {
+std::optional<InspectArguments> ParseInspectArguments(const char* command, const Arguments& arguments, int& exitCode) {
     InspectArguments parsed;
     bool haveFile = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -59,14 +58,16 @@ int RunList(const Arguments& arguments) {
         return exitCode;
     }
     if (parsed->help) {
-        std::printf("usage: qpack list FILE [--from OFFSET]\n\n"
-                    "Prints the banner and the tree of the package in FILE, found from OFFSET (default 0; 400000\n"
-                    "for an installer): each directory, then its files with the stored size (block length), the\n"
-                    "decoded size and their ratio. Writes nothing.\n");
+        std::printf(
+            "usage: qpack list FILE [--from OFFSET]\n\n"
+            "Prints the banner and the tree of the package in FILE, found from OFFSET (default 0; 400000\n"
+            "for an installer): each directory, then its files with the stored size (block length), the\n"
+            "decoded size and their ratio. Writes nothing.\n");
         return 0;
     }
     try {
-        const PackageReport report = CheckPackage(ReadHostFile(HostPathFromArgument(parsed->file)), parsed->from, false);
+        const PackageReport report =
+            CheckPackage(ReadHostFile(HostPathFromArgument(parsed->file)), parsed->from, false);
         if (!report.payloadFound) {
             std::fprintf(stderr, "qpack list: %s: %s\n", parsed->file.c_str(), report.faults.front().c_str());
             return 1;

@@ -10,7 +10,7 @@
 namespace quibel::qpack {
 
 class OutputFile {
-public:
+  public:
     explicit OutputFile(const std::filesystem::path& target);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
@@ -20,7 +20,7 @@ public:
     std::uint64_t BytesWritten() const { return written_; }
     void Commit();
 
-private:
+  private:
     void Discard();
 
     std::filesystem::path target_;

@@ -37,7 +37,9 @@ bool StderrIsTerminal() {
 #endif
 }
 
-std::optional<PackArguments> ParsePackArguments(const char* command, const Arguments& arguments, bool wantsStub,
+std::optional<PackArguments> ParsePackArguments(const char* command,
+                                                const Arguments& arguments,
+                                                bool wantsStub,
                                                 int& exitCode) {
     PackArguments parsed;
     std::vector<std::string> positional;

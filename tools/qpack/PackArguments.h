@@ -20,7 +20,9 @@ struct PackArguments {
 };
 
 // Parses the arguments; nullopt after printing the usage problem (exit code 2).
-std::optional<PackArguments> ParsePackArguments(const char* command, const Arguments& arguments, bool wantsStub,
+std::optional<PackArguments> ParsePackArguments(const char* command,
+                                                const Arguments& arguments,
+                                                bool wantsStub,
                                                 int& exitCode);
 
 int DefaultThreadCount();

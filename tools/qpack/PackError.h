@@ -7,7 +7,7 @@
 namespace quibel::qpack {
 
 class PackError : public std::runtime_error {
-public:
+  public:
     explicit PackError(const std::string& message) : std::runtime_error(message) {}
 };
 

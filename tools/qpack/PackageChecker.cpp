@@ -17,11 +17,11 @@ namespace quibel::qpack {
 namespace {
 
 class CollectedLines final : public LineSink {
-public:
+  public:
     explicit CollectedLines(std::vector<std::string>& lines) : lines_(lines) {}
     void AppendLine(const std::string& line) override { lines_.push_back(line); }
 
-private:
+  private:
     std::vector<std::string>& lines_;
 };
 
@@ -56,7 +56,7 @@ std::string Shown(const std::string& name) {
 }
 
 class Checker {
-public:
+  public:
     Checker(const std::vector<std::uint8_t>& bytes, bool decodeBlocks, PackageReport& report)
         : decodeBlocks_(decodeBlocks), report_(report) {
         stream_.Replace(bytes);
@@ -105,7 +105,7 @@ public:
         }
     }
 
-private:
+  private:
     // The offset of the first run of four MarkerWord values at an even distance from from, as the installer's
     // scan finds it; -1 when there is none.
     std::int64_t FindMarker(std::int32_t from) const {
@@ -130,8 +130,8 @@ private:
         report_.entries.push_back({true, name, name, offset, 0, 0});
         if (directories_.empty()) {
             if (!name.empty()) {
-                Fault(offset, "the first directory entry must be the root, with the empty name, not \"" + Shown(name) +
-                                  "\"");
+                Fault(offset,
+                      "the first directory entry must be the root, with the empty name, not \"" + Shown(name) + "\"");
             }
         } else if (name.empty() || name[0] != '\\') {
             Fault(offset, "directory name \"" + Shown(name) + "\" does not begin with \"\\\"");
@@ -173,8 +173,8 @@ private:
         }
         if (!lastFile_.empty()) {
             if (UpperCaseKey(lastFile_) == UpperCaseKey(name)) {
-                Fault(offset, "file \"" + Shown(name) + "\" differs from \"" + Shown(lastFile_) +
-                                  "\" only in letter case");
+                Fault(offset,
+                      "file \"" + Shown(name) + "\" differs from \"" + Shown(lastFile_) + "\" only in letter case");
             } else if (!ComesBefore(lastFile_, name)) {
                 Fault(offset, "file \"" + Shown(name) + "\" is out of order (after \"" + Shown(lastFile_) + "\")");
             }
@@ -186,8 +186,8 @@ private:
         }
         PackageEntry entry{false, name, directory, offset, blockLength, 0};
         if (blockLength < MinimumBlockLength) {
-            Fault(offset, "file \"" + Shown(name) + "\": block length " + std::to_string(blockLength) +
-                              " is below " + std::to_string(MinimumBlockLength));
+            Fault(offset, "file \"" + Shown(name) + "\": block length " + std::to_string(blockLength) + " is below " +
+                              std::to_string(MinimumBlockLength));
             report_.entries.push_back(entry);
             if (blockLength < BlockLengthFieldSize) {
                 throw EReadError();

@@ -59,7 +59,7 @@ struct SharedWork {
 
 // Joins the workers however the consuming thread leaves.
 class WorkerThreads {
-public:
+  public:
     WorkerThreads(SharedWork& work, int count) : work_(work) {
         for (int i = 0; i < count; ++i) {
             threads_.emplace_back([&work] { work.Work(); });
@@ -74,7 +74,7 @@ public:
     WorkerThreads(const WorkerThreads&) = delete;
     WorkerThreads& operator=(const WorkerThreads&) = delete;
 
-private:
+  private:
     SharedWork& work_;
     std::vector<std::thread> threads_;
 };
@@ -100,7 +100,9 @@ std::vector<std::uint8_t> ReadHostFile(const std::filesystem::path& path) {
     return content;
 }
 
-void CompressInOrder(const std::vector<std::filesystem::path>& files, int threads, const EncoderSettings& settings,
+void CompressInOrder(const std::vector<std::filesystem::path>& files,
+                     int threads,
+                     const EncoderSettings& settings,
                      const std::function<void(std::size_t, const std::vector<std::uint8_t>&)>& consume,
                      const std::function<void(const CompressionProgress&)>& report) {
     SharedWork work{files, settings, std::vector<Slot>(files.size()), {}, {}, {}, {}};

@@ -20,7 +20,9 @@ struct CompressionProgress {
 // Reads and compresses files[i] for every i; calls consume(i, block) in ascending i on the calling thread, and
 // report every fifth of a second or so while it waits. A file that cannot be read throws PackError naming it;
 // the other threads then stop before their next file.
-void CompressInOrder(const std::vector<std::filesystem::path>& files, int threads, const EncoderSettings& settings,
+void CompressInOrder(const std::vector<std::filesystem::path>& files,
+                     int threads,
+                     const EncoderSettings& settings,
                      const std::function<void(std::size_t, const std::vector<std::uint8_t>&)>& consume,
                      const std::function<void(const CompressionProgress&)>& report);
 

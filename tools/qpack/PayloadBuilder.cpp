@@ -12,7 +12,7 @@ namespace {
 
 // One line on stderr, rewritten in place, once a pack has run for a second.
 class ProgressLine {
-public:
+  public:
     ProgressLine(bool enabled, std::size_t totalFiles) : enabled_(enabled), totalFiles_(totalFiles) {}
     ~ProgressLine() {
         if (shown_) {
@@ -28,13 +28,13 @@ public:
             return;
         }
         shown_ = true;
-        std::fprintf(stderr, "\r%zu/%zu files, %.1f MB in, %.1f MB out, %.1f MB/s   ", progress.filesDone,
-                     totalFiles_, static_cast<double>(progress.bytesIn) / 1e6,
-                     static_cast<double>(progress.bytesOut) / 1e6, static_cast<double>(progress.bytesIn) / 1e6 / seconds);
+        std::fprintf(stderr, "\r%zu/%zu files, %.1f MB in, %.1f MB out, %.1f MB/s   ", progress.filesDone, totalFiles_,
+                     static_cast<double>(progress.bytesIn) / 1e6, static_cast<double>(progress.bytesOut) / 1e6,
+                     static_cast<double>(progress.bytesIn) / 1e6 / seconds);
         std::fflush(stderr);
     }
 
-private:
+  private:
     bool enabled_;
     std::size_t totalFiles_;
     bool shown_ = false;

@@ -47,7 +47,8 @@ std::vector<std::uint8_t> InstallerLeadingImage(const std::vector<std::uint8_t>&
     if (image.size() % 2 != 0) {
         image.push_back(0);
     }
-    if (image.size() >= static_cast<std::size_t>(PayloadScanStart) + 2 && WordAt(image, image.size() - 2) == MarkerWord) {
+    if (image.size() >= static_cast<std::size_t>(PayloadScanStart) + 2 &&
+        WordAt(image, image.size() - 2) == MarkerWord) {
         image.insert(image.end(), 2, 0);
     }
     return image;

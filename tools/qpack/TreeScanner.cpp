@@ -71,9 +71,8 @@ std::vector<Entry> ReadDirectory(const fs::path& directory) {
     if (error) {
         throw PackError(DisplayPath(directory) + ": " + error.message());
     }
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-        return ComesBefore(a.name, b.name);
-    });
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return ComesBefore(a.name, b.name); });
     for (std::size_t i = 1; i < entries.size(); ++i) {
         if (UpperCaseKey(entries[i - 1].name) == UpperCaseKey(entries[i].name)) {
             throw PackError(DisplayPath(entries[i - 1].hostPath) + " and " + DisplayPath(entries[i].hostPath) +

@@ -17,7 +17,7 @@ struct ScannedFile {
 };
 
 struct ScannedDirectory {
-    std::string name;  // the path from the root in Windows-1252 ("\data\sounds"); empty for the root
+    std::string name;                // the path from the root in Windows-1252 ("\data\sounds"); empty for the root
     std::vector<ScannedFile> files;  // in package order
 };
 

@@ -17,11 +17,12 @@ int RunVerify(const Arguments& arguments) {
         return exitCode;
     }
     if (parsed->help) {
-        std::printf("usage: qpack verify FILE [--from OFFSET]\n\n"
-                    "Finds the package in FILE from OFFSET (default 0; 400000 for an installer), decodes every block\n"
-                    "in memory and checks the canonical form: the root entry first, directories in pre-order each\n"
-                    "followed by its files, names Windows can hold in sorted order, block lengths, nothing after\n"
-                    "the last entry. Prints every fault and exits with 1 when there is one.\n");
+        std::printf(
+            "usage: qpack verify FILE [--from OFFSET]\n\n"
+            "Finds the package in FILE from OFFSET (default 0; 400000 for an installer), decodes every block\n"
+            "in memory and checks the canonical form: the root entry first, directories in pre-order each\n"
+            "followed by its files, names Windows can hold in sorted order, block lengths, nothing after\n"
+            "the last entry. Prints every fault and exits with 1 when there is one.\n");
         return 0;
     }
     try {

@@ -75,10 +75,9 @@ std::string UpperCaseKey(const std::string& name) {
 bool ComesBefore(const std::string& a, const std::string& b) {
     const std::string keyA = UpperCaseKey(a);
     const std::string keyB = UpperCaseKey(b);
-    return std::lexicographical_compare(keyA.begin(), keyA.end(), keyB.begin(), keyB.end(),
-                                        [](char x, char y) {
-                                            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-                                        });
+    return std::lexicographical_compare(keyA.begin(), keyA.end(), keyB.begin(), keyB.end(), [](char x, char y) {
+        return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    });
 }
 
 }  // namespace quibel::qpack

@@ -1,8 +1,37 @@
 #include "tools/qpack/encoder/MatchFinder.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 namespace quibel::qpack {
+
+namespace {
+
+// The length of the common prefix of a and b, known to be at least from, at most limit; eight bytes at a time.
+std::size_t CommonLength(const std::uint8_t* a, const std::uint8_t* b, std::size_t from, std::size_t limit) {
+    std::size_t length = from;
+    while (length + 8 <= limit) {
+        std::uint64_t x = 0;
+        std::uint64_t y = 0;
+        std::memcpy(&x, a + length, 8);
+        std::memcpy(&y, b + length, 8);
+        if (x != y) {
+            // Little-endian loads on the hosts we build for: the first differing byte is the lowest set one.
+            if constexpr (std::endian::native == std::endian::little) {
+                return length + static_cast<std::size_t>(std::countr_zero(x ^ y) / 8);
+            }
+            break;
+        }
+        length += 8;
+    }
+    while (length < limit && a[length] == b[length]) {
+        ++length;
+    }
+    return length;
+}
+
+}  // namespace
 
 MatchFinder::MatchFinder(const std::uint8_t* data, std::size_t size, int depthLimit)
     : data_(data),
@@ -48,10 +77,7 @@ int MatchFinder::Insert(std::size_t position, Match* out) {
         }
         const std::uint8_t* other = data_ + candidate;
         std::uint32_t* pair = &children_[2 * (candidate % kCyclicSize)];
-        std::size_t length = std::min(smallerLength, greaterLength);
-        while (length < lengthLimit && other[length] == current[length]) {
-            ++length;
-        }
+        const std::size_t length = CommonLength(other, current, std::min(smallerLength, greaterLength), lengthLimit);
         if (length > bestLength) {
             bestLength = length;
             if (out != nullptr) {

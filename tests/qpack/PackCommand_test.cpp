@@ -1,0 +1,289 @@
+// The qpack tool as its users run it: pack, installer, list, verify and extract on real directory trees, and the
+// refusals of bad input (exit code 1, a message naming the path, no output file left behind).
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+
+#include "payload/PackageFormat.h"
+
+#ifdef QPACK_HAS_HOST_TOOLS
+
+namespace quibel::qpack {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+struct ToolRun {
+    int exitCode;
+    std::string output;  // stdout and stderr
+};
+
+ToolRun RunQpack(const std::string& arguments) {
+    const std::string command = std::string(QPACK_EXECUTABLE) + " " + arguments + " 2>&1";
+    ToolRun run{0, {}};
+    std::FILE* pipe = popen(command.c_str(), "r");
+    char buffer[4096];
+    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        run.output += buffer;
+    }
+    const int status = pipe != nullptr ? pclose(pipe) : -1;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+Bytes ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const fs::path& path, const Bytes& content) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
+}
+
+Bytes Text(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
+
+// Test sources are compiled to Windows-1252; host file names and the tool's output are UTF-8.
+std::string U8(const char8_t* text) {
+    return std::string(reinterpret_cast<const char*>(text));
+}
+
+std::string Quoted(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
+
+class PackCommandTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        root_ = fs::temp_directory_path() / ("qpack-" + std::to_string(getpid()) + "-" + info->name());
+        fs::remove_all(root_);
+        fs::create_directories(root_);
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    // A small product tree: accented names, mixed letter case, an empty file, an empty directory, nesting.
+    fs::path MakeTree() {
+        const fs::path tree = root_ / "tree";
+        std::mt19937 random(1);
+        Bytes noise(20000);
+        for (auto& b : noise) {
+            b = static_cast<std::uint8_t>(random());
+        }
+        std::string text;
+        for (int i = 0; i < 3000; ++i) {
+            text += "ligne " + std::to_string(i % 97) + " du fichier\n";
+        }
+        WriteFile(tree / "b.txt", Text(text));
+        WriteFile(tree / "A.txt", Text("a"));
+        WriteFile(tree / "vide.txt", {});
+        WriteFile(tree / fs::path(u8"Données") / fs::path(u8"Résumé.txt"), Text(text.substr(0, 8193)));
+        WriteFile(tree / fs::path(u8"Données") / "bruit.bin", noise);
+        WriteFile(tree / fs::path(u8"données2") / "z" / "profond.txt", Text("fond"));
+        WriteFile(tree / "Aide" / "x.txt", Text("x"));
+        fs::create_directories(tree / fs::path(u8"Données") / "Sons");
+        return tree;
+    }
+
+    fs::path root_;
+};
+
+TEST_F(PackCommandTest, PackedTreeVerifiesAndExtractsByteExact) {
+    const fs::path tree = MakeTree();
+    const fs::path package = root_ / "p.maj";
+    const ToolRun pack = RunQpack("pack " + Quoted(tree) + " -o " + Quoted(package) + " --banner 'Quibel 4.1'");
+    ASSERT_EQ(pack.exitCode, 0) << pack.output;
+    const Bytes bytes = ReadFile(package);
+    ASSERT_GE(bytes.size(), 8u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 8), "ETETETET");
+
+    const ToolRun verify = RunQpack("verify " + Quoted(package));
+    EXPECT_EQ(verify.exitCode, 0) << verify.output;
+
+    const ToolRun extract = RunQpack("extract " + Quoted(package) + " " + Quoted(root_ / "out"));
+    ASSERT_EQ(extract.exitCode, 0) << extract.output;
+    for (const auto& item : fs::recursive_directory_iterator(tree)) {
+        const fs::path copy = root_ / "out" / fs::relative(item.path(), tree);
+        if (item.is_directory()) {
+            EXPECT_TRUE(fs::is_directory(copy)) << copy;
+        } else {
+            EXPECT_EQ(ReadFile(copy), ReadFile(item.path())) << copy;
+        }
+    }
+
+    // Canonical order: directories in pre-order by upper-cased name, each followed by its own files.
+    const ToolRun list = RunQpack("list " + Quoted(package));
+    ASSERT_EQ(list.exitCode, 0) << list.output;
+    const std::vector<std::string> order = {"banner: Quibel 4.1",
+                                            "A.txt",
+                                            "b.txt",
+                                            "vide.txt",
+                                            "\\Aide\\",
+                                            "x.txt",
+                                            U8(u8"\\Données\\"),
+                                            "bruit.bin",
+                                            U8(u8"Résumé.txt"),
+                                            U8(u8"\\Données\\Sons\\"),
+                                            U8(u8"\\données2\\"),
+                                            U8(u8"\\données2\\z\\"),
+                                            "profond.txt"};
+    std::size_t at = 0;
+    for (const std::string& name : order) {
+        const std::size_t found = list.output.find(name, at);
+        ASSERT_NE(found, std::string::npos) << name << " missing or out of order in\n" << list.output;
+        at = found + name.size();
+    }
+}
+
+TEST_F(PackCommandTest, OutputIsTheSameForEveryThreadCount) {
+    const fs::path tree = MakeTree();
+    Bytes first;
+    for (const char* threads : {"1", "2", "4"}) {
+        const fs::path package = root_ / (std::string("p") + threads);
+        const ToolRun pack = RunQpack("pack " + Quoted(tree) + " -o " + Quoted(package) + " -j " + threads);
+        ASSERT_EQ(pack.exitCode, 0) << pack.output;
+        if (first.empty()) {
+            first = ReadFile(package);
+        } else {
+            EXPECT_EQ(ReadFile(package), first) << "-j " << threads;
+        }
+    }
+}
+
+TEST_F(PackCommandTest, InstallerPutsThePayloadBehindThePaddedStub) {
+    const fs::path tree = MakeTree();
+    Bytes stub(1001, 0);
+    stub[0] = 'M';
+    stub[1] = 'Z';
+    stub[0x3C] = 0x40;
+    stub[0x40] = 'P';
+    stub[0x41] = 'E';
+    WriteFile(root_ / "stub.exe", stub);
+    const fs::path setup = root_ / "setup.exe";
+    const ToolRun installer =
+        RunQpack("installer --stub " + Quoted(root_ / "stub.exe") + " " + Quoted(tree) + " -o " + Quoted(setup));
+    ASSERT_EQ(installer.exitCode, 0) << installer.output;
+    const Bytes bytes = ReadFile(setup);
+    ASSERT_GT(bytes.size(), static_cast<std::size_t>(PayloadScanStart) + 8);
+    EXPECT_TRUE(std::equal(stub.begin(), stub.end(), bytes.begin()));
+    EXPECT_EQ(std::string(bytes.begin() + PayloadScanStart, bytes.begin() + PayloadScanStart + 8), "ETETETET");
+    const ToolRun verify = RunQpack("verify " + Quoted(setup) + " --from 400000");
+    EXPECT_EQ(verify.exitCode, 0) << verify.output;
+    const ToolRun extract = RunQpack("extract " + Quoted(setup) + " " + Quoted(root_ / "out") + " --from 400000");
+    ASSERT_EQ(extract.exitCode, 0) << extract.output;
+    EXPECT_EQ(ReadFile(root_ / "out" / "b.txt"), ReadFile(tree / "b.txt"));
+
+    WriteFile(root_ / "notpe.exe", Text("MZ but nothing else, not even a PE header of any kind............."));
+    const ToolRun refused =
+        RunQpack("installer --stub " + Quoted(root_ / "notpe.exe") + " " + Quoted(tree) + " -o " + Quoted(setup));
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.output.find("notpe.exe"), std::string::npos) << refused.output;
+    EXPECT_NE(refused.output.find("not a PE"), std::string::npos) << refused.output;
+}
+
+TEST_F(PackCommandTest, BadInputIsRefusedNamingThePathAndLeavesNoOutput) {
+    struct BadTree {
+        const char* name;
+        std::function<void(const fs::path&)> make;
+        std::string offending;  // part of the path the message must name
+        const char* reason;
+    };
+    const std::vector<BadTree> cases = {
+        {"forbidden character", [](const fs::path& t) { WriteFile(t / "a?b.txt", Text("1")); }, "a?b.txt", "forbids"},
+        {"colon", [](const fs::path& t) { WriteFile(t / "d" / "a:b", Text("1")); }, "a:b", "forbids"},
+        {"control character", [](const fs::path& t) { WriteFile(t / "a\tb", Text("1")); }, "a\tb", "control"},
+        {"device name", [](const fs::path& t) { WriteFile(t / "sub" / "NUL.txt", Text("1")); }, "NUL.txt", "device"},
+        {"device directory", [](const fs::path& t) { fs::create_directories(t / "com1"); }, "com1", "device"},
+        {"trailing dot", [](const fs::path& t) { WriteFile(t / "fin.", Text("1")); }, "fin.", "dot"},
+        {"trailing space", [](const fs::path& t) { WriteFile(t / "fin ", Text("1")); }, "fin ", "space"},
+        {"no Windows-1252 form", [](const fs::path& t) { WriteFile(t / fs::path(u8"日本.txt"), Text("1")); },
+         U8(u8"日本.txt"), "Windows-1252"},
+        {"letter case only",
+         [](const fs::path& t) {
+             WriteFile(t / fs::path(u8"Été.txt"), Text("1"));
+             WriteFile(t / fs::path(u8"éTÉ.TXT"), Text("2"));
+         },
+         ".txt", "letter case"},
+        {"symbolic link",
+         [](const fs::path& t) {
+             WriteFile(t / "target.txt", Text("1"));
+             fs::create_symlink(t / "target.txt", t / "lien.txt");
+         },
+         "lien.txt", "symbolic link"},
+        {"not a regular file", [](const fs::path& t) { mkfifo((t / "tube").c_str(), 0600); }, "tube",
+         "not a regular file"},
+    };
+    for (const BadTree& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path tree = root_ / "bad";
+        fs::remove_all(tree);
+        fs::create_directories(tree);
+        WriteFile(tree / "good.txt", Text("good"));
+        c.make(tree);
+        const fs::path package = root_ / "bad.maj";
+        const ToolRun pack = RunQpack("pack " + Quoted(tree) + " -o " + Quoted(package) + " -j 2");
+        EXPECT_EQ(pack.exitCode, 1) << pack.output;
+        EXPECT_NE(pack.output.find(c.offending), std::string::npos) << pack.output;
+        EXPECT_NE(pack.output.find(c.reason), std::string::npos) << pack.output;
+        EXPECT_FALSE(fs::exists(package));
+        EXPECT_FALSE(fs::exists(root_ / "bad.maj.qpack-partial"));
+    }
+}
+
+TEST_F(PackCommandTest, UnreadableFileFailsWithoutOutput) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root reads every file";
+    }
+    const fs::path tree = MakeTree();
+    fs::permissions(tree / "b.txt", fs::perms::none);
+    const ToolRun pack = RunQpack("pack " + Quoted(tree) + " -o " + Quoted(root_ / "p"));
+    fs::permissions(tree / "b.txt", fs::perms::owner_all);
+    EXPECT_EQ(pack.exitCode, 1);
+    EXPECT_NE(pack.output.find("b.txt"), std::string::npos) << pack.output;
+    EXPECT_FALSE(fs::exists(root_ / "p"));
+}
+
+TEST_F(PackCommandTest, LongPathsGetAWarning) {
+    const fs::path tree = root_ / "tree";
+    fs::path deep = tree;
+    for (int i = 0; i < 5; ++i) {
+        deep /= std::string(45, static_cast<char>('a' + i));
+    }
+    WriteFile(deep / "fichier.txt", Text("x"));
+    const ToolRun pack = RunQpack("pack " + Quoted(tree) + " -o " + Quoted(root_ / "p"));
+    EXPECT_EQ(pack.exitCode, 0) << pack.output;
+    EXPECT_NE(pack.output.find("warning"), std::string::npos) << pack.output;
+    EXPECT_NE(pack.output.find("fichier.txt"), std::string::npos) << pack.output;
+}
+
+TEST_F(PackCommandTest, EveryCommandHasHelpAndRejectsBadUsage) {
+    for (const char* command : {"pack", "installer", "list", "verify"}) {
+        SCOPED_TRACE(command);
+        const ToolRun help = RunQpack(std::string(command) + " --help");
+        EXPECT_EQ(help.exitCode, 0);
+        EXPECT_NE(help.output.find(std::string("qpack ") + command), std::string::npos) << help.output;
+        EXPECT_EQ(RunQpack(command).exitCode, 2);
+    }
+    EXPECT_EQ(RunQpack("pack dir -o out -j 0").exitCode, 2);
+    EXPECT_EQ(RunQpack("--help").exitCode, 0);
+}
+
+}  // namespace
+}  // namespace quibel::qpack
+
+#endif

@@ -1,0 +1,341 @@
+// The package checker behind verify and list, the stub check of the installer, and the Windows name rules.
+
+#include "tools/qpack/PackageChecker.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "payload/PackageFormat.h"
+#include "tools/qpack/PackError.h"
+#include "tools/qpack/PackageWriter.h"
+#include "tools/qpack/StubImage.h"
+#include "tools/qpack/WindowsNames.h"
+#include "tools/qpack/encoder/Lh5Encoder.h"
+
+namespace quibel::qpack {
+namespace {
+
+ByteString Text(const std::string& text) {
+    return ByteString(text.begin(), text.end());
+}
+
+ByteString Block(const std::string& content) {
+    return EncodeBlock(Text(content));
+}
+
+void AppendInt32(ByteString& out, std::int32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i)));
+    }
+}
+
+// A sound package: root with two files, \data with one, \data\sons empty.
+ByteString SoundPackage() {
+    ByteString p;
+    AppendPackageHeader(p, {"Quibel 4.1", "banni\xE8re"});
+    AppendDirectoryEntry(p, "");
+    AppendFileEntry(p, "a.txt", Block("alpha alpha alpha"));
+    AppendFileEntry(p, "B.txt", Block(""));
+    AppendDirectoryEntry(p, "\\data");
+    AppendFileEntry(p, "\xE9t\xE9.txt", Block(std::string(5000, 'e')));
+    AppendDirectoryEntry(p, "\\data\\sons");
+    return p;
+}
+
+std::string JoinedFaults(const PackageReport& report) {
+    std::string all;
+    for (const std::string& fault : report.faults) {
+        all += fault + "\n";
+    }
+    return all;
+}
+
+TEST(PackageChecker, AcceptsASoundPackageAndReadsItsTree) {
+    const PackageReport report = CheckPackage(SoundPackage(), 0, true);
+    EXPECT_TRUE(report.faults.empty()) << JoinedFaults(report);
+    EXPECT_EQ(report.bannerLines, (std::vector<std::string>{"Quibel 4.1", "banni\xE8re"}));
+    ASSERT_EQ(report.entries.size(), 6u);
+    EXPECT_EQ(report.entries[2].name, "B.txt");
+    EXPECT_EQ(report.entries[2].decodedSize, 0);
+    EXPECT_EQ(report.entries[4].decodedSize, 5000);
+    EXPECT_EQ(report.entries[4].directory, "\\data");
+    EXPECT_TRUE(report.entries[5].isDirectory);
+}
+
+TEST(PackageChecker, FindsAPayloadBehindAnImageFromItsScanStart) {
+    ByteString installer(PayloadScanStart + 6, 0);
+    const ByteString payload = SoundPackage();
+    installer.insert(installer.end(), payload.begin(), payload.end());
+    const PackageReport report = CheckPackage(installer, PayloadScanStart, true);
+    EXPECT_TRUE(report.faults.empty()) << JoinedFaults(report);
+    EXPECT_EQ(report.markerOffset, PayloadScanStart + 6);
+}
+
+struct FaultCase {
+    const char* name;
+    std::function<ByteString()> build;
+    const char* expected;  // a part of the fault's text
+};
+
+TEST(PackageChecker, RejectsFaultyPackagesWithAClearMessage) {
+    const std::vector<FaultCase> cases = {
+        {"no marker", [] { return Text("no package here"); }, "no payload marker"},
+        {"marker at an odd distance",
+         [] {
+             ByteString p = SoundPackage();
+             p.insert(p.begin(), 1, 0);
+             return p;
+         },
+         "no payload marker"},
+        {"root with a name",
+         [] {
+             ByteString p;
+             AppendPackageHeader(p, {});
+             AppendDirectoryEntry(p, "\\racine");
+             return p;
+         },
+         "must be the root"},
+        {"file before the root",
+         [] {
+             ByteString p;
+             AppendPackageHeader(p, {});
+             AppendFileEntry(p, "a.txt", Block("a"));
+             return p;
+         },
+         "before the root"},
+        {"directory without its leading separator",
+         [] {
+             ByteString p;
+             AppendPackageHeader(p, {});
+             AppendDirectoryEntry(p, "");
+             AppendDirectoryEntry(p, "data");
+             return p;
+         },
+         "does not begin with"},
+        {"directory before its parent",
+         [] {
+             ByteString p;
+             AppendPackageHeader(p, {});
+             AppendDirectoryEntry(p, "");
+             AppendDirectoryEntry(p, "\\a\\b");
+             return p;
+         },
+         "before its parent"},
+        {"directories out of order",
+         [] {
+             ByteString p;
+             AppendPackageHeader(p, {});
+             AppendDirectoryEntry(p, "");
+             AppendDirectoryEntry(p, "\\b");
+             AppendDirectoryEntry(p, "\\a");
+             return p;
+         },
+         "out of order"},
+        {"files out of order",
+         [] {
+             ByteString p;
+             AppendPackageHeader(p, {});
+             AppendDirectoryEntry(p, "");
+             AppendFileEntry(p, "b.txt", Block("b"));
+             AppendFileEntry(p, "A.txt", Block("a"));
+             return p;
+         },
+         "out of order"},
+        {"names that differ only in letter case",
+         [] {
+             ByteString p;
+             AppendPackageHeader(p, {});
+             AppendDirectoryEntry(p, "");
+             AppendFileEntry(p, "\xC9t\xE9", Block("1"));
+             AppendFileEntry(p, "\xE9T\xC9", Block("2"));
+             return p;
+         },
+         "only in letter case"},
+        {"name Windows forbids",
+         [] {
+             ByteString p;
+             AppendPackageHeader(p, {});
+             AppendDirectoryEntry(p, "");
+             AppendFileEntry(p, "a?b", Block("1"));
+             return p;
+         },
+         "forbids"},
+        {"reserved device name",
+         [] {
+             ByteString p;
+             AppendPackageHeader(p, {});
+             AppendDirectoryEntry(p, "");
+             AppendDirectoryEntry(p, "\\nul.txt");
+             return p;
+         },
+         "reserved device name"},
+        {"file entry with an empty name",
+         [] {
+             ByteString p;
+             AppendPackageHeader(p, {});
+             AppendDirectoryEntry(p, "");
+             AppendFileEntry(p, "", {});
+             return ByteString(p.begin(), p.end() - 4);
+         },
+         "empty name"},
+        {"block length below 8",
+         [] {
+             ByteString p;
+             AppendPackageHeader(p, {});
+             AppendDirectoryEntry(p, "");
+             AppendFileEntry(p, "a", ByteString{1, 0});
+             return p;
+         },
+         "below 8"},
+        {"block running past the end",
+         [] {
+             ByteString p;
+             AppendPackageHeader(p, {});
+             AppendDirectoryEntry(p, "");
+             AppendFileEntry(p, "a", Block("abc"));
+             p.pop_back();
+             return p;
+         },
+         "past the end"},
+        {"block that does not decode",
+         [] {
+             ByteString block;
+             AppendInt32(block, 10);
+             // Symbol count 10; length-code list with n = 1 (00001) and one length of 1 (001): an incomplete code.
+             block.insert(block.end(), {0x00, 0x0A, 0x09, 0x00, 0x00, 0x00});
+             ByteString p;
+             AppendPackageHeader(p, {});
+             AppendDirectoryEntry(p, "");
+             AppendFileEntry(p, "a", block);
+             return p;
+         },
+         "does not decode"},
+        {"negative decoded size",
+         [] {
+             ByteString block;
+             AppendInt32(block, -5);
+             block.push_back(0);
+             ByteString p;
+             AppendPackageHeader(p, {});
+             AppendDirectoryEntry(p, "");
+             AppendFileEntry(p, "a", block);
+             return p;
+         },
+         "negative decoded size"},
+        {"bytes after the last entry",
+         [] {
+             ByteString p = SoundPackage();
+             p.insert(p.end(), {0x00, 0x00, 0x41});
+             return p;
+         },
+         "nothing may follow"},
+        {"a lone byte after the last entry",
+         [] {
+             ByteString p = SoundPackage();
+             p.push_back(0x19);
+             return p;
+         },
+         "lone byte"},
+        {"a cut name",
+         [] {
+             ByteString p;
+             AppendPackageHeader(p, {});
+             AppendDirectoryEntry(p, "");
+             AppendDirectoryEntry(p, "\\long name");
+             p.resize(p.size() - 3);
+             return p;
+         },
+         "ends inside"},
+    };
+    for (const FaultCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PackageReport report = CheckPackage(c.build(), 0, true);
+        ASSERT_FALSE(report.faults.empty());
+        EXPECT_NE(JoinedFaults(report).find(c.expected), std::string::npos) << JoinedFaults(report);
+    }
+}
+
+TEST(WindowsNames, FlagsWhatWindowsCannotHold) {
+    const std::vector<std::pair<std::string, bool>> names = {
+        {"notes.txt", true}, {"R\xE9sum\xE9.txt", true},
+        {"a b", true},       {".hidden", true},
+        {"con", false},      {"Con.txt", false},
+        {"COM1.log", false}, {"lpt\xB9", false},
+        {"COM10", true},     {"console", true},
+        {"a.", false},       {"a ", false},
+        {"a\tb", false},     {"a*b", false},
+        {"a<b", false},      {"a|b", false},
+        {"a\"b", false},     {"a:b", false},
+        {"", false},
+    };
+    for (const auto& [name, accepted] : names) {
+        EXPECT_EQ(!WindowsNameProblem(name).has_value(), accepted) << name;
+    }
+}
+
+TEST(WindowsNames, OrdersByUpperCaseWindows1252Bytes) {
+    EXPECT_TRUE(ComesBefore("a.txt", "B.txt"));
+    EXPECT_TRUE(ComesBefore("B.txt", "c.txt"));
+    EXPECT_TRUE(ComesBefore("z", "\xE9"));  // accented letters sort after ASCII
+    EXPECT_TRUE(ComesBefore("a", "_"));     // compared as 'A' (0x41) and '_' (0x5F)
+    EXPECT_EQ(UpperCaseKey("\xE9t\xE9 \xFF\x9C"), "\xC9T\xC9 \x9F\x8C");
+}
+
+ByteString MinimalPe(std::size_t size) {
+    ByteString stub(size, 0);
+    stub[0] = 'M';
+    stub[1] = 'Z';
+    stub[0x3C] = 0x80;
+    stub[0x80] = 'P';
+    stub[0x81] = 'E';
+    return stub;
+}
+
+TEST(StubImage, PadsToAnEvenLengthOfAtLeastTheScanStart) {
+    EXPECT_EQ(InstallerLeadingImage(MinimalPe(1000), "stub.exe").size(), static_cast<std::size_t>(PayloadScanStart));
+    EXPECT_EQ(InstallerLeadingImage(MinimalPe(450001), "stub.exe").size(), 450002u);
+    ByteString endsInMarkerWord = MinimalPe(450000);
+    endsInMarkerWord[449998] = 0x45;
+    endsInMarkerWord[449999] = 0x54;
+    const ByteString image = InstallerLeadingImage(endsInMarkerWord, "stub.exe");
+    EXPECT_EQ(image.size(), 450002u);  // two zeros keep that word apart from the payload's marker
+    EXPECT_EQ(image[450000], 0);
+}
+
+TEST(StubImage, RefusesWhatIsNoPeExecutableOrHoldsTheMarker) {
+    auto refused = [](const ByteString& stub) {
+        try {
+            InstallerLeadingImage(stub, "stub.exe");
+        } catch (const PackError& failure) {
+            return std::string(failure.what()).find("stub.exe") != std::string::npos;
+        }
+        return false;
+    };
+    EXPECT_TRUE(refused(Text("plain text, no header")));
+    ByteString noSignature = MinimalPe(1000);
+    noSignature[0x80] = 'X';
+    EXPECT_TRUE(refused(noSignature));
+    ByteString farOffset = MinimalPe(1000);
+    farOffset[0x3D] = 0x7F;
+    EXPECT_TRUE(refused(farOffset));
+
+    ByteString marked = MinimalPe(PayloadScanStart + 100);
+    for (int i = 0; i < 8; ++i) {
+        marked[PayloadScanStart + 20 + i] = "ETETETET"[i];
+    }
+    EXPECT_TRUE(refused(marked));
+    ByteString oddDistance = MinimalPe(PayloadScanStart + 100);
+    for (int i = 0; i < 8; ++i) {
+        oddDistance[PayloadScanStart + 21 + i] = "ETETETET"[i];
+    }
+    EXPECT_FALSE(refused(oddDistance));
+    ByteString beforeScanStart = MinimalPe(PayloadScanStart + 100);
+    for (int i = 0; i < 8; ++i) {
+        beforeScanStart[PayloadScanStart - 20 + i] = "ETETETET"[i];
+    }
+    EXPECT_FALSE(refused(beforeScanStart));
+}
+
+}  // namespace
+}  // namespace quibel::qpack
