@@ -1,0 +1,98 @@
+#!/bin/sh
+# window_e2e.sh STUB.exe QPACK.exe ROBOT.exe OUTDIR: the installer window under Wine, driven by the robot.
+# Run under xvfb-run. Packs a product tree of its own (2,100 files, so that the log exceeds an edit control's
+# default 32 KiB) into an installer, then:
+#   1. run: the whole installation into C:\setup\target, checked by the robot, then the installed tree compared
+#      with the product and the exit code checked (0);
+#   2. failure: an installation into C:\setup\blocked, where "Quibel" is a file: the failure display.
+# Screenshots land in OUTDIR (PNG when ImageMagick is there, else the robot's bitmaps).
+set -u
+stub=$1 qpack=$2 robot=$3 out=$4
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+
+export WINEPREFIX="${QUIBEL_WINE_UI_PREFIX:-/tmp/quibel-wine-ui}" WINEARCH=win32 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+mkdir -p "$WINEPREFIX.lock.d"
+exec 9>"$WINEPREFIX.lock.d/lock"
+flock -w 600 9 || { echo "prefix $WINEPREFIX is busy"; exit 1; }
+
+if [ ! -d "$WINEPREFIX/drive_c" ]; then
+    timeout 180 wineboot -i </dev/null >/dev/null 2>&1
+    timeout 60 wineserver -w
+    cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
+    find "$WINEPREFIX/drive_c/users" -maxdepth 2 -type l -exec sh -c 'rm "$1"; mkdir "$1"' _ {} \;
+    timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        </dev/null >/dev/null 2>&1
+    timeout 60 wineserver -w
+fi
+
+wm=""
+if command -v openbox >/dev/null; then
+    openbox --sm-disable >/dev/null 2>&1 &
+    wm=$!
+fi
+timeout 30 wineserver -p </dev/null >/dev/null 2>&1
+timeout 60 wineboot </dev/null >/dev/null 2>&1
+cleanup() {
+    timeout 30 wineserver -k >/dev/null 2>&1
+    [ -n "$wm" ] && kill "$wm" 2>/dev/null
+}
+trap cleanup EXIT
+
+status=0
+fail() { echo "FAILED: $*"; status=1; }
+
+# The product: a program, a help folder, a folder and a file with accents, and many small examples.
+product="$out/product"
+rm -rf "$product"
+mkdir -p "$product/Aide" "$product/Données" "$product/Exemples"
+head -c 300000 /dev/urandom >"$product/quibel.exe"
+seq 1 20000 >"$product/Aide/index.txt"
+echo "réglages" >"$product/Données/préférences.txt"
+i=0
+while [ $i -lt 2100 ]; do
+    echo "exemple $i" >"$product/Exemples/exemple$i.txt"
+    i=$((i + 1))
+done
+tree_lines=$(( $(find "$product" -type d | wc -l) + $(find "$product" -type f | wc -l) ))
+
+setup="$WINEPREFIX/drive_c/setup"
+rm -rf "$setup"
+mkdir -p "$setup/target" "$setup/blocked"
+: >"$setup/blocked/Quibel"
+timeout 300 wine "$qpack" installer --stub "$stub" "$product" -o "$out/quibel-setup.exe" </dev/null >"$out/qpack.out" 2>&1 ||
+    { cat "$out/qpack.out"; fail "qpack could not write the installer"; exit 1; }
+cp "$out/quibel-setup.exe" "$setup/setup.exe"
+robot_out=$(timeout 30 winepath -w "$out" 2>/dev/null)
+
+# One scenario: the installer started in C:\setup beside the robot; both exit codes are checked.
+scenario() {
+    name=$1
+    shift
+    (cd "$setup" && timeout 300 wine setup.exe >"$out/$name-installer.out" 2>&1) &
+    installer=$!
+    timeout 300 wine "$robot" "$@" >"$out/$name-robot.out" 2>&1
+    robot_status=$?
+    wait $installer
+    installer_status=$?
+    tr -d '\r' <"$out/$name-robot.out" | iconv -f CP1252 -t UTF-8
+    [ $robot_status -eq 0 ] || fail "$name: the robot counted failures (exit code $robot_status)"
+    [ $installer_status -eq 0 ] || fail "$name: the installer ended with exit code $installer_status"
+}
+
+scenario run run "$robot_out" 'C:\setup' "$tree_lines"
+if diff -r "$product" "$setup/target/Quibel" >/dev/null; then
+    echo "ok: the installed tree equals the product"
+else
+    fail "the installed tree differs from the product"
+fi
+scenario failure failure "$robot_out" 'C:\setup'
+
+if command -v convert >/dev/null; then
+    for shot in "$out"/*.bmp; do
+        [ -f "$shot" ] && convert "$shot" "${shot%.bmp}.png" && rm "$shot"
+    done
+fi
+echo "screenshots in $out"
+exit $status
