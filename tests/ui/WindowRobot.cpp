@@ -1,6 +1,7 @@
 // Drives the installer's window as a user would, from a process of its own, and checks what it shows.
 //   window_robot run OUTDIR STARTDIR LOGLINES   a whole installation into STARTDIR\target (LOGLINES tree lines)
 //   window_robot failure OUTDIR STARTDIR        a run into STARTDIR\blocked, whose "Quibel" is a file
+//   window_robot layout OUTDIR SHOT.bmp         the layout alone (on a screen of another resolution)
 // OUTDIR receives screenshots (page1.bmp, page2.bmp, completion.bmp, failure.bmp). Exit code: failed checks.
 #include <cctype>
 #include <cstdio>
@@ -29,7 +30,7 @@ struct Expected {
     int parentId;  // 0: the window
     int left, top, width, height;
     const char* text;  // nullptr: not checked here
-    // Labels: the font that sizes them.
+    // Labels: the font that sizes them (a height of 11: the window font).
     const char* face;
     int fontHeight;
     bool bold;
@@ -85,13 +86,17 @@ Window FindInstallerWindow() {
     return window;
 }
 
-// The measured height of "0" in the window font (11 px, times the screen's resolution over 96).
-int MeasuredTextHeight() {
+// The window font's character height: 11 px, times the screen's resolution over 96.
+int WindowFontHeight() {
     const HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    const int height = dpi == 96 ? 11 : (11 * dpi + 48) / 96;
-    return TextSize("MS Sans Serif", height, false, DEFAULT_CHARSET, "0").cy;
+    return dpi == 96 ? 11 : (11 * dpi + 48) / 96;
+}
+
+// The measured height of "0" in the window font.
+int MeasuredTextHeight() {
+    return TextSize("MS Sans Serif", WindowFontHeight(), false, DEFAULT_CHARSET, "0").cy;
 }
 
 std::string Lower(std::string text) {
@@ -110,7 +115,7 @@ bool SamePath(const std::string& a, const std::string& b) {
 
 void CheckLayout(const Window& window) {
     const int m = MeasuredTextHeight();
-    std::printf("window font: \"0\" measures %d px\n", m);
+    std::printf("window font: %d px, its \"0\" measures %d px\n", WindowFontHeight(), m);
     RECT client{};
     GetClientRect(window.main, &client);
     Check(client.right == Scale(1182, m) && client.bottom == Scale(860, m),
@@ -143,7 +148,7 @@ void CheckLayout(const Window& window) {
         int height = Scale(e.top + e.height, m) - top;
         if (e.face != nullptr) {
             // A label: its own font, scaled like the layout, gives its size.
-            const int fontHeight = e.fontHeight == 11 ? e.fontHeight : Scale(e.fontHeight, m);
+            const int fontHeight = e.fontHeight == 11 ? WindowFontHeight() : Scale(e.fontHeight, m);
             const SIZE size = TextSize(e.face, fontHeight, e.bold, e.charSet, Text(control));
             width = size.cx;
             height = size.cy;
@@ -444,6 +449,20 @@ int Failure(const std::string& outDir, const std::string& startDir) {
     return Failures();
 }
 
+// On a screen of another resolution: the layout for the font measured there, and a picture of it.
+int LayoutOnly(const std::string& outDir, const char* shotName) {
+    const Window window = FindInstallerWindow();
+    if (window.main == nullptr) {
+        return Failures();
+    }
+    CheckLayout(window);
+    Sleep(300);
+    Save(ScreenShot(), outDir, shotName);
+    PostMessageA(window.main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Check(WaitFor([&] { return !IsWindow(window.main); }), "the close box ends the program");
+    return Failures();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -453,6 +472,10 @@ int main(int argc, char** argv) {
     }
     if (scenario == "failure" && argc == 4) {
         return Failure(argv[2], argv[3]);
+    }
+    if (scenario == "layout" && argc == 4) {
+        SetProcessDPIAware();  // see the screen as the installer, which declares itself DPI-aware, does
+        return LayoutOnly(argv[2], argv[3]);
     }
     std::fprintf(stderr, "usage: window_robot run OUTDIR STARTDIR LOGLINES | failure OUTDIR STARTDIR\n");
     return 100;

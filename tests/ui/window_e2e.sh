@@ -4,7 +4,8 @@
 # default 32 KiB) into an installer, then:
 #   1. run: the whole installation into C:\setup\target, checked by the robot, then the installed tree compared
 #      with the product and the exit code checked (0);
-#   2. failure: an installation into C:\setup\blocked, where "Quibel" is a file: the failure display.
+#   2. failure: an installation into C:\setup\blocked, where "Quibel" is a file: the failure display;
+#   3. the layout on a 120 dpi screen.
 # Screenshots land in OUTDIR (PNG when ImageMagick is there, else the robot's bitmaps).
 set -u
 stub=$1 qpack=$2 robot=$3 out=$4
@@ -26,6 +27,10 @@ if [ ! -d "$WINEPREFIX/drive_c" ]; then
         </dev/null >/dev/null 2>&1
     timeout 60 wineserver -w
 fi
+
+# A run stopped half-way may have left the prefix at another screen resolution (step 3).
+timeout 60 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f </dev/null >/dev/null 2>&1
+timeout 30 wineserver -k >/dev/null 2>&1
 
 wm=""
 if command -v openbox >/dev/null; then
@@ -88,6 +93,15 @@ else
     fail "the installed tree differs from the product"
 fi
 scenario failure failure "$robot_out" 'C:\setup'
+
+# 3. A 120 dpi screen: the window font becomes 14 px, whose "0" measures 16 px here, so the layout keeps its
+# designed size (a window that ignored the resolution would come out at 13/16 of it).
+timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 120 /f </dev/null >/dev/null 2>&1
+timeout 30 wineserver -k >/dev/null 2>&1
+timeout 30 wineserver -p </dev/null >/dev/null 2>&1
+timeout 60 wineboot </dev/null >/dev/null 2>&1
+scenario dpi120 layout "$robot_out" page1-120dpi.bmp
+timeout 60 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f </dev/null >/dev/null 2>&1
 
 if command -v convert >/dev/null; then
     for shot in "$out"/*.bmp; do
