@@ -2,6 +2,7 @@
 //   window_robot run OUTDIR STARTDIR LOGLINES   a whole installation into STARTDIR\target (LOGLINES tree lines)
 //   window_robot failure OUTDIR STARTDIR        a run into STARTDIR\blocked, whose "Quibel" is a file
 //   window_robot layout OUTDIR SHOT.bmp         the layout alone (on a screen of another resolution)
+//   window_robot createfailure SETUP.exe DIR    starts the installer in DIR with a failure in FormCreate
 // OUTDIR receives screenshots (page1.bmp, page2.bmp, completion.bmp, failure.bmp). Exit code: failed checks.
 #include <cctype>
 #include <cstdio>
@@ -463,6 +464,46 @@ int LayoutOnly(const std::string& outDir, const char* shotName) {
     return Failures();
 }
 
+// A failure inside FormCreate: started with the process's remembered directory of drive C (the environment's
+// "=C:") pointing to a directory that does not exist, from a directory on another drive, the installer fails to
+// move the picker to the Windows drive. The failure is shown, then the window is still completed and shown.
+int CreateFailure(const std::string& setupPath, const std::string& startDir) {
+    SetEnvironmentVariableA("=C:", "C:\\gone");
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string commandLine = "\"" + setupPath + "\"";
+    if (!Check(CreateProcessA(setupPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              startDir.c_str(), &startup, &process) != FALSE,
+               "the installer starts in " + startDir)) {
+        return Failures();
+    }
+    HWND box = nullptr;
+    WaitFor([&] { return (box = FindTopLevel("#32770", ApplicationTitle)) != nullptr; }, 60000);
+    if (Check(box != nullptr, "the failure display appears while the window is built")) {
+        const std::string message = Text(GetDlgItem(box, 0xFFFF));
+        Check(message == "Fichier introuvable.", "it shows \"Fichier introuvable.\": " + message);
+        const HWND early = FindTopLevel("TForm1", "Installation");
+        Check(early == nullptr, "the window is not shown yet");
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    }
+    const Window window = FindInstallerWindow();
+    if (window.main != nullptr) {
+        Check(IsWindowVisible(window.main) && PageShown(window, Panel1Id, Panel3Id),
+              "then the window is completed and shown");
+        Check(SamePath(Text(window[LabelRepId]), startDir + "\\Quibel"),
+              "the picker stayed in the start directory: " + Text(window[LabelRepId]));
+        PostMessageA(window.main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    DWORD exitCode = STILL_ACTIVE;
+    Check(WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0 &&
+              GetExitCodeProcess(process.hProcess, &exitCode) && exitCode == 0,
+          "the close box ends the program with exit code 0");
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return Failures();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -473,10 +514,15 @@ int main(int argc, char** argv) {
     if (scenario == "failure" && argc == 4) {
         return Failure(argv[2], argv[3]);
     }
+    if (scenario == "createfailure" && argc == 4) {
+        return CreateFailure(argv[2], argv[3]);
+    }
     if (scenario == "layout" && argc == 4) {
         SetProcessDPIAware();  // see the screen as the installer, which declares itself DPI-aware, does
         return LayoutOnly(argv[2], argv[3]);
     }
-    std::fprintf(stderr, "usage: window_robot run OUTDIR STARTDIR LOGLINES | failure OUTDIR STARTDIR\n");
+    std::fprintf(stderr,
+                 "usage: window_robot run OUTDIR STARTDIR LOGLINES | failure OUTDIR STARTDIR | layout OUTDIR "
+                 "SHOT.bmp | createfailure SETUP.exe DIR\n");
     return 100;
 }

@@ -5,7 +5,8 @@
 #   1. run: the whole installation into C:\setup\target, checked by the robot, then the installed tree compared
 #      with the product and the exit code checked (0);
 #   2. failure: an installation into C:\setup\blocked, where "Quibel" is a file: the failure display;
-#   3. the layout on a 120 dpi screen.
+#   3. a failure inside FormCreate, shown before the window, which is still completed;
+#   4. the layout on a 120 dpi screen.
 # Screenshots land in OUTDIR (PNG when ImageMagick is there, else the robot's bitmaps).
 set -u
 stub=$1 qpack=$2 robot=$3 out=$4
@@ -94,7 +95,12 @@ else
 fi
 scenario failure failure "$robot_out" 'C:\setup'
 
-# 3. A 120 dpi screen: the window font becomes 14 px, whose "0" measures 16 px here, so the layout keeps its
+# 3. A failure inside FormCreate: the robot starts the installer itself, from a directory on drive Z.
+timeout 300 wine "$robot" createfailure 'C:\setup\setup.exe' "$robot_out" >"$out/createfailure-robot.out" 2>&1 ||
+    fail "createfailure: the robot counted failures"
+tr -d '\r' <"$out/createfailure-robot.out" | iconv -f CP1252 -t UTF-8
+
+# 4. A 120 dpi screen: the window font becomes 14 px, whose "0" measures 16 px here, so the layout keeps its
 # designed size (a window that ignored the resolution would come out at 13/16 of it).
 timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 120 /f </dev/null >/dev/null 2>&1
 timeout 30 wineserver -k >/dev/null 2>&1
