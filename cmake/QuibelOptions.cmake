@@ -1,7 +1,11 @@
 # Options of every target of ours (not of GoogleTest): C++20, warnings as errors, and the sources' UTF-8 text
 # compiled to Windows-1252, the code page of every string the system handles.
+# Clang (used only for the fuzz targets) knows no execution character set but UTF-8: its literals stay UTF-8.
 function(quibel_options target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -finput-charset=UTF-8 -fexec-charset=CP1252)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -finput-charset=UTF-8)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        target_compile_options(${target} PRIVATE -fexec-charset=CP1252)
+    endif()
     target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
 endfunction()
 
