@@ -1,0 +1,2 @@
+bonjour	b o~ Z u R
+élève	e l E v
