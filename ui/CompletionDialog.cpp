@@ -4,6 +4,7 @@
 
 #include "ui/ControlIds.h"
 #include "ui/Gdi.h"
+#include "ui/ResourceText.h"
 #include "ui/ThreadWindows.h"
 #include "ui/UiResources.h"
 
@@ -39,12 +40,6 @@ FontHandle MessageFont() {
         SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
     }
     return FontHandle(CreateFontIndirectA(&metrics.lfMessageFont));
-}
-
-std::string LoadText(HINSTANCE instance, UINT id) {
-    char buffer[256] = {};
-    const int length = LoadStringA(instance, id, buffer, sizeof buffer);
-    return std::string(buffer, static_cast<std::size_t>(length));
 }
 
 struct Layout {
@@ -113,26 +108,24 @@ void RegisterDialogClass(HINSTANCE instance) {
     RegisterClassA(&dialogClass);
 }
 
-class ClipboardText {
-  public:
-    static void Put(HWND owner, const std::string& text) {
-        if (!OpenClipboard(owner)) {
-            return;
-        }
-        EmptyClipboard();
-        const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-        if (memory != nullptr) {
-            auto* bytes = static_cast<char*>(GlobalLock(memory));
-            std::copy(text.begin(), text.end(), bytes);
-            bytes[text.size()] = '\0';
-            GlobalUnlock(memory);
-            if (SetClipboardData(CF_TEXT, memory) == nullptr) {
-                GlobalFree(memory);  // still ours when the clipboard did not take it
-            }
-        }
-        CloseClipboard();
+// Puts the text on the clipboard as CF_TEXT; the memory belongs to the clipboard once it took it.
+void PutOnClipboard(HWND owner, const std::string& text) {
+    if (!OpenClipboard(owner)) {
+        return;
     }
-};
+    EmptyClipboard();
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (memory != nullptr) {
+        auto* bytes = static_cast<char*>(GlobalLock(memory));
+        std::copy(text.begin(), text.end(), bytes);
+        bytes[text.size()] = '\0';
+        GlobalUnlock(memory);
+        if (SetClipboardData(CF_TEXT, memory) == nullptr) {
+            GlobalFree(memory);
+        }
+    }
+    CloseClipboard();
+}
 
 bool ControlOnly() {
     return GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_MENU) >= 0;
@@ -149,7 +142,7 @@ bool HandleKey(const MSG& message, HWND dialog, DialogState& state, const std::s
     }
     if (message.wParam == 'C' && ControlOnly()) {
         MessageBeep(0);
-        ClipboardText::Put(dialog, clipboardText);
+        PutOnClipboard(dialog, clipboardText);
         return true;
     }
     return false;
@@ -168,54 +161,72 @@ std::string MessageClipboardText(const std::string& caption,
     return result + "\r\n" + rule;
 }
 
-void ShowCompletionMessage(HINSTANCE instance, const std::string& caption, const std::string& text) {
-    RegisterDialogClass(instance);
-    const std::string okCaption = LoadText(instance, IDS_OK);
-    const FontHandle font = MessageFont();
-    const Layout layout = LayOut(font.get(), text, okCaption);
+namespace {
 
+// The dialog window with its text and its button, centred on the screen; not shown yet.
+HWND CreateDialogWindow(HINSTANCE instance,
+                        HWND owner,
+                        HFONT font,
+                        const Layout& layout,
+                        const std::string& caption,
+                        const std::string& text,
+                        const std::string& okCaption) {
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_DLGMODALFRAME;
+    const DWORD exStyle = WS_EX_DLGMODALFRAME;  // no icon in the caption bar
     RECT frame{0, 0, layout.client.cx, layout.client.cy};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-
-    const HWND active = GetActiveWindow();
-    ThreadWindowsDisabled disabled;
     const HWND dialog = CreateWindowExA(
         exStyle, MessageDialogClassName, caption.c_str(), style, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-        (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, active, nullptr, instance, nullptr);
-    DialogState state;
-    SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
+        (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, owner, nullptr, instance, nullptr);
     const auto addChild = [&](const char* className, const std::string& childText, DWORD childStyle, const RECT& r,
                               int id) {
         const HWND child = CreateWindowExA(0, className, childText.c_str(), WS_CHILD | WS_VISIBLE | childStyle, r.left,
                                            r.top, r.right - r.left, r.bottom - r.top, dialog,
                                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
-        return child;
+        SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     };
     addChild("STATIC", text, SS_LEFT | SS_NOPREFIX, layout.text, TextId);
-    const HWND button = addChild("BUTTON", okCaption, BS_DEFPUSHBUTTON | WS_TABSTOP, layout.button, IDOK);
+    addChild("BUTTON", okCaption, BS_DEFPUSHBUTTON | WS_TABSTOP, layout.button, IDOK);
+    return dialog;
+}
 
-    ShowWindow(dialog, SW_SHOWNORMAL);
-    SetForegroundWindow(dialog);
-    SetFocus(button);
-
-    const std::string clipboardText = MessageClipboardText(caption, text, {okCaption});
+// Runs the dialog's own message loop until it is closed. A quit message is passed on to the program's loop.
+void RunModalLoop(HWND dialog, DialogState& state, const std::string& clipboardText) {
     MSG message;
     while (!state.closed) {
         const BOOL got = GetMessageA(&message, nullptr, 0, 0);
         if (got <= 0) {
-            PostQuitMessage(got == 0 ? static_cast<int>(message.wParam) : 0);  // for the loop that called us
-            break;
+            PostQuitMessage(got == 0 ? static_cast<int>(message.wParam) : 0);
+            return;
         }
         if (!HandleKey(message, dialog, state, clipboardText)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
     }
+}
+
+}  // namespace
+
+void ShowCompletionMessage(HINSTANCE instance, const std::string& caption, const std::string& text) {
+    RegisterDialogClass(instance);
+    const std::string okCaption = LoadText(instance, IDS_OK);
+    const FontHandle font = MessageFont();
+    const Layout layout = LayOut(font.get(), text, okCaption);
+
+    const HWND active = GetActiveWindow();
+    ThreadWindowsDisabled disabled;
+    const HWND dialog = CreateDialogWindow(instance, active, font.get(), layout, caption, text, okCaption);
+    DialogState state;
+    SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
+    ShowWindow(dialog, SW_SHOWNORMAL);
+    SetForegroundWindow(dialog);
+    SetFocus(GetDlgItem(dialog, IDOK));
+
+    RunModalLoop(dialog, state, MessageClipboardText(caption, text, {okCaption}));
+
     disabled.Restore();
     SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
     if (active != nullptr && IsWindow(active)) {

@@ -3,6 +3,7 @@
 #include "ui/Form1.h"
 #include "ui/LayoutScaling.h"
 #include "ui/Panel.h"
+#include "ui/ResourceText.h"
 #include "ui/UiResources.h"
 
 namespace quibel {
@@ -25,12 +26,6 @@ constexpr DWORD FormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN
 // No icon in the caption bar. The application window that owns the form stays hidden, so the form carries the
 // program's taskbar entry itself.
 constexpr DWORD FormExStyle = WS_EX_DLGMODALFRAME | WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
-
-std::string LoadText(HINSTANCE instance, UINT id) {
-    char buffer[256] = {};
-    const int length = LoadStringA(instance, id, buffer, sizeof buffer);
-    return std::string(buffer, static_cast<std::size_t>(length));
-}
 
 void RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSA formClass{};
