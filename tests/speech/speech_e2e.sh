@@ -1,0 +1,120 @@
+#!/bin/sh
+# speech_e2e.sh STUB.exe QPACK.exe ROBOT.exe OUTDIR: the real installer under Wine with the speech engine's side
+# archives beside it, driven by the robot. Run under xvfb-run. Scenarios, each started from C:\speechsetup:
+#   fr:      spengFR.maj only, over an old speng.ini: the engine in c:\speng, the two-voice speng.ini (324 bytes)
+#   ttl:     both archives: spengTTL.maj's tree and the fourteen-voice speng.ini (1,219 bytes)
+#   none:    no archive: no speech lines, no speng.ini
+#   damaged: a spengFR.maj whose block is corrupt: the failure display, no speng.ini
+set -u
+stub=$1 qpack=$2 robot=$3 out=$4
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+
+# The window tests' prefix, under its lock: the two suites never run in it at the same time.
+export WINEPREFIX="${QUIBEL_WINE_UI_PREFIX:-/tmp/quibel-wine-ui}" WINEARCH=win32 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+mkdir -p "$WINEPREFIX.lock.d"
+exec 9>"$WINEPREFIX.lock.d/lock"
+flock -w 900 9 || { echo "prefix $WINEPREFIX is busy"; exit 1; }
+
+if [ ! -d "$WINEPREFIX/drive_c" ]; then
+    timeout 180 wineboot -i </dev/null >/dev/null 2>&1
+    timeout 60 wineserver -w
+    cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
+    find "$WINEPREFIX/drive_c/users" -maxdepth 2 -type l -exec sh -c 'rm "$1"; mkdir "$1"' _ {} \;
+    timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        </dev/null >/dev/null 2>&1
+    timeout 60 wineserver -w
+fi
+
+wm=""
+if command -v openbox >/dev/null; then
+    openbox --sm-disable >/dev/null 2>&1 &
+    wm=$!
+fi
+timeout 30 wineserver -p </dev/null >/dev/null 2>&1
+timeout 60 wineboot </dev/null >/dev/null 2>&1
+cleanup() {
+    timeout 30 wineserver -k >/dev/null 2>&1
+    [ -n "$wm" ] && kill "$wm" 2>/dev/null
+}
+trap cleanup EXIT
+
+status=0
+fail() { echo "FAILED: $*"; status=1; }
+lines_of() { echo $(( $(find "$1" -type d | wc -l) + $(find "$1" -type f | wc -l) )); }
+
+# The product, and the two engines: the fourteen-voice one has more voices than the two-voice one.
+rm -rf "$out/product" "$out/fr" "$out/ttl"
+mkdir -p "$out/product" "$out/fr/bin/data" "$out/ttl/bin/data"
+head -c 20000 /dev/urandom >"$out/product/quibel.exe"
+head -c 50000 /dev/urandom >"$out/fr/bin/speng.exe"
+for voice in ROBERT16 CATHY16; do head -c 90000 /dev/urandom >"$out/fr/bin/data/$voice.dat"; done
+cp -r "$out/fr/." "$out/ttl"
+for voice in RAFAEL16 SOFIA16; do head -c 30000 /dev/urandom >"$out/ttl/bin/data/$voice.dat"; done
+echo "voix italiennes" >"$out/ttl/lisezmoi.txt"
+
+pack() {
+    timeout 300 wine "$qpack" "$@" </dev/null >>"$out/qpack.out" 2>&1 || { cat "$out/qpack.out"; fail "qpack $1"; exit 1; }
+}
+pack installer --stub "$stub" "$out/product" -o "$out/setup.exe"
+pack pack "$out/fr" -o "$out/spengFR.maj" --banner "moteur vocal"
+pack pack "$out/ttl" -o "$out/spengTTL.maj" --banner "moteur vocal"
+# Marker, reserved word, no banner line; the root; a file "x" whose block (decoded size 1) has a length-code list
+# that gives one symbol the length 1, which forms no usable code.
+printf 'ETETETET\000\000\000\000\000\000\031\334\000\000\000\000\040\265\001\000\000\000x\013\000\000\000\001\000\000\000\000\001\011' \
+    >"$out/damaged.maj"
+
+setup="$WINEPREFIX/drive_c/speechsetup"
+windows="$WINEPREFIX/drive_c/windows"
+speng="$WINEPREFIX/drive_c/speng"
+desktop=$(find "$WINEPREFIX/drive_c/users" -maxdepth 2 -type d -name Desktop ! -path '*/Public/*' | head -n 1)
+
+# One scenario: the installer started in C:\speechsetup with the given side archives; both exit codes checked.
+scenario() {
+    name=$1
+    shift
+    (cd "$setup" && timeout 300 wine setup.exe >"$out/$name-installer.out" 2>&1) &
+    installer=$!
+    timeout 300 wine "$robot" "$@" >"$out/$name-robot.out" 2>&1
+    robot_status=$?
+    wait $installer
+    installer_status=$?
+    echo "--- $name"
+    tr -d '\r' <"$out/$name-robot.out" | iconv -f CP1252 -t UTF-8
+    [ $robot_status -eq 0 ] || fail "$name: the robot counted failures (exit code $robot_status)"
+    [ $installer_status -eq 0 ] || fail "$name: the installer ended with exit code $installer_status"
+}
+fresh() {
+    rm -rf "$setup" "$speng" "$windows/speng.ini" "$desktop/Quibel 4.1.LNK"
+    mkdir -p "$setup"
+    cp "$out/setup.exe" "$setup/setup.exe"
+}
+settings_size() { [ -f "$windows/speng.ini" ] && wc -c <"$windows/speng.ini" || echo none; }
+
+fresh
+cp "$out/spengFR.maj" "$setup/"
+head -c 4000 /dev/zero | tr '\0' 'x' >"$windows/speng.ini"
+scenario fr run "$(lines_of "$out/fr")"
+[ "$(settings_size)" = 324 ] || fail "fr: speng.ini has $(settings_size) bytes, not 324"
+sed -n 2p "$windows/speng.ini" | grep -qx 'Main=c:\\speng\\bin.' || fail "fr: line 2 of speng.ini"
+diff -r "$out/fr" "$speng" >/dev/null || fail "fr: c:\\speng differs from the two-voice engine"
+[ -f "$desktop/Quibel 4.1.LNK" ] || fail "fr: no Quibel 4.1.LNK in $desktop"
+
+fresh
+cp "$out/spengFR.maj" "$out/spengTTL.maj" "$setup/"
+scenario ttl run "$(lines_of "$out/ttl")"
+[ "$(settings_size)" = 1219 ] || fail "ttl: speng.ini has $(settings_size) bytes, not 1219"
+diff -r "$out/ttl" "$speng" >/dev/null || fail "ttl: c:\\speng differs from the fourteen-voice engine"
+
+fresh
+scenario none run 0
+[ "$(settings_size)" = none ] || fail "none: a speng.ini was written"
+[ ! -e "$speng" ] || fail "none: c:\\speng was made"
+
+fresh
+cp "$out/damaged.maj" "$setup/spengFR.maj"
+scenario damaged damaged
+[ "$(settings_size)" = none ] || fail "damaged: a speng.ini was written"
+
+exit $status
