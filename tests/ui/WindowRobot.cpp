@@ -1,5 +1,7 @@
 // Drives the installer's window as a user would, from a process of its own, and checks what it shows.
-//   window_robot run OUTDIR STARTDIR LOGLINES   a whole installation into STARTDIR\target (LOGLINES tree lines)
+//   window_robot run OUTDIR STARTDIR TREELINES TOTALLINES
+//                                               a whole installation into STARTDIR\target: the tree's lines,
+//                                               the two closing lines, the speech engine's lines
 //   window_robot failure OUTDIR STARTDIR        a run into STARTDIR\blocked, whose "Quibel" is a file
 //   window_robot layout OUTDIR SHOT.bmp         the layout alone (on a screen of another resolution)
 //   window_robot createfailure SETUP.exe DIR    starts the installer in DIR with a failure in FormCreate
@@ -336,7 +338,7 @@ void CheckCompletionDialog(const Window& window, HWND dialog, const std::string&
     Save(ScreenShot(), outDir, "completion.bmp");
 }
 
-int Run(const std::string& outDir, const std::string& startDir, int treeLines) {
+int Run(const std::string& outDir, const std::string& startDir, int treeLines, int totalLines) {
     const Window window = FindInstallerWindow();
     if (window.main == nullptr) {
         return Failures();
@@ -391,11 +393,17 @@ int Run(const std::string& outDir, const std::string& startDir, int treeLines) {
     const std::string log = Text(window[Memo1Id]);
     const std::vector<std::string> lines = Lines(log);
     std::printf("log: %zu lines, %zu bytes\n", lines.size(), log.size());
-    Check(static_cast<int>(lines.size()) == treeLines + 2, "the log holds every line of the tree and two more");
+    Check(static_cast<int>(lines.size()) == totalLines,
+          "the log holds every line: " + std::to_string(totalLines) + " expected");
     Check(!lines.empty() && lines.front().rfind("Répertoire ", 0) == 0, "the log begins with a directory line");
-    Check(lines.size() >= 2 && lines[lines.size() - 2] == "Installation terminée" &&
-              lines.back() == "Création d'un raccourci sur le bureau",
-          "the log ends with the two closing lines");
+    const auto at = [&lines](int index) { return index < static_cast<int>(lines.size()) ? lines[index] : ""; };
+    Check(at(treeLines) == "Installation terminée" && at(treeLines + 1) == "Création d'un raccourci sur le bureau",
+          "the two closing lines follow the tree's lines");
+    bool entries = true;
+    for (int i = treeLines + 2; i < static_cast<int>(lines.size()); ++i) {
+        entries = entries && (lines[i].rfind("Répertoire ", 0) == 0 || lines[i].rfind("Fichier ", 0) == 0);
+    }
+    Check(entries, "then come the speech engine's lines, if any");
     Check(!IsWindowEnabled(window[BoutPrecedent3Id]), "\"Précédent\" is disabled by the run");
     CheckCompletionDialog(window, dialog, outDir);
 
@@ -508,8 +516,8 @@ int CreateFailure(const std::string& setupPath, const std::string& startDir) {
 
 int main(int argc, char** argv) {
     const std::string scenario = argc > 1 ? argv[1] : "";
-    if (scenario == "run" && argc == 5) {
-        return Run(argv[2], argv[3], std::atoi(argv[4]));
+    if (scenario == "run" && argc == 6) {
+        return Run(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
     }
     if (scenario == "failure" && argc == 4) {
         return Failure(argv[2], argv[3]);
@@ -521,8 +529,9 @@ int main(int argc, char** argv) {
         SetProcessDPIAware();  // see the screen as the installer, which declares itself DPI-aware, does
         return LayoutOnly(argv[2], argv[3]);
     }
-    std::fprintf(stderr,
-                 "usage: window_robot run OUTDIR STARTDIR LOGLINES | failure OUTDIR STARTDIR | layout OUTDIR "
-                 "SHOT.bmp | createfailure SETUP.exe DIR\n");
+    std::fprintf(
+        stderr,
+        "usage: window_robot run OUTDIR STARTDIR TREELINES TOTALLINES | failure OUTDIR STARTDIR | layout OUTDIR "
+        "SHOT.bmp | createfailure SETUP.exe DIR\n");
     return 100;
 }

@@ -1,15 +1,19 @@
 #!/bin/sh
-# window_e2e.sh STUB.exe QPACK.exe ROBOT.exe OUTDIR: the installer window under Wine, driven by the robot.
+# window_e2e.sh STUB.exe QPACK.exe ROBOT.exe OUTDIR [SAMPLEDIR]: the installer window under Wine, driven by the
+# robot.
 # Run under xvfb-run. Packs a product tree of its own (2,100 files, so that the log exceeds an edit control's
 # default 32 KiB) into an installer, then:
 #   1. run: the whole installation into C:\setup\target, checked by the robot, then the installed tree compared
 #      with the product and the exit code checked (0);
-#   2. failure: an installation into C:\setup\blocked, where "Quibel" is a file: the failure display;
-#   3. a failure inside FormCreate, shown before the window, which is still completed;
-#   4. the layout on a 120 dpi screen.
+#   2. sample: the same with the sample installer of SAMPLEDIR (quibel-setup.exe, spengFR.maj beside it) when it
+#      has been built, speech engine included;
+#   3. failure: an installation into C:\setup\blocked, where "Quibel" is a file: the failure display;
+#   4. a failure inside FormCreate, shown before the window, which is still completed;
+#   5. the layout on a 120 dpi screen.
 # Screenshots land in OUTDIR (PNG when ImageMagick is there, else the robot's bitmaps).
 set -u
-stub=$1 qpack=$2 robot=$3 out=$4
+stub=$1 qpack=$2 robot=$3 out=$4 sample=${5:-}
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 
@@ -61,7 +65,6 @@ while [ $i -lt 2100 ]; do
     echo "exemple $i" >"$product/Exemples/exemple$i.txt"
     i=$((i + 1))
 done
-tree_lines=$(( $(find "$product" -type d | wc -l) + $(find "$product" -type f | wc -l) ))
 
 setup="$WINEPREFIX/drive_c/setup"
 rm -rf "$setup"
@@ -72,11 +75,14 @@ timeout 300 wine "$qpack" installer --stub "$stub" "$product" -o "$out/quibel-se
 cp "$out/quibel-setup.exe" "$setup/setup.exe"
 robot_out=$(timeout 30 winepath -w "$out" 2>/dev/null)
 
-# One scenario: the installer started in C:\setup beside the robot; both exit codes are checked.
+# Lines of the log for a tree: one per directory (its top included) and per file.
+tree_lines() { echo $(( $(find "$1" -type d | wc -l) + $(find "$1" -type f | wc -l) )); }
+
+# One scenario: the installer DIR/EXE started beside the robot; both exit codes are checked.
 scenario() {
-    name=$1
-    shift
-    (cd "$setup" && timeout 300 wine setup.exe >"$out/$name-installer.out" 2>&1) &
+    name=$1 dir=$2 exe=$3
+    shift 3
+    (cd "$dir" && timeout 300 wine "$exe" >"$out/$name-installer.out" 2>&1) &
     installer=$!
     timeout 300 wine "$robot" "$@" >"$out/$name-robot.out" 2>&1
     robot_status=$?
@@ -87,13 +93,33 @@ scenario() {
     [ $installer_status -eq 0 ] || fail "$name: the installer ended with exit code $installer_status"
 }
 
-scenario run run "$robot_out" 'C:\setup' "$tree_lines"
+lines=$(tree_lines "$product")
+scenario run "$setup" setup.exe run "$robot_out" 'C:\setup' "$lines" $((lines + 2))
 if diff -r "$product" "$setup/target/Quibel" >/dev/null; then
     echo "ok: the installed tree equals the product"
 else
     fail "the installed tree differs from the product"
 fi
-scenario failure failure "$robot_out" 'C:\setup'
+
+if [ -n "$sample" ] && [ -f "$sample/quibel-setup.exe" ] && [ -f "$sample/spengFR.maj" ]; then
+    sample_setup="$WINEPREFIX/drive_c/sample"
+    rm -rf "$sample_setup" "$WINEPREFIX/drive_c/speng"
+    mkdir -p "$sample_setup/target" "$out/sample"
+    cp "$sample/quibel-setup.exe" "$sample/spengFR.maj" "$sample_setup/"
+    lines=$(tree_lines "$sample/product")
+    speech_lines=$(tree_lines "$source_dir/examples/speech")
+    scenario sample "$sample_setup" quibel-setup.exe run "$robot_out\sample" 'C:\sample' "$lines" \
+        $((lines + 2 + speech_lines))
+    if diff -r "$sample/product" "$sample_setup/target/Quibel" >/dev/null; then
+        echo "ok: the installed sample equals its product"
+    else
+        fail "the installed sample differs from its product"
+    fi
+else
+    echo "the sample installer is not built: its scenario is skipped"
+fi
+
+scenario failure "$setup" setup.exe failure "$robot_out" 'C:\setup'
 
 # 3. A failure inside FormCreate: the robot starts the installer itself, from a directory on drive Z.
 timeout 300 wine "$robot" createfailure 'C:\setup\setup.exe' "$robot_out" >"$out/createfailure-robot.out" 2>&1 ||
@@ -106,11 +132,11 @@ timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /
 timeout 30 wineserver -k >/dev/null 2>&1
 timeout 30 wineserver -p </dev/null >/dev/null 2>&1
 timeout 60 wineboot </dev/null >/dev/null 2>&1
-scenario dpi120 layout "$robot_out" page1-120dpi.bmp
+scenario dpi120 "$setup" setup.exe layout "$robot_out" page1-120dpi.bmp
 timeout 60 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f </dev/null >/dev/null 2>&1
 
 if command -v convert >/dev/null; then
-    for shot in "$out"/*.bmp; do
+    for shot in "$out"/*.bmp "$out"/sample/*.bmp; do
         [ -f "$shot" ] && convert "$shot" "${shot%.bmp}.png" && rm "$shot"
     done
 fi
