@@ -6,6 +6,7 @@
 //   window_robot layout OUTDIR SHOT.bmp         the layout alone (on a screen of another resolution)
 //   window_robot createfailure SETUP.exe DIR    starts the installer in DIR with a failure in FormCreate
 // OUTDIR receives screenshots (page1.bmp, page2.bmp, completion.bmp, failure.bmp). Exit code: failed checks.
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -314,9 +315,56 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
+// The completion dialog's layout, worked out again from its rule: dialog units of the system's message font, 8-unit
+// margins, 10 units above the button row, a button of 14 units high and at least 50 wide, the text wrapped within
+// half the screen's width.
+void CheckCompletionLayout(HWND dialog, const std::string& text) {
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+    const HFONT font = CreateFontIndirectA(&metrics.lfMessageFont);
+    const HDC screen = GetDC(nullptr);
+    const HGDIOBJ previous = SelectObject(screen, font);
+    SIZE letters{};
+    GetTextExtentPoint32A(screen, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(screen, &tm);
+    RECT textRect{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
+    DrawTextA(screen, text.c_str(), -1, &textRect, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    SIZE ok{};
+    GetTextExtentPoint32A(screen, "OK", 2, &ok);
+    SelectObject(screen, previous);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(font);
+
+    const auto x = [&](int units) { return MulDiv(units, letters.cx / 52, 4); };
+    const auto y = [&](int units) { return MulDiv(units, tm.tmHeight, 8); };
+    const int textWidth = textRect.right;
+    const int textHeight = textRect.bottom;
+    const int buttonWidth = std::max<int>(x(50), ok.cx + 8);
+    const int buttonHeight = y(14);
+    const int clientWidth = std::max(textWidth, buttonWidth) + 2 * x(8);
+    const int clientHeight = textHeight + buttonHeight + y(10) + 2 * y(8);
+
+    RECT client{};
+    GetClientRect(dialog, &client);
+    Check(client.right == clientWidth && client.bottom == clientHeight,
+          "the dialog's client area is " + std::to_string(client.right) + "x" + std::to_string(client.bottom) +
+              ", expected " + std::to_string(clientWidth) + "x" + std::to_string(clientHeight));
+    const RECT button = PlaceInParent(GetDlgItem(dialog, IDOK));
+    Check(button.left == (clientWidth - buttonWidth) / 2 && button.top == y(8) + textHeight + y(10) &&
+              button.right - button.left == buttonWidth && button.bottom - button.top == buttonHeight,
+          "its button is centred below the text, " + std::to_string(buttonWidth) + "x" + std::to_string(buttonHeight));
+    const RECT label = PlaceInParent(GetDlgItem(dialog, 0xFFFF));
+    Check(label.left == x(8) && label.top == y(8) && label.right - label.left == textWidth &&
+              label.bottom - label.top == textHeight,
+          "its text sits at the top-left margin");
+}
+
 void CheckCompletionDialog(const Window& window, HWND dialog, const std::string& outDir) {
     Check(Text(dialog) == ApplicationTitle, "the completion dialog has the application title");
     Check(Text(GetDlgItem(dialog, 0xFFFF)) == "Installation terminée", "it says \"Installation terminée\"");
+    CheckCompletionLayout(dialog, "Installation terminée");
     const HWND ok = GetDlgItem(dialog, IDOK);
     Check(ok != nullptr && Text(ok) == "OK", "its one button is \"OK\"");
     Check((GetWindowLongA(ok, GWL_STYLE) & BS_DEFPUSHBUTTON) != 0, "\"OK\" is the default button");
