@@ -47,11 +47,11 @@ class ComPtr {
     Interface* pointer_ = nullptr;
 };
 
-// Asks an object for another of its interfaces; EIntfCastError when it refuses.
+// Asks an object for another of its interfaces; EIntfCastError when it refuses (or there is no object).
 template <typename Interface>
 ComPtr<Interface> QueryInterfaceOrThrow(IUnknown* object, REFIID interfaceId) {
     ComPtr<Interface> result;
-    if (FAILED(object->QueryInterface(interfaceId, result.Receive())) || !result) {
+    if (object == nullptr || FAILED(object->QueryInterface(interfaceId, result.Receive())) || !result) {
         throw EIntfCastError();
     }
     return result;

@@ -181,6 +181,7 @@ TEST(QueryInterfaceOrThrow, RefusedInterfaceRaisesEIntfCastErrorAndLeaksNoRefere
         EXPECT_STREQ(failure.what(), "Interface non supportée");
     }
     EXPECT_EQ(refusing.references, 1u);
+    EXPECT_THROW(QueryInterfaceOrThrow<IPersistFile>(nullptr, IID_IPersistFile), EIntfCastError);
 
     CountingObject accepting(true);
     {
