@@ -21,8 +21,9 @@ using namespace lh5;
 
 static_assert(LengthCodeZeroRunAfter + (1 << LengthCodeZeroRunBits) - 1 <= LengthCodeSymbols,
               "the zero run after the third length stays inside the length-code set");
-static_assert(MaxCodeLength + OffsetSymbols - 2 <= RefillGuarantee - MaxCodeLength,
-              "one refill covers a main symbol, an offset symbol and its extra bits");
+// Bits one main symbol can take with its offset symbol and extra bits: below that the reader is refilled.
+constexpr int MaxSymbolBits = MaxCodeLength + MaxCodeLength + OffsetSymbols - 2;
+static_assert(MaxSymbolBits <= RefillGuarantee, "one refill covers a main symbol with its offset");
 
 // Copies a match byte by byte in effect: a distance shorter than the length repeats the bytes just written.
 // Whole 8-byte words may write up to 7 bytes past the end (room for them is kept in the window).
@@ -51,26 +52,50 @@ class BlockDecoder {
         : memory_(memory), reader_(begin, end) {}
 
     // Decodes symbols until `out` reaches `stop`; the last match may run on past it. Returns the new end.
+    // The bit reader's state is kept in locals here: the byte stores through `out` could alias the reader's
+    // fields, which would make the compiler reload them after every byte.
     std::uint8_t* DecodeUntil(std::uint8_t* out, const std::uint8_t* stop) {
+        const TableEntry* const mainTable = memory_.mainTable;
+        const TableEntry* const offsetTable = memory_.smallTable;
+        const DecodeNodes& nodes = memory_.nodes;
+        BitReader reader = reader_;
+        std::uint32_t symbolsLeft = symbolsLeft_;
         while (out < stop) {
-            if (symbolsLeft_ == 0) {
+            if (symbolsLeft == 0) {
+                reader_ = reader;
                 ReadSegmentHeader();
+                reader = reader_;
+                symbolsLeft = symbolsLeft_;
             }
-            --symbolsLeft_;
-            reader_.Refill();
-            const int symbol = DecodeSymbol(reader_, memory_.mainTable, MainTableBits, memory_.nodes);
+            --symbolsLeft;
+            if (reader.count < MaxSymbolBits) {
+                reader.Refill();
+            }
+            TableEntry entry = mainTable[reader.Peek(MainTableBits)];
+            if (entry & NodeFlag) {
+                entry = WalkNodes(entry, reader.bits, MainTableBits, nodes);
+            }
+            reader.Drop(EntryLength(entry));
+            const int symbol = EntrySymbol(entry);
             if (symbol < LiteralCount) {
                 *out++ = static_cast<std::uint8_t>(symbol);
                 continue;
             }
-            const int length = symbol - (LiteralCount - MinMatch);
-            const int offsetSymbol = DecodeSymbol(reader_, memory_.smallTable, SmallTableBits, memory_.nodes);
+            TableEntry offsetEntry = offsetTable[reader.Peek(SmallTableBits)];
+            if (offsetEntry & NodeFlag) {
+                offsetEntry = WalkNodes(offsetEntry, reader.bits, SmallTableBits, nodes);
+            }
+            reader.Drop(EntryLength(offsetEntry));
+            const int offsetSymbol = EntrySymbol(offsetEntry);
             int offset = offsetSymbol;
             if (offsetSymbol > 1) {
-                offset = (1 << (offsetSymbol - 1)) + static_cast<int>(reader_.Read(offsetSymbol - 1));
+                offset = (1 << (offsetSymbol - 1)) + static_cast<int>(reader.Peek(offsetSymbol - 1));
+                reader.Drop(offsetSymbol - 1);
             }
-            out = CopyMatch(out, offset + 1, length);
+            out = CopyMatch(out, offset + 1, symbol - (LiteralCount - MinMatch));
         }
+        reader_ = reader;
+        symbolsLeft_ = symbolsLeft;
         return out;
     }
 
