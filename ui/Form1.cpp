@@ -11,31 +11,6 @@
 
 namespace quibel {
 
-namespace {
-
-// Messages that a control sends its parent about itself; the picker gets the first look at them.
-bool IsChildNotification(UINT message) {
-    switch (message) {
-        case WM_COMMAND:
-        case WM_NOTIFY:
-        case WM_DRAWITEM:
-        case WM_MEASUREITEM:
-        case WM_COMPAREITEM:
-        case WM_DELETEITEM:
-        case WM_VKEYTOITEM:
-        case WM_CHARTOITEM:
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORLISTBOX:
-            return true;
-        default:
-            return false;
-    }
-}
-
-}  // namespace
-
 void TForm1::BufferedLog::AppendLine(const std::string& line) {
     if (!text.empty()) {
         text += "\r\n";
@@ -86,6 +61,7 @@ LRESULT CALLBACK TForm1::WindowProcedure(HWND window, UINT message, WPARAM wPara
 }
 
 LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The picker gets the first look at its controls' notifications.
     if (picker_ != nullptr && IsChildNotification(message)) {
         std::optional<LRESULT> handled;
         RunGuarded([&] { handled = picker_->OnParentMessage(message, wParam, lParam); });

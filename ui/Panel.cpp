@@ -6,26 +6,6 @@ namespace quibel {
 
 namespace {
 
-bool IsChildNotification(UINT message) {
-    switch (message) {
-        case WM_COMMAND:
-        case WM_NOTIFY:
-        case WM_DRAWITEM:
-        case WM_MEASUREITEM:
-        case WM_COMPAREITEM:
-        case WM_DELETEITEM:
-        case WM_VKEYTOITEM:
-        case WM_CHARTOITEM:
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORLISTBOX:
-            return true;
-        default:
-            return false;
-    }
-}
-
 void PaintBevel(HWND panel) {
     PAINTSTRUCT paint;
     const HDC dc = BeginPaint(panel, &paint);
@@ -75,6 +55,26 @@ HWND CreatePanel(HINSTANCE instance, HWND parent, int id, const RECT& bounds, HB
                                        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     SetWindowLongPtrA(panel, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(background));
     return panel;
+}
+
+bool IsChildNotification(UINT message) {
+    switch (message) {
+        case WM_COMMAND:
+        case WM_NOTIFY:
+        case WM_DRAWITEM:
+        case WM_MEASUREITEM:
+        case WM_COMPAREITEM:
+        case WM_DELETEITEM:
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+            return true;
+        default:
+            return false;
+    }
 }
 
 HBRUSH PanelBrush(HWND panel) {

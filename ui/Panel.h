@@ -13,4 +13,7 @@ HWND CreatePanel(HINSTANCE instance, HWND parent, int id, const RECT& bounds, HB
 
 HBRUSH PanelBrush(HWND panel);
 
+// Messages that a control sends its parent about itself (commands, owner drawing, colours).
+bool IsChildNotification(UINT message);
+
 }  // namespace quibel
