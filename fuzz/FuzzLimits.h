@@ -11,6 +11,6 @@ namespace quibel::fuzz {
 inline constexpr std::uint32_t MaxDecodedSize = 1u << 15;
 // Largest single allocation of the package target: beyond it operator new fails as an exhausted heap would,
 // which the in-memory streams report as EStreamError.
-inline constexpr std::size_t MaxAllocation = std::size_t{1} << 22;
+inline constexpr std::size_t MaxAllocation = std::size_t{1} << 18;
 
 }  // namespace quibel::fuzz
