@@ -1,0 +1,121 @@
+// Drives the real installer through one installation and times it: "Suivant", then "Démarrer l'installation",
+// until the completion message appears. Prints the seconds from the press to the message; exit code 1 when the
+// failure display comes instead, or when the window does not show up.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr const char* ApplicationTitle = "installateur Quibel 3";
+
+std::string TextOf(HWND window) {
+    char text[1024] = {};
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                        nullptr);
+    return text;
+}
+
+struct ChildSearch {
+    const char* className;
+    std::string text;  // empty: the first child of that class with any text
+    HWND found = nullptr;
+    std::string foundText;
+};
+
+BOOL CALLBACK MatchChild(HWND child, LPARAM parameter) {
+    auto& search = *reinterpret_cast<ChildSearch*>(parameter);
+    char className[64] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, search.className) != 0) {
+        return TRUE;
+    }
+    const std::string text = TextOf(child);
+    if ((search.text.empty() && !text.empty()) || (!search.text.empty() && text == search.text)) {
+        search.found = child;
+        search.foundText = text;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+ChildSearch FindChild(HWND parent, const char* className, const std::string& text) {
+    ChildSearch search{className, text, nullptr, {}};
+    EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
+    return search;
+}
+
+struct BoxSearch {
+    HWND main;
+    HWND found = nullptr;
+};
+
+// A visible top-level window captioned with the application title: the completion message or the failure display.
+BOOL CALLBACK MatchBox(HWND window, LPARAM parameter) {
+    auto& search = *reinterpret_cast<BoxSearch*>(parameter);
+    if (window != search.main && IsWindowVisible(window) && TextOf(window) == ApplicationTitle) {
+        search.found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+int Fail(const char* what) {
+    std::printf("robot: %s\n", what);
+    return 1;
+}
+
+}  // namespace
+
+int main() {
+    HWND main = nullptr;
+    HWND start = nullptr;
+    for (int i = 0; i < 1200 && start == nullptr; ++i) {  // up to 60 s: the window loads the whole installer
+        main = FindWindowA("TForm1", "Installation");
+        if (main != nullptr && IsWindowVisible(main)) {
+            start = FindChild(main, "Button", "Démarrer l'installation").found;
+        }
+        if (start == nullptr) {
+            Sleep(50);
+        }
+    }
+    if (start == nullptr) {
+        return Fail("no installer window");
+    }
+    const HWND next = FindChild(main, "Button", "Suivant").found;
+    if (next == nullptr) {
+        return Fail("no \"Suivant\" button");
+    }
+    // Answered once the window is idle again, that is after its first activation has loaded the installer.
+    SendMessageA(next, BM_CLICK, 0, 0);
+
+    LARGE_INTEGER pressed, shown;
+    QueryPerformanceCounter(&pressed);
+    PostMessageA(start, BM_CLICK, 0, 0);  // the run ends in a modal box: posted, not sent
+    BoxSearch box{main, nullptr};
+    while (box.found == nullptr) {
+        Sleep(2);
+        EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&box));
+        if (!IsWindow(main)) {
+            return Fail("the installer ended without a message");
+        }
+    }
+    QueryPerformanceCounter(&shown);
+
+    const std::string message = FindChild(box.found, "Static", "").foundText;
+    PostMessageA(box.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box.found, IDOK)));
+    for (int i = 0; i < 200 && IsWindow(main) && IsWindowVisible(main); ++i) {
+        Sleep(50);
+    }
+    std::printf("message: %s\n", message.c_str());
+    std::printf("install_seconds %.3f\n", Seconds(pressed, shown));
+    return message == "Installation terminée" ? 0 : 1;
+}

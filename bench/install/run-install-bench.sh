@@ -1,0 +1,101 @@
+#!/bin/sh
+# run-install-bench.sh [WIN32_BUILD] [RELEASE_BUILD]
+#
+# The installation of the benchmark corpus (../shared/bench/make-corpus.sh: 58 MB, 2,064 files, 258 directories),
+# side by side with its floor:
+#   - under Wine: the real installer installing the corpus from its own payload, timed by install_robot from the press
+#     of "Démarrer l'installation" to the completion message; write_floor writing the same tree with the same calls
+#     from memory, without decoding (the target is within 1.5 times the floor);
+#   - natively, into tmpfs: `qpack extract` of the same package against `7z x` of the same content as an .lzh archive.
+# Builds used: WIN32_BUILD (default build/win32: quibel-setup-stub, install_robot, write_floor) and RELEASE_BUILD
+# (default build/release: qpack). Work files go to $QUIBEL_BENCH_DIR (default WIN32_BUILD/bench-install); an existing
+# corpus can be named with $QUIBEL_CORPUS. $RUNS runs of each (default 3); best and median are printed.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$here/../.." && pwd)
+win32=$(cd "${1:-$repo/build/win32}" && pwd)
+release=$(cd "${2:-$repo/build/release}" && pwd)
+work=${QUIBEL_BENCH_DIR:-$win32/bench-install}
+corpus=${QUIBEL_CORPUS:-$work/corpus}
+runs=${RUNS:-3}
+qpack=$release/tools/qpack/qpack
+mkdir -p "$work/setup"
+
+[ -d "$corpus/tree" ] || bash "$repo/../shared/bench/make-corpus.sh" "$corpus" >/dev/null
+"$qpack" installer --stub "$win32/app/quibel-setup-stub.exe" "$corpus/tree" -o "$work/setup/quibel-setup.exe" \
+    --banner "Quibel 4.1" >/dev/null
+"$qpack" pack "$corpus/tree" -o "$work/corpus.maj" >/dev/null
+if [ ! -f "$work/corpus.lzh" ]; then
+    (cd "$corpus/tree" && jlha cqo5 "$work/corpus.lzh" * >/dev/null)
+fi
+
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+now() { date +%s.%N; }
+elapsed() { awk -v a="$1" -v b="$2" "BEGIN { print b - a }"; }
+# best and median of the numbers on stdin
+summary() { sort -n | awk '{ v[NR] = $1 } END { printf "best %.3f s, median %.3f s (%d runs)", v[1], v[int((NR + 1) / 2)], NR }'; }
+
+export WINEPREFIX="$work/wine" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+if [ ! -d "$WINEPREFIX/drive_c" ]; then
+    wineboot -i </dev/null >/dev/null 2>&1
+    wineserver -w
+    cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    find "$WINEPREFIX/drive_c/users" -maxdepth 2 -type l -exec sh -c 'rm "$1"; mkdir "$1"' _ {} \;
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+    wineserver -w
+fi
+
+: >"$work/install.times"
+: >"$work/floor.times"
+xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
+    work=$1 runs=$2 robot=$3 floor=$4 tree=$5
+    wm=""
+    if command -v openbox >/dev/null; then openbox --sm-disable >/dev/null 2>&1 & wm=$!; fi
+    wineserver -p; wineboot </dev/null >/dev/null 2>&1
+    status=0
+    for i in $(seq "$runs"); do
+        rm -rf "$WINEPREFIX/drive_c/Quibel"
+        (cd "$work/setup" && exec timeout 300 wine quibel-setup.exe) >/dev/null 2>&1 &
+        installer=$!
+        if timeout 300 wine "$robot" >"$work/robot.out" 2>&1; then
+            sed -n "s/^install_seconds //p" "$work/robot.out" | tr -d "\r" >>"$work/install.times"
+        else
+            cat "$work/robot.out" >&2; status=1
+        fi
+        wait "$installer" || true
+    done
+    for i in $(seq "$runs"); do
+        rm -rf "$WINEPREFIX/drive_c/floor"
+        timeout 300 wine "$floor" "$tree" "C:\\floor" >"$work/floor.out" 2>&1 || { cat "$work/floor.out" >&2; status=1; }
+        sed -n "s/^floor_seconds //p" "$work/floor.out" | tr -d "\r" >>"$work/floor.times"
+    done
+    wineserver -k
+    [ -n "$wm" ] && kill "$wm"
+    exit $status
+' bench "$work" "$runs" "$win32/bench/install/install_robot.exe" "$win32/bench/install/write_floor.exe" \
+    "$(winpath "$corpus/tree")"
+
+if diff -r "$corpus/tree" "$WINEPREFIX/drive_c/Quibel" >/dev/null; then verified="tree identical"; else verified="TREE DIFFERS"; fi
+
+shm=$(mktemp -d /dev/shm/quibel-install-bench.XXXXXX)
+trap 'rm -rf "$shm"' EXIT
+: >"$work/extract.times"
+: >"$work/7z.times"
+for i in $(seq "$runs"); do
+    rm -rf "$shm/q" "$shm/z"
+    t0=$(now); "$qpack" extract "$work/corpus.maj" "$shm/q" >/dev/null; t1=$(now)
+    elapsed "$t0" "$t1" >>"$work/extract.times"
+    t0=$(now); 7z x -o"$shm/z" "$work/corpus.lzh" >/dev/null; t1=$(now)
+    elapsed "$t0" "$t1" >>"$work/7z.times"
+done
+
+files=$(find "$corpus/tree" -type f | wc -l)
+dirs=$(find "$corpus/tree" -mindepth 1 -type d | wc -l)
+bytes=$(du -sb "$corpus/tree" | cut -f1)
+echo "corpus: $files files, $dirs directories, $bytes bytes; installer $(stat -c %s "$work/setup/quibel-setup.exe") bytes"
+echo "under Wine   installer run (press to message): $(summary <"$work/install.times")  [$verified]"
+echo "under Wine   floor (same writes, no decoding):  $(summary <"$work/floor.times")"
+awk -v a="$(sort -n "$work/install.times" | head -1)" -v b="$(sort -n "$work/floor.times" | head -1)" \
+    'BEGIN { printf "under Wine   installer / floor (best):         %.2f (target 1.5 or less)\n", a / b }'
+echo "native tmpfs qpack extract:                     $(summary <"$work/extract.times")"
+echo "native tmpfs 7z x of the .lzh:                  $(summary <"$work/7z.times")"
