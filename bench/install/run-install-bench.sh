@@ -6,6 +6,7 @@
 #   - under Wine: the real installer installing the corpus from its own payload, timed by install_robot from the press
 #     of "Démarrer l'installation" to the completion message; write_floor writing the same tree with the same calls
 #     from memory, without decoding (the target is within 1.5 times the floor);
+#   - under Wine as well: the same run by the controller alone (controller_run, no window), for the window's share;
 #   - natively, into tmpfs: `qpack extract` of the same package against `7z x` of the same content as an .lzh archive.
 # Builds used: WIN32_BUILD (default build/win32: quibel-setup-stub, install_robot, write_floor) and RELEASE_BUILD
 # (default build/release: qpack). Work files go to $QUIBEL_BENCH_DIR (default WIN32_BUILD/bench-install); an existing
@@ -47,8 +48,9 @@ fi
 
 : >"$work/install.times"
 : >"$work/floor.times"
+: >"$work/controller.times"
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
-    work=$1 runs=$2 robot=$3 floor=$4 tree=$5
+    work=$1 runs=$2 robot=$3 floor=$4 tree=$5 controller=$6 setup=$7
     wm=""
     if command -v openbox >/dev/null; then openbox --sm-disable >/dev/null 2>&1 & wm=$!; fi
     wineserver -p; wineboot </dev/null >/dev/null 2>&1
@@ -69,11 +71,16 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
         timeout 300 wine "$floor" "$tree" "C:\\floor" >"$work/floor.out" 2>&1 || { cat "$work/floor.out" >&2; status=1; }
         sed -n "s/^floor_seconds //p" "$work/floor.out" | tr -d "\r" >>"$work/floor.times"
     done
+    for i in $(seq "$runs"); do
+        rm -rf "$WINEPREFIX/drive_c/bench"
+        timeout 300 wine "$controller" "$setup" "C:\\bench" >"$work/controller.out" 2>&1 || { cat "$work/controller.out" >&2; status=1; }
+        sed -n "s/^run_seconds //p" "$work/controller.out" | tr -d "\r" >>"$work/controller.times"
+    done
     wineserver -k
     [ -n "$wm" ] && kill "$wm"
     exit $status
 ' bench "$work" "$runs" "$win32/bench/install/install_robot.exe" "$win32/bench/install/write_floor.exe" \
-    "$(winpath "$corpus/tree")"
+    "$(winpath "$corpus/tree")" "$win32/bench/install/controller_run.exe" "$(winpath "$work/setup/quibel-setup.exe")"
 
 if diff -r "$corpus/tree" "$WINEPREFIX/drive_c/Quibel" >/dev/null; then verified="tree identical"; else verified="TREE DIFFERS"; fi
 
@@ -94,6 +101,7 @@ dirs=$(find "$corpus/tree" -mindepth 1 -type d | wc -l)
 bytes=$(du -sb "$corpus/tree" | cut -f1)
 echo "corpus: $files files, $dirs directories, $bytes bytes; installer $(stat -c %s "$work/setup/quibel-setup.exe") bytes"
 echo "under Wine   installer run (press to message): $(summary <"$work/install.times")  [$verified]"
+echo "under Wine   controller alone, no window:      $(summary <"$work/controller.times")"
 echo "under Wine   floor (same writes, no decoding):  $(summary <"$work/floor.times")"
 awk -v a="$(sort -n "$work/install.times" | head -1)" -v b="$(sort -n "$work/floor.times" | head -1)" \
     'BEGIN { printf "under Wine   installer / floor (best):         %.2f (target 1.5 or less)\n", a / b }'
