@@ -57,7 +57,14 @@ LRESULT CALLBACK TForm1::WindowProcedure(HWND window, UINT message, WPARAM wPara
         self->window_ = nullptr;
         return DefWindowProcA(window, message, wParam, lParam);
     }
-    return self->OnMessage(message, wParam, lParam);
+    // A failure must not unwind through the system's code that called us: whatever message was being handled is
+    // abandoned and the failure shown.
+    try {
+        return self->OnMessage(message, wParam, lParam);
+    } catch (const std::exception& failure) {
+        self->ShowFailure(failure);
+        return 0;
+    }
 }
 
 LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
