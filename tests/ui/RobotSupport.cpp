@@ -126,6 +126,11 @@ HWND FocusOf(HWND window) {
     return info.hwndFocus;
 }
 
+bool BringToFront(HWND window) {
+    SetForegroundWindow(window);
+    return WaitFor([window] { return GetForegroundWindow() == window; }, 3000);
+}
+
 void PressKey(WORD key, bool shift, bool control) {
     std::vector<INPUT> inputs;
     const auto add = [&inputs](WORD virtualKey, bool up) {

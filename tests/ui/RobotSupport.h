@@ -32,6 +32,8 @@ RECT PlaceInParent(HWND child);
 RECT ClientOnScreen(HWND window);
 
 HWND FocusOf(HWND window);  // the focus window of the thread that owns the window
+// Makes the window the foreground window (the one that takes the keys) and waits until it is.
+bool BringToFront(HWND window);
 
 // Key presses through the system's input queue, as a keyboard would give them (they go to the foreground window).
 void PressKey(WORD key, bool shift = false, bool control = false);
