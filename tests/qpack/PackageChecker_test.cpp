@@ -24,12 +24,6 @@ ByteString Block(const std::string& content) {
     return EncodeBlock(Text(content));
 }
 
-void AppendInt32(ByteString& out, std::int32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        out.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i)));
-    }
-}
-
 // A sound package: root with two files, \data with one, \data\sons empty.
 ByteString SoundPackage() {
     ByteString p;
@@ -200,10 +194,9 @@ TEST(PackageChecker, RejectsFaultyPackagesWithAClearMessage) {
          "past the end"},
         {"block that does not decode",
          [] {
-             ByteString block;
-             AppendInt32(block, 10);
-             // Symbol count 10; length-code list with n = 1 (00001) and one length of 1 (001): an incomplete code.
-             block.insert(block.end(), {0x00, 0x0A, 0x09, 0x00, 0x00, 0x00});
+             // Decoded size 10; symbol count 10; length-code list with n = 1 (00001) and one length of 1 (001):
+             // an incomplete code.
+             const ByteString block = {10, 0, 0, 0, 0x00, 0x0A, 0x09, 0x00, 0x00, 0x00};
              ByteString p;
              AppendPackageHeader(p, {});
              AppendDirectoryEntry(p, "");
@@ -213,9 +206,7 @@ TEST(PackageChecker, RejectsFaultyPackagesWithAClearMessage) {
          "does not decode"},
         {"negative decoded size",
          [] {
-             ByteString block;
-             AppendInt32(block, -5);
-             block.push_back(0);
+             const ByteString block = {0xFB, 0xFF, 0xFF, 0xFF, 0x00};  // decoded size -5
              ByteString p;
              AppendPackageHeader(p, {});
              AppendDirectoryEntry(p, "");

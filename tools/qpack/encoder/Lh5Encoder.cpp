@@ -9,6 +9,9 @@ namespace quibel::qpack {
 
 namespace {
 
+// Pieces that parse to more bits per byte than this are tried as literals alone.
+constexpr std::size_t kLiteralCheckBitsPerByte = 7;
+
 SymbolHistogram HistogramOf(std::span<const Symbol> symbols) {
     SymbolHistogram histogram;
     for (const Symbol& symbol : symbols) {
@@ -64,11 +67,19 @@ std::vector<std::uint8_t> EncodeLh5(std::span<const std::uint8_t> data, const En
     BitWriter out;
     SegmentBuilder segments(out);
     Parser parser(data.data(), data.size(), settings.parser);
-    SymbolPrices prices = SymbolPrices::Initial();
+    SymbolHistogram previous;  // the final statistics of the piece before
     std::vector<Symbol> symbols;
     std::size_t position = 0;
     while (position < data.size()) {
         const std::size_t end = parser.Collect(position);
+        // Prices for the first parse: the piece before, as parsed, and this piece as a greedy parse sees it.
+        SymbolHistogram estimate = previous;
+        if (settings.greedyEstimate) {
+            symbols.clear();
+            parser.ParseGreedy(symbols);
+            estimate.Add(HistogramOf(symbols));
+        }
+        SymbolPrices prices = estimate.symbols > 0 ? SymbolPrices::FromHistogram(estimate) : SymbolPrices::Initial();
         SymbolHistogram histogram;
         for (int pass = 0; pass < settings.passes; ++pass) {
             if (pass > 0) {
@@ -79,18 +90,20 @@ std::vector<std::uint8_t> EncodeLh5(std::span<const std::uint8_t> data, const En
             histogram = HistogramOf(symbols);
         }
         // Data that doesn't compress goes out as literals alone: a flat code of 8 bits and no match symbols.
-        SymbolHistogram literals;
-        for (std::size_t i = position; i < end; ++i) {
-            literals.Add(Symbol{data[i], 0});
-        }
-        if (PlanSegment(literals).totalBits < PlanSegment(histogram).totalBits) {
-            symbols.clear();
+        if (PlanSegment(histogram).totalBits > kLiteralCheckBitsPerByte * (end - position)) {
+            SymbolHistogram literals;
             for (std::size_t i = position; i < end; ++i) {
-                symbols.push_back(Symbol{data[i], 0});
+                literals.Add(Symbol{data[i], 0});
             }
-            histogram = literals;
+            if (PlanSegment(literals).totalBits < PlanSegment(histogram).totalBits) {
+                symbols.clear();
+                for (std::size_t i = position; i < end; ++i) {
+                    symbols.push_back(Symbol{data[i], 0});
+                }
+                histogram = literals;
+            }
         }
-        prices = SymbolPrices::FromHistogram(histogram);
+        previous = histogram;
         segments.AddPiece(symbols, histogram);
         position = end;
     }

@@ -11,7 +11,9 @@ namespace quibel::qpack {
 
 struct EncoderSettings {
     ParserSettings parser;
-    int passes = 2;  // parses per piece; each after the first prices symbols by the one before
+    // The first parse of a piece prices symbols by the piece before and by a greedy parse of this one.
+    bool greedyEstimate = true;
+    int passes = 1;  // parses per piece; each after the first prices symbols by the one before
 };
 
 // The lh5 bit stream of data, padded with zero bits to a whole byte.

@@ -19,8 +19,9 @@ class MatchFinder {
     // depthLimit bounds the tree nodes visited per position (speed against finding the longest match).
     MatchFinder(const std::uint8_t* data, std::size_t size, int depthLimit);
 
-    // The matches at position (every position is passed in order, once, to Find or Skip): the longest match of
-    // each length found, ascending, each the nearest the tree gave. Writes at most MaxMatchLength entries to out.
+    // The matches at position (positions come in ascending order, each at most once, to Find or Skip; one left
+    // out is never offered as a match's source): the longest match of each length found, ascending, each the
+    // nearest the tree gave. Writes at most MaxMatchLength entries to out.
     int Find(std::size_t position, Match* out);
     // Inserts position without reporting matches.
     void Skip(std::size_t position);
@@ -30,7 +31,7 @@ class MatchFinder {
 
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
     static constexpr int kHashBits = 14;  // the window holds 8,192 strings: more buckets only miss the cache
-    static constexpr std::size_t kCyclicSize = WindowSize + 1;  // every node still within the window
+    static constexpr std::size_t kCyclicSize = 2 * WindowSize;  // every node still within the window
 
     const std::uint8_t* data_;
     std::size_t size_;

@@ -8,6 +8,8 @@ namespace quibel::qpack {
 
 namespace {
 
+constexpr int kVeryLongMatch = 128;
+constexpr int kInsertedAtLongMatchEnd = 16;
 constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
 
 std::uint32_t PriceOfBits(double bits) {
@@ -75,8 +77,13 @@ std::size_t Parser::Collect(std::size_t begin) {
         if (count > 0 && found[count - 1].length >= settings_.niceLength) {
             const Match longest = found[count - 1];
             longMatches_.push_back({static_cast<std::uint32_t>(position - begin), longest});
+            // Inside a very long match (runs, padding) only its last positions go into the tree: the ones before
+            // are the same strings as the positions the match copies, which the tree holds already.
+            const int firstInserted = longest.length >= kVeryLongMatch ? longest.length - kInsertedAtLongMatchEnd : 1;
             for (int k = 1; k < longest.length; ++k) {
-                finder_.Skip(position + static_cast<std::size_t>(k));
+                if (k >= firstInserted) {
+                    finder_.Skip(position + static_cast<std::size_t>(k));
+                }
                 matchStart_.push_back(static_cast<std::uint32_t>(matches_.size()));
             }
             position += longest.length;
@@ -95,9 +102,16 @@ void Parser::Parse(const SymbolPrices& prices, std::vector<Symbol>& out) {
     cost_.assign(length + 1, kUnreached);
     from_.assign(length + 1, Match{0, 0});
     const std::uint8_t* piece = data_ + begin_;
+    // Plain pointers: the compiler cannot tell that the stores into cost and from leave the vectors alone.
+    std::uint32_t* cost = cost_.data();
+    Match* from = from_.data();
+    const std::uint32_t* mainPrices = prices.main.data();
+    const std::uint32_t* offsetPrices = prices.offset.data();
+    const Match* matches = matches_.data();
+    const std::uint32_t* matchStart = matchStart_.data();
     std::size_t regionStart = 0;
     std::size_t nextLong = 0;
-    cost_[0] = 0;
+    cost[0] = 0;
     std::size_t position = 0;
     while (position < length) {
         // Matches of the region end where the next long match starts.
@@ -108,26 +122,28 @@ void Parser::Parse(const SymbolPrices& prices, std::vector<Symbol>& out) {
             out.push_back({static_cast<std::uint16_t>(MatchSymbolBase + taken.length), taken.distance});
             position += taken.length;
             regionStart = position;
-            cost_[position] = 0;
+            cost[position] = 0;
             continue;
         }
-        const std::uint32_t here = cost_[position];
-        const std::uint32_t literal = here + prices.main[piece[position]];
-        if (literal < cost_[position + 1]) {
-            cost_[position + 1] = literal;
-            from_[position + 1] = {1, 0};
+        const std::uint32_t here = cost[position];
+        const std::uint32_t literal = here + mainPrices[piece[position]];
+        if (literal < cost[position + 1]) {
+            cost[position + 1] = literal;
+            from[position + 1] = {1, 0};
         }
         const std::size_t room = limit - position;
         std::size_t previous = MinMatchLength - 1;
-        for (std::uint32_t i = matchStart_[position]; i < matchStart_[position + 1]; ++i) {
-            const Match match = matches_[i];
+        for (std::uint32_t i = matchStart[position]; i < matchStart[position + 1]; ++i) {
+            const Match match = matches[i];
             const std::size_t longest = std::min<std::size_t>(match.length, room);
-            const std::uint32_t base = here + prices.offset[static_cast<std::size_t>(OffsetSymbolOf(match.distance))];
+            const std::uint32_t base = here + offsetPrices[OffsetSymbolOf(match.distance)];
+            std::uint32_t* target = cost + position;
+            Match* step = from + position;
             for (std::size_t l = previous + 1; l <= longest; ++l) {
-                const std::uint32_t total = base + prices.main[MatchSymbolBase + l];
-                if (total < cost_[position + l]) {
-                    cost_[position + l] = total;
-                    from_[position + l] = {static_cast<std::uint16_t>(l), match.distance};
+                const std::uint32_t total = base + mainPrices[MatchSymbolBase + l];
+                if (total < target[l]) {
+                    target[l] = total;
+                    step[l] = {static_cast<std::uint16_t>(l), match.distance};
                 }
             }
             previous = std::max(previous, longest);
@@ -135,6 +151,31 @@ void Parser::Parse(const SymbolPrices& prices, std::vector<Symbol>& out) {
         ++position;
     }
     FinishRegion(regionStart, length, out);
+}
+
+void Parser::ParseGreedy(std::vector<Symbol>& out) const {
+    const std::size_t length = end_ - begin_;
+    std::size_t nextLong = 0;
+    std::size_t position = 0;
+    while (position < length) {
+        const std::size_t limit = nextLong < longMatches_.size() ? longMatches_[nextLong].position : length;
+        Match taken{1, 0};
+        if (position == limit) {
+            taken = longMatches_[nextLong++].match;
+        } else if (matchStart_[position] < matchStart_[position + 1]) {
+            const Match longest = matches_[matchStart_[position + 1] - 1];
+            const std::size_t room = limit - position;
+            if (room >= MinMatchLength) {
+                taken = {static_cast<std::uint16_t>(std::min<std::size_t>(longest.length, room)), longest.distance};
+            }
+        }
+        if (taken.length == 1) {
+            out.push_back({data_[begin_ + position], 0});
+        } else {
+            out.push_back({static_cast<std::uint16_t>(MatchSymbolBase + taken.length), taken.distance});
+        }
+        position += taken.length;
+    }
 }
 
 void Parser::FinishRegion(std::size_t regionStart, std::size_t regionEnd, std::vector<Symbol>& out) {

@@ -29,7 +29,7 @@ struct SymbolPrices {
 struct ParserSettings {
     int depthLimit = 24;
     int niceLength = 64;
-    std::size_t pieceLength = 16380;  // a piece never makes more than MaxSegmentSymbols / 4 symbols
+    std::size_t pieceLength = 8190;  // short pieces let prices follow the data; a piece never fills a segment
 };
 
 class Parser {
@@ -41,6 +41,9 @@ class Parser {
     std::size_t Collect(std::size_t begin);
     // Parses the collected piece under the prices; appends its symbols to out.
     void Parse(const SymbolPrices& prices, std::vector<Symbol>& out);
+
+    // Parses the collected piece taking the longest match wherever there is one: statistics at little cost.
+    void ParseGreedy(std::vector<Symbol>& out) const;
 
   private:
     struct LongMatch {

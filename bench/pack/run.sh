@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# bench/pack/run.sh: package size and wall time of `qpack pack` against jlha (header level 2, -lh5-) on the
+# benchmark corpus, side by side in one run, then the round trip of the whole corpus through `qpack extract`.
+#
+#   QPACK_BUILD_DIR   build directory (default: the release preset's, build/release)
+#   QPACK_BENCH_CACHE where the corpus and the outputs go (default: ~/.cache/quibel-bench); never in the repo
+set -euo pipefail
+export LC_ALL=C
+
+REPO=$(cd "$(dirname "$0")/../.." && pwd)
+BUILD=${QPACK_BUILD_DIR:-$REPO/build/release}
+CACHE=${QPACK_BENCH_CACHE:-$HOME/.cache/quibel-bench}
+CORPUS=$CACHE/corpus
+OUT=$CACHE/pack-out
+MAKE_CORPUS=$REPO/../shared/bench/make-corpus.sh
+
+if [ "$BUILD" = "$REPO/build/release" ]; then
+    cmake --preset release -S "$REPO" >/dev/null
+else
+    cmake -S "$REPO" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" >/dev/null
+fi
+cmake --build "$BUILD" --target qpack -j 2 >/dev/null
+QPACK=$BUILD/tools/qpack/qpack
+
+if [ ! -f "$CORPUS/SUMMARY.txt" ]; then
+    rm -rf "$CORPUS"
+    mkdir -p "$CACHE"
+    bash "$MAKE_CORPUS" "$CORPUS" >/dev/null
+fi
+command -v jlha >/dev/null || { echo "bench: jlha is not installed (apt-get install jlha-utils)" >&2; exit 1; }
+
+rm -rf "$OUT"
+mkdir -p "$OUT"
+INPUT=$(find "$CORPUS/tree" -type f -printf '%s\n' | awk '{t += $1} END {print t}')
+
+# wall SECONDS-VARIABLE COMMAND...: runs the command, keeps its wall time in seconds.
+wall() {
+    local var=$1 start end
+    shift
+    start=$(date +%s.%N)
+    "$@"
+    end=$(date +%s.%N)
+    printf -v "$var" '%.2f' "$(awk -v a="$start" -v b="$end" 'BEGIN {print b - a}')"
+}
+
+wall t_jlha sh -c "cd '$CORPUS/tree' && jlha c2o5q '$OUT/corpus.lzh' * >/dev/null"
+wall t_q2 "$QPACK" pack "$CORPUS/tree" -o "$OUT/corpus-j2.maj" -j 2
+wall t_q1 "$QPACK" pack "$CORPUS/tree" -o "$OUT/corpus-j1.maj" -j 1
+
+row() {  # NAME FILE SECONDS
+    local size
+    size=$(stat -c %s "$2")
+    awk -v name="$1" -v size="$size" -v input="$INPUT" -v t="$3" \
+        'BEGIN {printf "%-26s %12d %9.2f MB %7.2f%% %9.2f s\n", name, size, size / 1e6, 100 * size / input, t}'
+}
+echo "corpus: $(grep -c . "$CORPUS/MANIFEST.tsv") files, $INPUT bytes ($CORPUS/tree)"
+printf '%-26s %12s %12s %8s %11s\n' "tool" "bytes" "size" "ratio" "wall"
+row "jlha (lh5, header level 2)" "$OUT/corpus.lzh" "$t_jlha"
+row "qpack pack -j 2" "$OUT/corpus-j2.maj" "$t_q2"
+row "qpack pack -j 1" "$OUT/corpus-j1.maj" "$t_q1"
+awk -v q="$(stat -c %s "$OUT/corpus-j2.maj")" -v j="$(stat -c %s "$OUT/corpus.lzh")" -v tq="$t_q2" -v tj="$t_jlha" \
+    'BEGIN {printf "qpack -j 2 against jlha: %.2f%% smaller, %.2fx the speed\n", 100 - 100 * q / j, tj / tq}'
+
+cmp -s "$OUT/corpus-j1.maj" "$OUT/corpus-j2.maj" && echo "-j 1 and -j 2 packages: identical" ||
+    { echo "bench: -j 1 and -j 2 packages differ" >&2; exit 1; }
+"$QPACK" verify "$OUT/corpus-j2.maj"
+"$QPACK" extract "$OUT/corpus-j2.maj" "$OUT/extracted" >/dev/null
+if diff -r "$CORPUS/tree" "$OUT/extracted" >/dev/null; then
+    echo "round trip: the whole corpus extracts byte-exact"
+else
+    echo "bench: round trip differs" >&2
+    exit 1
+fi
