@@ -1,8 +1,8 @@
 // The installation run without the window: the controller with a view that keeps the log in memory, on the same
 // installer file, to tell the window's share of a run from the extraction's. Prints the seconds of the activation
-// (load and marker scan) and of the run.
+// (load and marker scan), of the run, and of the tree's walk within it (the rest is the shortcut and the speech step).
 //
-//   controller_run INSTALLER INSTALL_DIRECTORY
+//   controller_run INSTALLER INSTALL_DIRECTORY [--no-writes]
 #include <windows.h>
 
 #include <cstdio>
@@ -10,14 +10,44 @@
 
 #include "app/EventHandler.h"
 #include "app/InstallerController.h"
+#include "app/InstallerTexts.h"
 #include "platform/NativeFileSystem.h"
 
 namespace {
 
+double Now() {
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Counts the lines and notes when the tree's walk ended: the first closing line comes right after it.
 class LineCount final : public quibel::LineSink {
   public:
-    void AppendLine(const std::string&) override { ++lines; }
+    void AppendLine(const std::string& line) override {
+        ++lines;
+        if (line == quibel::Texts::InstallationFinished && treeDone == 0) {
+            treeDone = Now();
+        }
+    }
     int lines = 0;
+    double treeDone = 0;
+};
+
+// With --no-writes: directories and files are taken as made, nothing reaches the disk; the walk is then the
+// decoding and the copying alone.
+class DiscardingFileSystem final : public quibel::FileSystem {
+  public:
+    explicit DiscardingFileSystem(quibel::FileSystem& real) : real_(real) {}
+    bool IsDirectory(const std::string&) override { return true; }
+    bool IsFile(const std::string& path) override { return real_.IsFile(path); }
+    void CreateDirectoryLevel(const std::string&) override {}
+    void WriteWholeFile(const std::string&, const std::uint8_t*, std::size_t) override {}
+    std::vector<std::uint8_t> LoadWholeFile(const std::string& path) override { return real_.LoadWholeFile(path); }
+
+  private:
+    quibel::FileSystem& real_;
 };
 
 class MemoryView final : public quibel::InstallerView {
@@ -43,23 +73,19 @@ class MemoryView final : public quibel::InstallerView {
     char drive_ = 'c';
 };
 
-double Now() {
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: controller_run INSTALLER INSTALL_DIRECTORY\n");
+    const bool noWrites = argc == 4 && std::string(argv[3]) == "--no-writes";
+    if (argc != 3 && !noWrites) {
+        std::fprintf(stderr, "usage: controller_run INSTALLER INSTALL_DIRECTORY [--no-writes]\n");
         return 2;
     }
     CoInitialize(nullptr);
     MemoryView view(argv[2]);
-    const auto fileSystem = quibel::MakeNativeFileSystem();
+    const auto realFileSystem = quibel::MakeNativeFileSystem();
+    DiscardingFileSystem discarding(*realFileSystem);
+    quibel::FileSystem* fileSystem = noWrites ? &discarding : realFileSystem.get();
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, MAX_PATH);
     quibel::InstallerController controller(view, *fileSystem, quibel::InstallerEnvironment{argv[1], windows});
@@ -75,7 +101,8 @@ int main(int argc, char** argv) {
     ok = quibel::RunEventHandler([&] { controller.BoutInstallerClick(); }, show) && ok;
     const double t2 = Now();
     std::printf("log lines %d, message: %s\n", view.log.lines, view.message.c_str());
-    std::printf("activate_seconds %.3f\nrun_seconds %.3f\n", t1 - t0, t2 - t1);
+    std::printf("activate_seconds %.3f\nrun_seconds %.3f\ntree_seconds %.3f\n", t1 - t0, t2 - t1,
+                view.log.treeDone - t1);
     CoUninitialize();
     return ok ? 0 : 1;
 }

@@ -6,7 +6,8 @@
 #   - under Wine: the real installer installing the corpus from its own payload, timed by install_robot from the press
 #     of "Démarrer l'installation" to the completion message; write_floor writing the same tree with the same calls
 #     from memory, without decoding (the target is within 1.5 times the floor);
-#   - under Wine as well: the same run by the controller alone (controller_run, no window), for the window's share;
+#   - under Wine as well: the same run by the controller alone (controller_run, no window), for the window's share,
+#     and its walk with the writes discarded, for the decoding's share;
 #   - natively, into tmpfs: `qpack extract` of the same package against `7z x` of the same content as an .lzh archive.
 # Builds used: WIN32_BUILD (default build/win32: quibel-setup-stub, install_robot, write_floor) and RELEASE_BUILD
 # (default build/release: qpack). Work files go to $QUIBEL_BENCH_DIR (default WIN32_BUILD/bench-install); an existing
@@ -49,6 +50,7 @@ fi
 : >"$work/install.times"
 : >"$work/floor.times"
 : >"$work/controller.times"
+: >"$work/decode.times"
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
     work=$1 runs=$2 robot=$3 floor=$4 tree=$5 controller=$6 setup=$7
     wm=""
@@ -75,6 +77,8 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
         rm -rf "$WINEPREFIX/drive_c/bench"
         timeout 300 wine "$controller" "$setup" "C:\\bench" >"$work/controller.out" 2>&1 || { cat "$work/controller.out" >&2; status=1; }
         sed -n "s/^run_seconds //p" "$work/controller.out" | tr -d "\r" >>"$work/controller.times"
+        timeout 300 wine "$controller" "$setup" "C:\\bench" --no-writes >"$work/controller.out" 2>&1 || status=1
+        sed -n "s/^tree_seconds //p" "$work/controller.out" | tr -d "\r" >>"$work/decode.times"
     done
     wineserver -k
     [ -n "$wm" ] && kill "$wm"
@@ -102,6 +106,7 @@ bytes=$(du -sb "$corpus/tree" | cut -f1)
 echo "corpus: $files files, $dirs directories, $bytes bytes; installer $(stat -c %s "$work/setup/quibel-setup.exe") bytes"
 echo "under Wine   installer run (press to message): $(summary <"$work/install.times")  [$verified]"
 echo "under Wine   controller alone, no window:      $(summary <"$work/controller.times")"
+echo "under Wine   controller, walk without writes:  $(summary <"$work/decode.times")"
 echo "under Wine   floor (same writes, no decoding):  $(summary <"$work/floor.times")"
 awk -v a="$(sort -n "$work/install.times" | head -1)" -v b="$(sort -n "$work/floor.times" | head -1)" \
     'BEGIN { printf "under Wine   installer / floor (best):         %.2f (target 1.5 or less)\n", a / b }'
