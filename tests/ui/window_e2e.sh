@@ -33,7 +33,7 @@ if [ ! -d "$WINEPREFIX/drive_c" ]; then
     timeout 60 wineserver -w
 fi
 
-# A run stopped half-way may have left the prefix at another screen resolution (step 3).
+# A run stopped half-way may have left the prefix at another screen resolution (step 5).
 timeout 60 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f </dev/null >/dev/null 2>&1
 timeout 30 wineserver -k >/dev/null 2>&1
 
