@@ -1,6 +1,7 @@
 #include "ui/PickerControl.h"
 
-#include <commctrl.h>
+#include <algorithm>
+#include <vector>
 
 #include "payload/Errors.h"
 
@@ -8,26 +9,67 @@ namespace quibel {
 
 namespace {
 
-// The subclass ids of the parent and the control hook; one control can hook a parent only once.
-UINT_PTR HookId(const PickerControl* control) {
-    return reinterpret_cast<UINT_PTR>(control);
+constexpr const char* kParentHookProperty = "QuibelPickerParentHook";
+constexpr const char* kControlProperty = "QuibelPickerControl";
+
+WNDPROC WindowProcOf(HWND window) {
+    return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+}
+
+WNDPROC ReplaceWindowProc(HWND window, WNDPROC procedure) {
+    return reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
 }
 
 }  // namespace
 
+struct PickerControl::ParentHook {
+    WNDPROC previous = nullptr;
+    std::vector<PickerControl*> controls;
+};
+
 PickerControl::~PickerControl() {
-    Unhook();
+    UnhookControl();
+    UnhookParent();
 }
 
-void PickerControl::Unhook() {
-    if (parent_ != nullptr) {
-        RemoveWindowSubclass(parent_, &ParentProc, HookId(this));
-        parent_ = nullptr;
+void PickerControl::HookParent(HWND parent) {
+    parent_ = parent;
+    auto* hook = static_cast<ParentHook*>(GetPropA(parent, kParentHookProperty));
+    if (hook == nullptr) {
+        hook = new ParentHook;
+        SetPropA(parent, kParentHookProperty, hook);
+        hook->previous = ReplaceWindowProc(parent, &ParentProc);
     }
-    if (handle_ != nullptr) {
-        RemoveWindowSubclass(handle_, &ControlProc, HookId(this));
-        handle_ = nullptr;
+    hook->controls.push_back(this);
+}
+
+void PickerControl::UnhookParent() {
+    if (parent_ == nullptr) {
+        return;
     }
+    auto* hook = static_cast<ParentHook*>(GetPropA(parent_, kParentHookProperty));
+    if (hook != nullptr) {
+        std::erase(hook->controls, this);
+        // Put the parent's procedure back unless someone hooked it after us; then the empty hook only passes
+        // messages on until the parent is destroyed.
+        if (hook->controls.empty() && WindowProcOf(parent_) == &ParentProc) {
+            ReplaceWindowProc(parent_, hook->previous);
+            RemovePropA(parent_, kParentHookProperty);
+            delete hook;
+        }
+    }
+    parent_ = nullptr;
+}
+
+void PickerControl::UnhookControl() {
+    if (handle_ == nullptr) {
+        return;
+    }
+    if (WindowProcOf(handle_) == &ControlProc) {
+        ReplaceWindowProc(handle_, controlProc_);
+    }
+    RemovePropA(handle_, kControlProperty);
+    handle_ = nullptr;
 }
 
 void PickerControl::CreateControl(HWND parent,
@@ -36,17 +78,17 @@ void PickerControl::CreateControl(HWND parent,
                                   DWORD style,
                                   const RECT& bounds,
                                   HFONT font) {
-    parent_ = parent;
     id_ = id;
     // Hooked before the control exists: an owner-drawn control asks its parent for the item height while it is
     // being created.
-    SetWindowSubclass(parent_, &ParentProc, HookId(this), reinterpret_cast<DWORD_PTR>(this));
+    HookParent(parent);
     handle_ = CreateWindowExA(WS_EX_CLIENTEDGE, className, "", style | WS_CHILD | WS_VISIBLE | WS_TABSTOP, bounds.left,
                               bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
     if (handle_ != nullptr) {
         SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        SetWindowSubclass(handle_, &ControlProc, HookId(this), reinterpret_cast<DWORD_PTR>(this));
+        SetPropA(handle_, kControlProperty, this);
+        controlProc_ = ReplaceWindowProc(handle_, &ControlProc);
     }
 }
 
@@ -77,55 +119,74 @@ bool PickerControl::OnControlMessage(UINT, WPARAM, LPARAM, LRESULT&) {
     return false;
 }
 
-LRESULT CALLBACK
-PickerControl::ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-    auto* control = reinterpret_cast<PickerControl*>(self);
+bool PickerControl::OnParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
-        case WM_DRAWITEM: {
-            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-            if (item->hwndItem == control->handle_ && control->handle_ != nullptr) {
-                control->OnDrawItem(*item);
-                return TRUE;
+        case WM_DRAWITEM:
+            if (handle_ != nullptr && reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem == handle_) {
+                OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+                result = TRUE;
+                return true;
             }
-            break;
-        }
-        case WM_MEASUREITEM: {
-            auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-            if (static_cast<int>(item->CtlID) == control->id_ && wParam == static_cast<WPARAM>(control->id_)) {
-                control->OnMeasureItem(*item);
-                return TRUE;
+            return false;
+        case WM_MEASUREITEM:
+            if (wParam == static_cast<WPARAM>(id_) &&
+                static_cast<int>(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlID) == id_) {
+                OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+                result = TRUE;
+                return true;
             }
-            break;
-        }
+            return false;
         case WM_COMMAND:
-            if (reinterpret_cast<HWND>(lParam) == control->handle_ && control->handle_ != nullptr) {
-                control->OnCommand(HIWORD(wParam));
-                return 0;
+            if (handle_ != nullptr && reinterpret_cast<HWND>(lParam) == handle_) {
+                OnCommand(HIWORD(wParam));
+                result = 0;
+                return true;
             }
-            break;
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(window, &ParentProc, HookId(control));
-            control->parent_ = nullptr;
-            break;
+            return false;
         default:
-            break;
+            return false;
     }
-    return DefSubclassProc(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK
-PickerControl::ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-    auto* control = reinterpret_cast<PickerControl*>(self);
+LRESULT CALLBACK PickerControl::ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* hook = static_cast<ParentHook*>(GetPropA(window, kParentHookProperty));
+    if (hook == nullptr) {
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    const WNDPROC previous = hook->previous;
     if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(window, &ControlProc, HookId(control));
-        control->handle_ = nullptr;
-        return DefSubclassProc(window, message, wParam, lParam);
+        ReplaceWindowProc(window, previous);
+        RemovePropA(window, kParentHookProperty);
+        for (PickerControl* control : hook->controls) {
+            control->parent_ = nullptr;
+        }
+        delete hook;
+        return CallWindowProcA(previous, window, message, wParam, lParam);
+    }
+    for (PickerControl* control : hook->controls) {
+        LRESULT result = 0;
+        if (control->OnParentMessage(message, wParam, lParam, result)) {
+            return result;
+        }
+    }
+    return CallWindowProcA(previous, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PickerControl::ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* control = static_cast<PickerControl*>(GetPropA(window, kControlProperty));
+    if (control == nullptr) {
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    const WNDPROC previous = control->controlProc_;
+    if (message == WM_NCDESTROY) {
+        control->UnhookControl();
+        return CallWindowProcA(previous, window, message, wParam, lParam);
     }
     LRESULT result = 0;
     if (control->OnControlMessage(message, wParam, lParam, result)) {
         return result;
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return CallWindowProcA(previous, window, message, wParam, lParam);
 }
 
 }  // namespace quibel

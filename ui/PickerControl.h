@@ -1,9 +1,11 @@
 #pragma once
 // Plumbing shared by the drive list and the directory list: both are owner-drawn system controls whose
-// notifications (WM_DRAWITEM, WM_MEASUREITEM, WM_COMMAND) go to their parent. Each control hooks its parent with
-// a window subclass and takes only the messages that concern it, so the window that holds them need not forward
-// anything. A failure raised while the control handles the user's action goes to the failure handler: an
-// exception must not unwind through the system's window procedures.
+// notifications (WM_DRAWITEM, WM_MEASUREITEM, WM_COMMAND) go to their parent. Each control hooks its parent (one
+// hook per parent, shared by the controls on it) and takes only the messages that concern it, so the window that
+// holds them need not forward anything. The hooks replace the window procedures themselves: the subclass helpers
+// of comctl32 would make the program import a DLL outside the system's KnownDLLs. A failure raised while a
+// control handles the user's action goes to the failure handler: an exception must not unwind through the
+// system's window procedures.
 
 #include <windows.h>
 
@@ -40,14 +42,17 @@ class PickerControl {
     virtual bool OnControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
   private:
-    static LRESULT CALLBACK
-    ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
-    static LRESULT CALLBACK
-    ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
-    void Unhook();
+    struct ParentHook;
+    static LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    bool OnParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void HookParent(HWND parent);
+    void UnhookParent();
+    void UnhookControl();
 
     HWND parent_ = nullptr;
     HWND handle_ = nullptr;
+    WNDPROC controlProc_ = nullptr;  // the control class's own procedure
     int id_ = 0;
     FailureHandler onFailure_;
 };

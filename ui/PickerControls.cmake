@@ -11,7 +11,8 @@ add_library(picker_controls STATIC
     ${CMAKE_CURRENT_LIST_DIR}/PickerSystem.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PickerTypeAhead.cpp)
 quibel_options(picker_controls)
-target_link_libraries(picker_controls PUBLIC payload_core comctl32 msimg32 mpr)
+# Imports only KnownDLLs (user32, gdi32, kernel32): mpr comes through SystemLibrary at run time.
+target_link_libraries(picker_controls PUBLIC payload_core installer_shell user32 gdi32)
 target_sources(picker_controls INTERFACE ${CMAKE_CURRENT_LIST_DIR}/picker.rc)
 set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/picker.rc APPEND PROPERTY OBJECT_DEPENDS
     ${PROJECT_SOURCE_DIR}/assets/icons/floppy.bmp ${PROJECT_SOURCE_DIR}/assets/icons/hard.bmp

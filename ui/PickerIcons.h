@@ -23,9 +23,11 @@ class PickerBitmap {
     void Draw(HDC target, int left, int top) const;
 
   private:
-    HBITMAP bitmap_;
+    // The picture with its transparent pixels made black, and a one-bit mask that is set where they are: the
+    // mask is ANDed onto the target, then the picture ORed onto it (no msimg32, which is not a KnownDLL).
+    HBITMAP image_ = nullptr;
+    HBITMAP mask_ = nullptr;
     SIZE size_{};
-    COLORREF transparent_ = 0;
 };
 
 class PickerIcons {

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "app/SystemLibrary.h"
 #include "payload/Errors.h"
 #include "ui/PickerPaths.h"
 
@@ -49,12 +50,19 @@ std::string VolumeLabel(const std::string& root) {
     return label;
 }
 
-// The connection's name asks for the device in upper case: "X:".
+// The connection's name asks for the device in upper case: "X:". mpr is no KnownDLL: it is loaded from the
+// system directory when the first network drive is met, not imported.
 std::optional<std::string> NetworkName(int driveIndex) {
+    using GetConnection = DWORD(WINAPI*)(LPCSTR, LPSTR, LPDWORD);
+    static const SystemLibrary mpr("mpr.dll");
+    static const auto getConnection = mpr.Find<GetConnection>("WNetGetConnectionA");
+    if (getConnection == nullptr) {
+        return std::nullopt;
+    }
     const char device[] = {static_cast<char>('A' + driveIndex), ':', '\0'};
     char name[MAX_PATH + 1] = {};
     DWORD length = sizeof name;
-    if (WNetGetConnectionA(device, name, &length) != NO_ERROR) {
+    if (getConnection(device, name, &length) != NO_ERROR) {
         return std::nullopt;
     }
     return std::string(name);

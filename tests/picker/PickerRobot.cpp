@@ -307,11 +307,15 @@ void DeepScenario(Robot& r) {
     r.CheckEq(r.LabelText(), std::string("C:\\Quibel"), "back to c:: still its directory");
     r.ChooseDrive('d');
     r.CheckEq(r.TakeFailure(), std::string("Nom de fichier incorrect."), "d: after another drive: tried again");
+}
 
-    // A drive that is not ready (the window under test refuses x: with system error 21).
+// A drive that is not ready (the picker's own test window refuses x: with system error 21).
+void NotReadyScenario(Robot& r) {
+    r.CheckEq(r.LabelText(), std::string("C:\\Quibel"), "before: label");
     r.ChooseDrive('x');
     r.CheckEq(r.TakeFailure(), std::string("Erreur E/S 21."), "drive not ready: Erreur E/S 21.");
     r.CheckEq(r.LabelText(), std::string("C:\\Quibel"), "drive not ready: label kept");
+    r.CheckEq(r.SelectedDrive(), std::string("x: \\\\srv\\share"), "drive not ready: stays selected");
 }
 
 void OtherDriveScenario(Robot& r) {
@@ -339,6 +343,8 @@ int main(int argc, char** argv) {
         DriveListScenario(robot);
     } else if (scenario == "deep") {
         DeepScenario(robot);
+    } else if (scenario == "notready") {
+        NotReadyScenario(robot);
     } else if (scenario == "otherdrive") {
         OtherDriveScenario(robot);
     } else {
