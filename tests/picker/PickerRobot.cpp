@@ -129,6 +129,21 @@ struct Robot {
             30000);
     }
 
+    static BOOL CALLBACK MatchDroppedList(HWND window, LPARAM data) {
+        char className[64] = {};
+        GetClassNameA(window, className, sizeof className);
+        if (std::string(className) == "ComboLBox" && IsWindowVisible(window)) {
+            *reinterpret_cast<HWND*>(data) = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    // The list part of an open drop-down list: a top-level window of its own.
+    static HWND DroppedList() {
+        HWND found = nullptr;
+        EnumWindows(&MatchDroppedList, reinterpret_cast<LPARAM>(&found));
+        return found;
+    }
     struct BoxSearch {
         const std::string* caption;
         HWND found;
@@ -226,10 +241,12 @@ std::vector<std::string> Upper(std::vector<std::string> entries) {
 
 void DriveListScenario(Robot& r) {
     const std::vector<std::string> drives = r.DriveEntries();
-    std::vector<std::string> expected = {"a:", "c: [system]", "d: []", "x: \\\\srv\\share"};
-    std::vector<std::string> first(drives.begin(), drives.begin() + std::min<std::size_t>(4, drives.size()));
-    r.CheckEq(first, expected, "drive list: a:, c: [label in lower case], d: [], x: \\\\srv\\share in that order");
-    r.Check(drives.size() == 5 && drives[4].rfind("z: [", 0) == 0, "drive list ends with Wine's z:");
+    const std::vector<std::string> expected = {"a:",    "c: [system]",      "d: []", "e: []", "f: []", "g: []", "h: []",
+                                               "i: []", "x: \\\\srv\\share"};
+    std::vector<std::string> first(drives.begin(), drives.begin() + std::min(expected.size(), drives.size()));
+    r.CheckEq(first, expected, "drive list: a:, c: [label in lower case], d: [], ..., x: \\\\srv\\share in that order");
+    r.Check(drives.size() == expected.size() + 1 && drives.back().rfind("z: [", 0) == 0,
+            "drive list ends with Wine's z:");
     r.CheckEq(r.SelectedDrive(), std::string("c: [system]"), "the Windows drive is selected");
     r.CheckEq(r.LabelText(), std::string("C:\\Quibel"), "started in C:\\: LabelRep shows C:\\Quibel");
     const std::vector<std::string> entries = r.DirectoryEntries();
@@ -238,6 +255,12 @@ void DriveListScenario(Robot& r) {
     r.Check(r.IndexOf("PickerTree") > 0 && r.IndexOf("windows") > 0, "subdirectories of C:\\ listed");
     SendMessageW(r.combo, CB_SHOWDROPDOWN, TRUE, 0);
     r.Settle();
+    const HWND dropped = r.DroppedList();
+    RECT client{};
+    GetClientRect(dropped, &client);
+    const int itemHeight = static_cast<int>(SendMessageW(dropped, LB_GETITEMHEIGHT, 0, 0));
+    r.CheckEq(itemHeight > 0 ? static_cast<int>(client.bottom / itemHeight) : 0, 8,
+              "the open list shows 8 of its 10 entries at a time");
     r.Shot("drive-list");
     SendMessageW(r.combo, CB_SHOWDROPDOWN, FALSE, 0);
 }

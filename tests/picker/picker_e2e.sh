@@ -2,8 +2,8 @@
 # picker_e2e.sh WINDOW.exe ROBOT.exe OUTDIR [FORMCLASS FORMTITLE BOXCAPTION]
 # Runs the picker's window and the robot side by side under Xvfb (started by xvfb-run) in a Wine prefix of its
 # own whose drives are a floppy a:, the fixed c: labelled SYSTEM, a CD-ROM d: without disc, a network x: on
-# \\srv\share and Wine's z:. Starts in C:\, deep below C:\ and on another drive; the picker's own window also
-# plays a drive that is not ready. Screenshots in OUTDIR.
+# \\srv\share, five more fixed drives e: to i: and Wine's z:. Starts in C:\, deep below C:\ and on another
+# drive; the picker's own window also plays a drive that is not ready. Screenshots in OUTDIR.
 set -u
 WINDOW=$(realpath "$1") ROBOT=$(realpath "$2") OUT=$(realpath -m "$3")
 FORMCLASS=${4:-PickerTestForm} FORMTITLE=${5:-Picker} BOXCAPTION=${6:-Picker}
@@ -29,6 +29,10 @@ echo SYSTEM >"$WINEPREFIX/drive_c/.windows-label"
 ln -sfn ../picker-floppy "$DOS/a:"
 ln -sfn ../picker-no-disc "$DOS/d:"
 ln -sfn unc/srv/share "$DOS/x:"
+for letter in e f g h i; do   # more drives than the open list shows at a time
+    mkdir -p "$WINEPREFIX/picker-fixed-$letter"
+    ln -sfn "../picker-fixed-$letter" "$DOS/$letter:"
+done
 cat >"$WINEPREFIX/picker-drives.reg" <<'REG'
 REGEDIT4
 
