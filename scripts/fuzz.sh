@@ -18,7 +18,7 @@ build=${QUIBEL_FUZZ_BUILD:-$root/build/fuzz}
 shared=${QUIBEL_SHARED:-$root/../shared}
 
 case $target in
-    block) fuzzer=decompress_block_fuzzer; options="-max_len=65536" ;;
+    block) fuzzer=decompress_block_fuzzer; options="-max_len=8192" ;;
     package) fuzzer=package_fuzzer; options="-max_len=16384 -dict=$root/fuzz/package.dict" ;;
     *) echo "fuzz.sh: unknown target '$target' (block or package)" >&2; exit 2 ;;
 esac

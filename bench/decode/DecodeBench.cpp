@@ -156,7 +156,12 @@ int main(int argc, char** argv) {
             quibel::DecompressBlock(source, destination);
             workHeap = peakBytes - before;
         }
-        const char* name = std::strrchr(argv[a], '/') ? std::strrchr(argv[a], '/') + 1 : argv[a];
+        const char* name = argv[a];
+        for (const char* p = argv[a]; *p != '\0'; ++p) {
+            if (*p == '/' || *p == '\\') {
+                name = p + 1;
+            }
+        }
         std::printf("%-12s %8zu %12zu %12zu %10.1f %14.1f %10zu\n", name, members.size(), total, archived,
                     total / best / 1e6, total / bestGrowing / 1e6, workHeap);
     }
