@@ -2,21 +2,13 @@
 
 #include <algorithm>
 
+#include "ui/Gdi.h"
+
 namespace quibel {
 
 namespace {
 
 constexpr DWORD kListStyle = LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
-
-int TextWidthIn(HFONT font, const std::string& text) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
-    SIZE size{};
-    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, previous);
-    ReleaseDC(nullptr, dc);
-    return size.cx;
-}
 
 }  // namespace
 
@@ -123,8 +115,9 @@ void DirectoryListBox::WriteLabel() {
     const HFONT font = reinterpret_cast<HFONT>(SendMessageA(label_, WM_GETFONT, 0, 0));
     RECT box{};
     GetClientRect(labelSizesItself_ && Handle() != nullptr ? Handle() : label_, &box);
-    const std::string text =
-        ShortenPath(directory_, box.right - box.left, [font](const std::string& s) { return TextWidthIn(font, s); });
+    const std::string text = ShortenPath(directory_, box.right - box.left, [font](const std::string& s) {
+        return static_cast<int>(TextExtent(font, s).cx);
+    });
     SetWindowTextA(label_, text.c_str());
 }
 

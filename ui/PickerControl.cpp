@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "payload/Errors.h"
+#include "ui/Gdi.h"
 
 namespace quibel {
 
@@ -106,12 +107,10 @@ void PickerControl::Guarded(const std::function<void()>& action) {
 }
 
 int PickerControl::FontHeight() const {
-    HDC dc = GetDC(handle_);
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0)));
+    const WindowDC dc(handle_);
+    const Selection font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0)));
     TEXTMETRICA metrics{};
-    GetTextMetricsA(dc, &metrics);
-    SelectObject(dc, previous);
-    ReleaseDC(handle_, dc);
+    GetTextMetricsA(dc.Get(), &metrics);
     return metrics.tmHeight;
 }
 

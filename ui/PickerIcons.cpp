@@ -1,26 +1,10 @@
 #include "ui/PickerIcons.h"
 
+#include "ui/Gdi.h"
+
 namespace quibel {
 
 namespace {
-
-// A memory DC with a bitmap selected into it, both released in reverse order.
-class SelectedBitmap {
-  public:
-    SelectedBitmap(HDC compatible, HBITMAP bitmap)
-        : dc_(CreateCompatibleDC(compatible)), previous_(SelectObject(dc_, bitmap)) {}
-    ~SelectedBitmap() {
-        SelectObject(dc_, previous_);
-        DeleteDC(dc_);
-    }
-    SelectedBitmap(const SelectedBitmap&) = delete;
-    SelectedBitmap& operator=(const SelectedBitmap&) = delete;
-    HDC dc() const { return dc_; }
-
-  private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
@@ -34,15 +18,17 @@ PickerBitmap::PickerBitmap(const char* resourceName) : image_(LoadBitmapA(GetMod
     }
     size_ = {info.bmWidth, info.bmHeight};
     mask_ = CreateBitmap(size_.cx, size_.cy, 1, 1, nullptr);
-    SelectedBitmap image(nullptr, image_);
-    SelectedBitmap mask(nullptr, mask_);
+    const MemoryDC image(nullptr);
+    const Selection imageSelected(image.Get(), image_);
+    const MemoryDC mask(nullptr);
+    const Selection maskSelected(mask.Get(), mask_);
     // Colour to one bit: pixels of the background colour become 1, all others 0.
-    SetBkColor(image.dc(), GetPixel(image.dc(), 0, size_.cy - 1));
-    BitBlt(mask.dc(), 0, 0, size_.cx, size_.cy, image.dc(), 0, 0, SRCCOPY);
+    SetBkColor(image.Get(), GetPixel(image.Get(), 0, size_.cy - 1));
+    BitBlt(mask.Get(), 0, 0, size_.cx, size_.cy, image.Get(), 0, 0, SRCCOPY);
     // One bit to colour: 0 becomes the text colour, 1 the background colour. AND blacks out the transparent pixels.
-    SetTextColor(image.dc(), kWhite);
-    SetBkColor(image.dc(), kBlack);
-    BitBlt(image.dc(), 0, 0, size_.cx, size_.cy, mask.dc(), 0, 0, SRCAND);
+    SetTextColor(image.Get(), kWhite);
+    SetBkColor(image.Get(), kBlack);
+    BitBlt(image.Get(), 0, 0, size_.cx, size_.cy, mask.Get(), 0, 0, SRCAND);
 }
 
 PickerBitmap::~PickerBitmap() {
@@ -60,13 +46,14 @@ void PickerBitmap::Draw(HDC target, int left, int top) const {
     }
     const COLORREF text = SetTextColor(target, kBlack);
     const COLORREF background = SetBkColor(target, kWhite);
+    const MemoryDC source(target);
     {
-        SelectedBitmap mask(target, mask_);
-        BitBlt(target, left, top, size_.cx, size_.cy, mask.dc(), 0, 0, SRCAND);
+        const Selection selected(source.Get(), mask_);
+        BitBlt(target, left, top, size_.cx, size_.cy, source.Get(), 0, 0, SRCAND);
     }
     {
-        SelectedBitmap image(target, image_);
-        BitBlt(target, left, top, size_.cx, size_.cy, image.dc(), 0, 0, SRCPAINT);
+        const Selection selected(source.Get(), image_);
+        BitBlt(target, left, top, size_.cx, size_.cy, source.Get(), 0, 0, SRCPAINT);
     }
     SetTextColor(target, text);
     SetBkColor(target, background);
