@@ -9,11 +9,19 @@ function(quibel_options target)
     target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
 endfunction()
 
-# A GoogleTest executable whose tests ctest runs one by one (under Wine in the Windows build).
+# A GoogleTest executable whose tests ctest runs one by one (under Wine in the Windows build):
+#   quibel_gtest(target [RESOURCE_LOCK name] sources...)
+# Tests that touch one shared place (the desktop of the Wine prefix) name it as their lock, so that ctest -j never
+# runs two of them at once.
 function(quibel_gtest target)
-    add_executable(${target} ${ARGN})
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "RESOURCE_LOCK" "")
+    add_executable(${target} ${arg_UNPARSED_ARGUMENTS})
     quibel_options(${target})
     target_link_libraries(${target} PRIVATE GTest::gtest_main test_support)
+    set(lock "")
+    if(arg_RESOURCE_LOCK)
+        set(lock RESOURCE_LOCK ${arg_RESOURCE_LOCK})
+    endif()
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-        PROPERTIES ENVIRONMENT "QUIBEL_SHARED=${QUIBEL_SHARED_DIR}" TIMEOUT 300)
+        PROPERTIES ENVIRONMENT "QUIBEL_SHARED=${QUIBEL_SHARED_DIR}" TIMEOUT 300 ${lock})
 endfunction()
