@@ -11,8 +11,6 @@
 
 namespace quibel::qpack {
 
-void PrintWarnings(const ScannedTree& tree);
-
 int RunInstaller(const Arguments& arguments) {
     int exitCode = 0;
     const auto parsed = ParsePackArguments("installer", arguments, true, exitCode);
@@ -36,7 +34,7 @@ int RunInstaller(const Arguments& arguments) {
         const std::filesystem::path stubPath = HostPathFromArgument(parsed->stub);
         const std::vector<std::uint8_t> image = InstallerLeadingImage(ReadHostFile(stubPath), DisplayPath(stubPath));
         const ScannedTree tree = ScanTree(HostPathFromArgument(parsed->directory));
-        PrintWarnings(tree);
+        PrintWarnings(tree.warnings);
         OutputFile out(HostPathFromArgument(parsed->output));
         out.Write(image);
         PayloadOptions options;

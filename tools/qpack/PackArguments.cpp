@@ -1,5 +1,6 @@
 #include "tools/qpack/PackArguments.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -27,6 +28,12 @@ std::filesystem::path HostPathFromArgument(const std::string& argument) {
     const std::string& utf8 = argument;
 #endif
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+void PrintWarnings(const std::vector<std::string>& warnings) {
+    for (const std::string& warning : warnings) {
+        std::fprintf(stderr, "qpack: warning: %s\n", warning.c_str());
+    }
 }
 
 bool StderrIsTerminal() {

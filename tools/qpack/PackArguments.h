@@ -27,6 +27,9 @@ std::optional<PackArguments> ParsePackArguments(const char* command,
 
 int DefaultThreadCount();
 
+// Prints the scan's warnings (long paths) on stderr.
+void PrintWarnings(const std::vector<std::string>& warnings);
+
 // A path given on the command line (UTF-8 on Linux, the ANSI code page on Windows) as a host path.
 std::filesystem::path HostPathFromArgument(const std::string& argument);
 

@@ -26,12 +26,6 @@ void PrintPackHelp() {
 
 }  // namespace
 
-void PrintWarnings(const ScannedTree& tree) {
-    for (const std::string& warning : tree.warnings) {
-        std::fprintf(stderr, "qpack: warning: %s\n", warning.c_str());
-    }
-}
-
 int RunPack(const Arguments& arguments) {
     int exitCode = 0;
     const auto parsed = ParsePackArguments("pack", arguments, false, exitCode);
@@ -44,7 +38,7 @@ int RunPack(const Arguments& arguments) {
     }
     try {
         const ScannedTree tree = ScanTree(HostPathFromArgument(parsed->directory));
-        PrintWarnings(tree);
+        PrintWarnings(tree.warnings);
         OutputFile out(HostPathFromArgument(parsed->output));
         PayloadOptions options;
         options.bannerLines = parsed->bannerLines;

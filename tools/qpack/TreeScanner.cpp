@@ -110,7 +110,14 @@ void ScanDirectory(const fs::path& hostPath, const std::string& name, ScannedTre
 
 std::string DisplayPath(const std::filesystem::path& path) {
     const std::u8string utf8 = path.u8string();
-    return std::string(utf8.begin(), utf8.end());
+    std::string text(utf8.begin(), utf8.end());
+#ifdef _WIN32
+    // The console of a Windows build shows the ANSI code page.
+    if (const auto ansi = Utf8ToCp1252(text)) {
+        text = *ansi;
+    }
+#endif
+    return text;
 }
 
 ScannedTree ScanTree(const std::filesystem::path& root) {

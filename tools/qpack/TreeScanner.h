@@ -32,7 +32,7 @@ struct ScannedTree {
 // a symbolic link or other non-regular file, a file of 2 GiB or more, or a directory that cannot be read.
 ScannedTree ScanTree(const std::filesystem::path& root);
 
-// A host path as UTF-8 text for messages.
+// A host path as text for messages: UTF-8 on Linux, Windows-1252 on Windows.
 std::string DisplayPath(const std::filesystem::path& path);
 
 }  // namespace quibel::qpack

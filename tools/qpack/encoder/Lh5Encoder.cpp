@@ -26,8 +26,7 @@ class SegmentBuilder {
   public:
     explicit SegmentBuilder(BitWriter& out) : out_(out) {}
 
-    void AddPiece(std::vector<Symbol>& symbols, const SymbolHistogram& histogram) {
-        const SegmentPlan piecePlan = PlanSegment(histogram);
+    void AddPiece(std::vector<Symbol>& symbols, const SymbolHistogram& histogram, SegmentPlan piecePlan) {
         if (!symbols_.empty()) {
             SymbolHistogram merged = histogram_;
             merged.Add(histogram);
@@ -44,7 +43,7 @@ class SegmentBuilder {
         }
         symbols_.swap(symbols);
         histogram_ = histogram;
-        plan_ = piecePlan;
+        plan_ = std::move(piecePlan);
     }
 
     void Flush() {
@@ -90,21 +89,24 @@ std::vector<std::uint8_t> EncodeLh5(std::span<const std::uint8_t> data, const En
             histogram = HistogramOf(symbols);
         }
         // Data that doesn't compress goes out as literals alone: a flat code of 8 bits and no match symbols.
-        if (PlanSegment(histogram).totalBits > kLiteralCheckBitsPerByte * (end - position)) {
+        SegmentPlan plan = PlanSegment(histogram);
+        if (plan.totalBits > kLiteralCheckBitsPerByte * (end - position)) {
             SymbolHistogram literals;
             for (std::size_t i = position; i < end; ++i) {
                 literals.Add(Symbol{data[i], 0});
             }
-            if (PlanSegment(literals).totalBits < PlanSegment(histogram).totalBits) {
+            SegmentPlan literalPlan = PlanSegment(literals);
+            if (literalPlan.totalBits < plan.totalBits) {
                 symbols.clear();
                 for (std::size_t i = position; i < end; ++i) {
                     symbols.push_back(Symbol{data[i], 0});
                 }
                 histogram = literals;
+                plan = std::move(literalPlan);
             }
         }
         previous = histogram;
-        segments.AddPiece(symbols, histogram);
+        segments.AddPiece(symbols, histogram, std::move(plan));
         position = end;
     }
     segments.Flush();

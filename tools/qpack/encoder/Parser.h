@@ -27,7 +27,7 @@ struct SymbolPrices {
 };
 
 struct ParserSettings {
-    int depthLimit = 24;
+    int depthLimit = 32;
     int niceLength = 64;
     std::size_t pieceLength = 8190;  // short pieces let prices follow the data; a piece never fills a segment
 };
