@@ -1,5 +1,6 @@
 #include "tools/qpack/ParallelCompressor.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -27,6 +28,7 @@ struct Slot {
 // The state the workers share with the consuming thread; workers stop taking files once stop is set.
 struct SharedWork {
     const std::vector<std::filesystem::path>& files;
+    const std::vector<std::size_t>& order;  // largest files first, so that no big one is left for the end
     const EncoderSettings& settings;
     std::vector<Slot> slots;
     std::atomic<std::size_t> next{0};
@@ -36,10 +38,11 @@ struct SharedWork {
 
     void Work() {
         for (;;) {
-            const std::size_t index = next.fetch_add(1);
-            if (index >= files.size() || stop) {
+            const std::size_t taken = next.fetch_add(1);
+            if (taken >= order.size() || stop) {
                 return;
             }
+            const std::size_t index = order[taken];
             Slot result;
             try {
                 const std::vector<std::uint8_t> content = ReadHostFile(files[index]);
@@ -105,7 +108,15 @@ void CompressInOrder(const std::vector<std::filesystem::path>& files,
                      const EncoderSettings& settings,
                      const std::function<void(std::size_t, const std::vector<std::uint8_t>&)>& consume,
                      const std::function<void(const CompressionProgress&)>& report) {
-    SharedWork work{files, settings, std::vector<Slot>(files.size()), {}, {}, {}, {}};
+    std::vector<std::size_t> order(files.size());
+    std::vector<std::uintmax_t> sizes(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        order[i] = i;
+        std::error_code ignored;
+        sizes[i] = std::filesystem::file_size(files[i], ignored);
+    }
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return sizes[a] > sizes[b]; });
+    SharedWork work{files, order, settings, std::vector<Slot>(files.size()), {}, {}, {}, {}};
     CompressionProgress progress;
     WorkerThreads workers(work, std::max(1, std::min<int>(threads, static_cast<int>(files.size()))));
     for (std::size_t index = 0; index < files.size(); ++index) {

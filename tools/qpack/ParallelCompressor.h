@@ -17,7 +17,8 @@ struct CompressionProgress {
     std::uint64_t bytesOut = 0;
 };
 
-// Reads and compresses files[i] for every i; calls consume(i, block) in ascending i on the calling thread, and
+// Reads and compresses files[i] for every i, the largest first; calls consume(i, block) in ascending i on the
+// calling thread (the blocks that are ready before their turn wait in memory), and
 // report every fifth of a second or so while it waits. A file that cannot be read throws PackError naming it;
 // the other threads then stop before their next file.
 void CompressInOrder(const std::vector<std::filesystem::path>& files,
