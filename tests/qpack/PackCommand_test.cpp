@@ -225,6 +225,12 @@ TEST_F(PackCommandTest, BadInputIsRefusedNamingThePathAndLeavesNoOutput) {
              fs::create_symlink(t / "target.txt", t / "lien.txt");
          },
          "lien.txt", "symbolic link"},
+        {"2 GiB file",
+         [](const fs::path& t) {
+             WriteFile(t / "huge.bin", {});
+             fs::resize_file(t / "huge.bin", std::uintmax_t{1} << 31);  // sparse: nothing is written
+         },
+         "huge.bin", "2 GiB"},
         {"not a regular file", [](const fs::path& t) { mkfifo((t / "tube").c_str(), 0600); }, "tube",
          "not a regular file"},
     };
