@@ -54,7 +54,11 @@ struct BoxSearch {
 // A visible top-level window captioned with the application title: the completion message or the failure display.
 BOOL CALLBACK MatchBox(HWND window, LPARAM parameter) {
     auto& search = *reinterpret_cast<BoxSearch*>(parameter);
-    if (window != search.main && IsWindowVisible(window) && TextOf(window) == ApplicationTitle) {
+    // GetWindowTextA reads another program's caption without sending it a message: the installer answers none
+    // while it extracts.
+    char caption[64] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    if (window != search.main && IsWindowVisible(window) && std::string(caption) == ApplicationTitle) {
         search.found = window;
         return FALSE;
     }
@@ -109,7 +113,14 @@ int main() {
     }
     QueryPerformanceCounter(&shown);
 
-    const std::string message = FindChild(box.found, "Static", "").foundText;
+    // The box may be seen before its children exist.
+    std::string message;
+    for (int i = 0; i < 500 && message.empty(); ++i) {
+        message = FindChild(box.found, "Static", "").foundText;
+        if (message.empty()) {
+            Sleep(10);
+        }
+    }
     PostMessageA(box.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box.found, IDOK)));
     for (int i = 0; i < 200 && IsWindow(main) && IsWindowVisible(main); ++i) {
