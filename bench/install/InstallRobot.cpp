@@ -46,23 +46,16 @@ ChildSearch FindChild(HWND parent, const char* className, const std::string& tex
     return search;
 }
 
-struct BoxSearch {
-    HWND main;
-    HWND found = nullptr;
-};
-
-// A visible top-level window captioned with the application title: the completion message or the failure display.
-BOOL CALLBACK MatchBox(HWND window, LPARAM parameter) {
-    auto& search = *reinterpret_cast<BoxSearch*>(parameter);
-    // GetWindowTextA reads another program's caption without sending it a message: the installer answers none
-    // while it extracts.
-    char caption[64] = {};
-    GetWindowTextA(window, caption, sizeof caption);
-    if (window != search.main && IsWindowVisible(window) && std::string(caption) == ApplicationTitle) {
-        search.found = window;
-        return FALSE;
+// A visible top-level window captioned with the application title, other than the main window: the completion
+// message or the failure display. Few calls to the window server: the installer needs it for every file it writes.
+HWND FindBox(HWND main) {
+    for (HWND window = FindWindowExA(nullptr, nullptr, nullptr, ApplicationTitle); window != nullptr;
+         window = FindWindowExA(nullptr, window, nullptr, ApplicationTitle)) {
+        if (window != main && IsWindowVisible(window)) {
+            return window;
+        }
     }
-    return TRUE;
+    return nullptr;
 }
 
 double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
@@ -103,10 +96,9 @@ int main() {
     LARGE_INTEGER pressed, shown;
     QueryPerformanceCounter(&pressed);
     PostMessageA(start, BM_CLICK, 0, 0);  // the run ends in a modal box: posted, not sent
-    BoxSearch box{main, nullptr};
-    while (box.found == nullptr) {
-        Sleep(2);
-        EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&box));
+    HWND box = nullptr;
+    while ((box = FindBox(main)) == nullptr) {
+        Sleep(10);
         if (!IsWindow(main)) {
             return Fail("the installer ended without a message");
         }
@@ -116,13 +108,12 @@ int main() {
     // The box may be seen before its children exist.
     std::string message;
     for (int i = 0; i < 500 && message.empty(); ++i) {
-        message = FindChild(box.found, "Static", "").foundText;
+        message = FindChild(box, "Static", "").foundText;
         if (message.empty()) {
             Sleep(10);
         }
     }
-    PostMessageA(box.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box.found, IDOK)));
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
     for (int i = 0; i < 200 && IsWindow(main) && IsWindowVisible(main); ++i) {
         Sleep(50);
     }

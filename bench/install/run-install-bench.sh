@@ -57,8 +57,10 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
     if command -v openbox >/dev/null; then openbox --sm-disable >/dev/null 2>&1 & wm=$!; fi
     wineserver -p; wineboot </dev/null >/dev/null 2>&1
     status=0
+    # One of each per round, so that the figures compared share the state of the machine; each after a sync.
     for i in $(seq "$runs"); do
-        rm -rf "$WINEPREFIX/drive_c/Quibel"
+        rm -rf "$WINEPREFIX/drive_c/Quibel" "$WINEPREFIX/drive_c/floor" "$WINEPREFIX/drive_c/bench"
+        sync
         (cd "$work/setup" && exec timeout 300 wine quibel-setup.exe) >/dev/null 2>&1 &
         installer=$!
         if timeout 300 wine "$robot" >"$work/robot.out" 2>&1; then
@@ -67,14 +69,10 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
             cat "$work/robot.out" >&2; status=1
         fi
         wait "$installer" || true
-    done
-    for i in $(seq "$runs"); do
-        rm -rf "$WINEPREFIX/drive_c/floor"
+        sync
         timeout 300 wine "$floor" "$tree" "C:\\floor" >"$work/floor.out" 2>&1 || { cat "$work/floor.out" >&2; status=1; }
         sed -n "s/^floor_seconds //p" "$work/floor.out" | tr -d "\r" >>"$work/floor.times"
-    done
-    for i in $(seq "$runs"); do
-        rm -rf "$WINEPREFIX/drive_c/bench"
+        sync
         timeout 300 wine "$controller" "$setup" "C:\\bench" >"$work/controller.out" 2>&1 || { cat "$work/controller.out" >&2; status=1; }
         sed -n "s/^run_seconds //p" "$work/controller.out" | tr -d "\r" >>"$work/controller.times"
         timeout 300 wine "$controller" "$setup" "C:\\bench" --no-writes >"$work/controller.out" 2>&1 || status=1
@@ -108,7 +106,7 @@ echo "under Wine   installer run (press to message): $(summary <"$work/install.t
 echo "under Wine   controller alone, no window:      $(summary <"$work/controller.times")"
 echo "under Wine   controller, walk without writes:  $(summary <"$work/decode.times")"
 echo "under Wine   floor (same writes, no decoding):  $(summary <"$work/floor.times")"
-awk -v a="$(sort -n "$work/install.times" | head -1)" -v b="$(sort -n "$work/floor.times" | head -1)" \
-    'BEGIN { printf "under Wine   installer / floor (best):         %.2f (target 1.5 or less)\n", a / b }'
+paste "$work/install.times" "$work/floor.times" | awk '{ print $1 / $2 }' | sort -n |
+    awk '{ v[NR] = $1 } END { printf "under Wine   installer / floor, same round:     median %.2f, best %.2f (target 1.5 or less)\n", v[int((NR + 1) / 2)], v[1] }'
 echo "native tmpfs qpack extract:                     $(summary <"$work/extract.times")"
 echo "native tmpfs 7z x of the .lzh:                  $(summary <"$work/7z.times")"
