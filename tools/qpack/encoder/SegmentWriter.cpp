@@ -152,7 +152,45 @@ void SymbolHistogram::Add(const SymbolHistogram& other) {
     symbols += other.symbols;
 }
 
-SegmentPlan PlanSegment(const SymbolHistogram& histogram) {
+namespace {
+
+bool HoldsLiteralsOnly(const SymbolHistogram& histogram) {
+    for (std::size_t s = LiteralCount; s < histogram.main.size(); ++s) {
+        if (histogram.main[s] != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every literal with an 8-bit code that is the byte itself. Its lengths cost almost nothing to send: the length
+// code has one symbol ("a length of 8", sent with n = 0), so the 256 lengths take no bits, and the offset set is
+// one symbol too. Data that does not compress then costs a few bytes per segment over its size.
+SegmentPlan FlatLiteralPlan(const SymbolHistogram& histogram) {
+    constexpr int kFlatLength = 8;
+    static_assert(LiteralCount << (MaxCodeLength - kFlatLength) == 1 << MaxCodeLength, "a complete code");
+    SegmentPlan plan;
+    plan.main.lengths.assign(MainSymbolCount, 0);
+    plan.main.codes.assign(MainSymbolCount, 0);
+    for (int s = 0; s < LiteralCount; ++s) {
+        plan.main.lengths[static_cast<std::size_t>(s)] = kFlatLength;
+        plan.main.codes[static_cast<std::size_t>(s)] = static_cast<std::uint16_t>(s);
+    }
+    plan.main.usedSymbols = LiteralCount;
+    plan.lengthCode.lengths.assign(LengthCodeCount, 0);
+    plan.lengthCode.codes.assign(LengthCodeCount, 0);
+    plan.lengthCode.usedSymbols = 1;
+    plan.lengthCode.singleSymbol = kFlatLength + LengthCodeOffset;
+    plan.offset.lengths.assign(OffsetSymbolCount, 0);
+    plan.offset.codes.assign(OffsetSymbolCount, 0);
+    plan.offset.usedSymbols = 0;
+    plan.offset.singleSymbol = 0;
+    plan.headerBits = 16 + 2 * LengthCodeCountBits + MainCountBits + 2 * OffsetCountBits;
+    plan.totalBits = plan.headerBits + static_cast<std::uint64_t>(histogram.symbols) * kFlatLength;
+    return plan;
+}
+
+SegmentPlan HuffmanPlan(const SymbolHistogram& histogram) {
     SegmentPlan plan;
     plan.main = BuildHuffmanCode(histogram.main, MaxCodeLength);
     plan.offset = BuildHuffmanCode(histogram.offset, MaxCodeLength);
@@ -180,6 +218,19 @@ SegmentPlan PlanSegment(const SymbolHistogram& histogram) {
     plan.headerBits = header;
     plan.totalBits =
         header + SymbolBits(plan.main, histogram.main) + SymbolBits(plan.offset, histogram.offset) + extraBits;
+    return plan;
+}
+
+}  // namespace
+
+SegmentPlan PlanSegment(const SymbolHistogram& histogram) {
+    SegmentPlan plan = HuffmanPlan(histogram);
+    if (HoldsLiteralsOnly(histogram) && !plan.main.IsSingle()) {
+        SegmentPlan flat = FlatLiteralPlan(histogram);
+        if (flat.totalBits < plan.totalBits) {
+            return flat;
+        }
+    }
     return plan;
 }
 
