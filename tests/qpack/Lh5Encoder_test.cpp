@@ -146,6 +146,18 @@ TEST(Lh5Encoder, IncompressibleDataCostsLittleMore) {
     const Bytes data = RandomBytes(kLarge, 12);
     const Bytes block = EncodeBlock(data);
     EXPECT_LE(static_cast<double>(block.size()), static_cast<double>(data.size()) * 1.003 + 64);
+    // Small incompressible files (a PNG icon, a short .gz) pay only the few bytes of one segment's header, and
+    // still come back whole.
+    for (std::size_t size : {1u, 221u, 4146u}) {
+        const Bytes small = RandomBytes(size, 13);
+        const Bytes smallBlock = EncodeBlock(small);
+        EXPECT_LE(smallBlock.size(), 4 + size + 7) << size;
+        PayloadStream source;
+        source.Replace(smallBlock);
+        PayloadStream decoded;
+        DecompressBlock(source, decoded);
+        EXPECT_EQ(decoded.Bytes(), small) << size;
+    }
 }
 
 TEST(Lh5Encoder, RepetitiveDataCompresses) {
