@@ -12,7 +12,19 @@ char UpperAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// Windows treats these as devices in any directory, with any extension, and ignores trailing dots and spaces.
+// "..", and what Windows reduces to it: a component of dots and spaces only, holding two dots or more.
+bool ClimbsUp(std::string_view component) {
+    const bool onlyDotsAndSpaces =
+        std::all_of(component.begin(), component.end(), [](char c) { return c == '.' || c == ' '; });
+    return onlyDotsAndSpaces && std::count(component.begin(), component.end(), '.') >= 2;
+}
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+}  // namespace
+
 bool IsReservedDeviceName(std::string_view component) {
     while (!component.empty() && (component.back() == '.' || component.back() == ' ')) {
         component.remove_suffix(1);
@@ -34,19 +46,6 @@ bool IsReservedDeviceName(std::string_view component) {
     // '1'..'9' and the superscripts one, two, three of Windows-1252.
     return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
 }
-
-// "..", and what Windows reduces to it: a component of dots and spaces only, holding two dots or more.
-bool ClimbsUp(std::string_view component) {
-    const bool onlyDotsAndSpaces =
-        std::all_of(component.begin(), component.end(), [](char c) { return c == '.' || c == ' '; });
-    return onlyDotsAndSpaces && std::count(component.begin(), component.end(), '.') >= 2;
-}
-
-bool IsSeparator(char c) {
-    return c == '\\' || c == '/';
-}
-
-}  // namespace
 
 bool IsAcceptedDirectoryName(const std::string& name) {
     if (name.find(':') != std::string::npos) {

@@ -1,7 +1,8 @@
 #include "tools/qpack/WindowsNames.h"
 
+#include "payload/EntryNameRules.h"
+
 #include <algorithm>
-#include <array>
 #include <string_view>
 
 namespace quibel::qpack {
@@ -24,22 +25,6 @@ unsigned char UpperCp1252(unsigned char c) {
     }
 }
 
-bool IsDeviceName(const std::string& name) {
-    std::string stem = UpperCaseKey(name.substr(0, name.find('.')));
-    while (!stem.empty() && stem.back() == ' ') {
-        stem.pop_back();
-    }
-    static constexpr std::array<std::string_view, 4> plain = {"CON", "PRN", "AUX", "NUL"};
-    if (std::find(plain.begin(), plain.end(), stem) != plain.end()) {
-        return true;
-    }
-    if (stem.size() != 4 || (stem.compare(0, 3, "COM") != 0 && stem.compare(0, 3, "LPT") != 0)) {
-        return false;
-    }
-    const auto digit = static_cast<unsigned char>(stem[3]);
-    return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
-}
-
 }  // namespace
 
 std::optional<std::string> WindowsNameProblem(const std::string& name) {
@@ -58,7 +43,7 @@ std::optional<std::string> WindowsNameProblem(const std::string& name) {
     if (name.back() == '.' || name.back() == ' ') {
         return "name ending in a dot or a space";
     }
-    if (IsDeviceName(name)) {
+    if (IsReservedDeviceName(name)) {
         return "reserved device name";
     }
     return std::nullopt;
