@@ -211,6 +211,11 @@ void DecompressBlock(PayloadStream& source, PayloadStream& destination) {
     const std::uint8_t* const end = source.Data() + source.Size();
     source.SetPosition(source.Size());
 
+    // The output's whole size is known: room for it up front spares the destination its step-by-step growth. The
+    // size comes from the data, so the hint is capped; a larger file grows from there as before.
+    constexpr std::int32_t kLargestReserve = 256 << 20;
+    destination.Reserve(std::min(decodedSize, kLargestReserve));
+
     const auto memory = std::make_unique<WorkMemory>();  // zero-filled: the window's history starts as zeros
     BlockDecoder decoder(*memory, begin, end);
     std::uint8_t* const chunk = memory->window + ChunkStart;

@@ -62,16 +62,34 @@ void PayloadStream::CopyTo(PayloadStream& destination, std::int32_t count) {
     position_ += count;
 }
 
+void PayloadStream::Reserve(std::int64_t count) {
+    if (count <= 0 || position_ < 0) {
+        return;
+    }
+    try {
+        data_.reserve(static_cast<std::size_t>(position_ + count));
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+}
+
 void PayloadStream::Write(const void* buffer, std::int32_t count) {
     if (count <= 0) {
         return;
     }
     const std::int64_t end = position_ + count;
+    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
     try {
+        if (static_cast<std::size_t>(end) > data_.capacity()) {
+            data_.reserve(std::max<std::size_t>(static_cast<std::size_t>(end), data_.capacity() * 2));
+        }
+        if (position_ == Size()) {
+            // Appending, as the decoder and the copies of blocks do: nothing is zero-filled before it is written.
+            data_.insert(data_.end(), bytes, bytes + count);
+            position_ = end;
+            return;
+        }
         if (end > Size()) {
-            if (static_cast<std::size_t>(end) > data_.capacity()) {
-                data_.reserve(std::max<std::size_t>(static_cast<std::size_t>(end), data_.capacity() * 2));
-            }
             data_.resize(static_cast<std::size_t>(end));
         }
     } catch (const std::bad_alloc&) {
@@ -79,7 +97,7 @@ void PayloadStream::Write(const void* buffer, std::int32_t count) {
     } catch (const std::length_error&) {
         throw EStreamError();
     }
-    std::memcpy(data_.data() + position_, buffer, static_cast<std::size_t>(count));
+    std::memcpy(data_.data() + position_, bytes, static_cast<std::size_t>(count));
     position_ = end;
 }
 

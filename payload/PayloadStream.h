@@ -35,6 +35,10 @@ class PayloadStream {
     // (position unchanged) or when fewer remain (position then at the end of the data).
     void CopyTo(PayloadStream& destination, std::int32_t count);
 
+    // Makes room for count more bytes at the position ahead of the writes, so that they need not grow the stream
+    // step by step. Only a hint: when the memory can't be had, nothing happens and writes grow the stream as before.
+    void Reserve(std::int64_t count);
+
     // Writes at the position, growing the stream as needed (EStreamError when no memory is left).
     void Write(const void* buffer, std::int32_t count);
 
