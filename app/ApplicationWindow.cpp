@@ -81,12 +81,4 @@ void ApplicationWindow::ShowFailure(const std::string& text) const {
     ShowModalBox(window_, text, title_, MB_OK | MB_ICONSTOP);
 }
 
-void RunMessageLoop() {
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
 }  // namespace quibel

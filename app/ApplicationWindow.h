@@ -28,7 +28,4 @@ class ApplicationWindow {
     HWND window_ = nullptr;
 };
 
-// Runs the message loop until the main window ends it.
-void RunMessageLoop();
-
 }  // namespace quibel
