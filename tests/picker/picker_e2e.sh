@@ -12,14 +12,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 mkdir -p "$OUT"
 rm -f "$OUT"/*.done "$OUT"/*.png "$OUT"/*.out
 
-if [ ! -d "$WINEPREFIX/drive_c" ]; then
-    wineboot -i </dev/null >/dev/null 2>&1
-    wineserver -w
-    cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
-    find "$WINEPREFIX/drive_c/users" -maxdepth 2 -type l -exec sh -c 'rm "$1"; mkdir "$1"' _ {} \;
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
-    wineserver -w
-fi
+. "$(cd "$(dirname "$0")/../.." && pwd)/cmake/wine-prefix.sh"
+make_wine_prefix
 
 # Drives: letters are links in dosdevices, types come from the registry (read when the server starts).
 DOS="$WINEPREFIX/dosdevices"

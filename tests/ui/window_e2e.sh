@@ -23,15 +23,8 @@ mkdir -p "$WINEPREFIX.lock.d"
 exec 9>"$WINEPREFIX.lock.d/lock"
 flock -w 600 9 || { echo "prefix $WINEPREFIX is busy"; exit 1; }
 
-if [ ! -d "$WINEPREFIX/drive_c" ]; then
-    timeout 180 wineboot -i </dev/null >/dev/null 2>&1
-    timeout 60 wineserver -w
-    cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
-    find "$WINEPREFIX/drive_c/users" -maxdepth 2 -type l -exec sh -c 'rm "$1"; mkdir "$1"' _ {} \;
-    timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
-        </dev/null >/dev/null 2>&1
-    timeout 60 wineserver -w
-fi
+. "$source_dir/cmake/wine-prefix.sh"
+make_wine_prefix
 
 # A run stopped half-way may have left the prefix at another screen resolution (step 5).
 timeout 60 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f </dev/null >/dev/null 2>&1
