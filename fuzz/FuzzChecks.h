@@ -38,25 +38,29 @@ inline std::string CheckBlock(const std::uint8_t* data, std::size_t size) {
         }
         decodedSize = static_cast<std::int32_t>(field);
     }
-    const testing::DecodeOutcome outcome = testing::DecodeBlock(block);
     bool referenceFailed = false;
     const std::vector<std::uint8_t> reference = testing::Lh5Reference::DecodeAll(block, referenceFailed);
     const std::size_t want = decodedSize > 0 ? static_cast<std::size_t>(decodedSize) : 0;
-    const std::string sizes =
-        " (" + std::to_string(outcome.bytes.size()) + " bytes written, decoded size " + std::to_string(want) + ")";
-    if (outcome.corrupt != referenceFailed) {
-        return std::string(outcome.corrupt ? "failed where the reference decodes"
-                                           : "decoded where the reference fails") +
-               sizes;
-    }
-    if (outcome.bytes != reference) {
-        return "bytes differ from the reference" + sizes;
-    }
-    if (!outcome.corrupt && outcome.bytes.size() != want) {
-        return "success without the decoded size" + sizes;
-    }
-    if (outcome.corrupt && (outcome.bytes.size() % 8192 != 0 || outcome.bytes.size() >= want)) {
-        return "failure after more than the whole chunks before it" + sizes;
+    // Both bit-buffer widths: the installer decodes with 32 bits, a 64-bit processor with 64.
+    for (const int wordBits : {32, 64}) {
+        const testing::DecodeOutcome outcome = testing::DecodeBlock(block, wordBits);
+        const std::string sizes = " (" + std::to_string(wordBits) + "-bit reader, " +
+                                  std::to_string(outcome.bytes.size()) + " bytes written, decoded size " +
+                                  std::to_string(want) + ")";
+        if (outcome.corrupt != referenceFailed) {
+            return std::string(outcome.corrupt ? "failed where the reference decodes"
+                                               : "decoded where the reference fails") +
+                   sizes;
+        }
+        if (outcome.bytes != reference) {
+            return "bytes differ from the reference" + sizes;
+        }
+        if (!outcome.corrupt && outcome.bytes.size() != want) {
+            return "success without the decoded size" + sizes;
+        }
+        if (outcome.corrupt && (outcome.bytes.size() % 8192 != 0 || outcome.bytes.size() >= want)) {
+            return "failure after more than the whole chunks before it" + sizes;
+        }
     }
     return {};
 }

@@ -21,9 +21,9 @@ using namespace lh5;
 
 static_assert(LengthCodeZeroRunAfter + (1 << LengthCodeZeroRunBits) - 1 <= LengthCodeSymbols,
               "the zero run after the third length stays inside the length-code set");
-// Bits one main symbol can take with its offset symbol and extra bits: below that the reader is refilled.
-constexpr int MaxSymbolBits = MaxCodeLength + MaxCodeLength + OffsetSymbols - 2;
-static_assert(MaxSymbolBits <= RefillGuarantee, "one refill covers a main symbol with its offset");
+// Bits one main symbol can take with its offset symbol and extra bits.
+constexpr int MaxExtraBits = OffsetSymbols - 2;
+constexpr int MaxSymbolBits = MaxCodeLength + MaxCodeLength + MaxExtraBits;
 
 // Copies a match byte by byte in effect: a distance shorter than the length repeats the bytes just written.
 // Whole 8-byte words may write up to 7 bytes past the end (room for them is kept in the window).
@@ -46,7 +46,18 @@ inline std::uint8_t* CopyMatch(std::uint8_t* out, int distance, int length) {
     return stop;
 }
 
+template <typename Word>
 class BlockDecoder {
+    using Reader = BasicBitReader<Word>;
+    // A 64-bit reader refills once per main symbol; a 32-bit one before each of its three parts.
+    static constexpr bool OneRefillPerSymbol = MaxSymbolBits <= Reader::RefillGuarantee;
+    static constexpr int BitsBeforeMainSymbol = OneRefillPerSymbol ? MaxSymbolBits : MaxCodeLength;
+    static_assert(MaxCodeLength <= Reader::RefillGuarantee, "one refill covers any one code");
+    // A small-set length (3 bits, a unary tail of up to 9 ones and its closing 0) and the zero run after the
+    // third, read after one refill.
+    static_assert(SmallLengthBits + (MaxCodeLength - SmallLengthEscape) + 1 + LengthCodeZeroRunBits <=
+                  Reader::RefillGuarantee);
+
   public:
     BlockDecoder(WorkMemory& memory, const std::uint8_t* begin, const std::uint8_t* end)
         : memory_(memory), reader_(begin, end) {}
@@ -58,7 +69,7 @@ class BlockDecoder {
         const TableEntry* const mainTable = memory_.mainTable;
         const TableEntry* const offsetTable = memory_.smallTable;
         const DecodeNodes& nodes = memory_.nodes;
-        BitReader reader = reader_;
+        Reader reader = reader_;
         std::uint32_t symbolsLeft = symbolsLeft_;
         while (out < stop) {
             if (symbolsLeft == 0) {
@@ -68,9 +79,7 @@ class BlockDecoder {
                 symbolsLeft = symbolsLeft_;
             }
             --symbolsLeft;
-            if (reader.count < MaxSymbolBits) {
-                reader.Refill();
-            }
+            reader.Ensure(BitsBeforeMainSymbol);
             TableEntry entry = mainTable[reader.Peek(MainTableBits)];
             if (entry & NodeFlag) {
                 entry = WalkNodes(entry, reader.bits, MainTableBits, nodes);
@@ -81,6 +90,9 @@ class BlockDecoder {
                 *out++ = static_cast<std::uint8_t>(symbol);
                 continue;
             }
+            if constexpr (!OneRefillPerSymbol) {
+                reader.Ensure(MaxCodeLength);
+            }
             TableEntry offsetEntry = offsetTable[reader.Peek(SmallTableBits)];
             if (offsetEntry & NodeFlag) {
                 offsetEntry = WalkNodes(offsetEntry, reader.bits, SmallTableBits, nodes);
@@ -89,6 +101,9 @@ class BlockDecoder {
             const int offsetSymbol = EntrySymbol(offsetEntry);
             int offset = offsetSymbol;
             if (offsetSymbol > 1) {
+                if constexpr (!OneRefillPerSymbol) {
+                    reader.Ensure(MaxExtraBits);
+                }
                 offset = (1 << (offsetSymbol - 1)) + static_cast<int>(reader.Peek(offsetSymbol - 1));
                 reader.Drop(offsetSymbol - 1);
             }
@@ -169,6 +184,7 @@ class BlockDecoder {
                 lengths[filled++] = static_cast<std::uint8_t>(code - (FirstLengthSymbol - 1));
                 continue;
             }
+            reader_.Ensure(LongZeroRunBits);  // a 32-bit reader may hold fewer after a 16-bit code
             int zeros = 1;
             if (code == 1) {
                 zeros = ShortZeroRunBase + static_cast<int>(reader_.Read(ShortZeroRunBits));
@@ -195,13 +211,12 @@ class BlockDecoder {
     }
 
     WorkMemory& memory_;
-    BitReader reader_;
+    Reader reader_;
     std::uint32_t symbolsLeft_ = 0;  // main symbols left in the current segment
 };
 
-}  // namespace
-
-void DecompressBlock(PayloadStream& source, PayloadStream& destination) {
+template <typename Word>
+void Decompress(PayloadStream& source, PayloadStream& destination) {
     std::int32_t decodedSize = 0;
     if (!source.ReadInt32(decodedSize) || decodedSize <= 0) {
         return;
@@ -217,7 +232,7 @@ void DecompressBlock(PayloadStream& source, PayloadStream& destination) {
     destination.Reserve(std::min(decodedSize, kLargestReserve));
 
     const auto memory = std::make_unique<WorkMemory>();  // zero-filled: the window's history starts as zeros
-    BlockDecoder decoder(*memory, begin, end);
+    BlockDecoder<Word> decoder(*memory, begin, end);
     std::uint8_t* const chunk = memory->window + ChunkStart;
     std::uint8_t* out = chunk;
     std::int32_t owed = decodedSize;
@@ -232,6 +247,20 @@ void DecompressBlock(PayloadStream& source, PayloadStream& destination) {
             std::memmove(memory->window, chunk, ChunkSize + carried);
             out -= ChunkSize;
         }
+    }
+}
+
+}  // namespace
+
+void DecompressBlock(PayloadStream& source, PayloadStream& destination) {
+    Decompress<NativeBitWord>(source, destination);
+}
+
+void DecompressBlockWithWordBits(int wordBits, PayloadStream& source, PayloadStream& destination) {
+    if (wordBits == 32) {
+        Decompress<std::uint32_t>(source, destination);
+    } else {
+        Decompress<std::uint64_t>(source, destination);
     }
 }
 

@@ -12,4 +12,8 @@ namespace quibel {
 // destination pass through. Keeps no state between calls: calls on several threads are safe.
 void DecompressBlock(PayloadStream& source, PayloadStream& destination);
 
+// The same decoder with its bit buffer in a word of 32 or 64 bits, whatever the processor's own. The installer
+// decodes with 32 bits: tests and fuzzing on a 64-bit machine check both widths through this.
+void DecompressBlockWithWordBits(int wordBits, PayloadStream& source, PayloadStream& destination);
+
 }  // namespace quibel

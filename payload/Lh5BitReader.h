@@ -2,43 +2,64 @@
 // The lh5 bit stream: bytes in order, each from its most significant bit down, followed by an endless run of
 // zero bits once the data ends (a stream cut short decodes on from zeros, as the format expects).
 //
-// State: `bits` holds the next bits of the stream left-aligned (the next bit is bit 63); `count` of them are
-// loaded (56..63 after Refill, so that a shift by `count` stays defined). Bits below `count` are either zero or
-// the stream's own following bits, so loading a byte again at the same place changes nothing. Past the end
-// Refill sets `count` to 63: the zeros shifted in from below are the stream's endless zero tail.
+// State: `bits` holds the next bits of the stream left-aligned (the next bit is the word's top bit); `count` of
+// them are loaded (RefillGuarantee..BitBufferBits - 1 after Refill, so that a shift by `count` stays defined).
+// Bits below `count` are either zero or the stream's own following bits, so loading a byte again at the same
+// place changes nothing. Past the end Refill sets `count` to BitBufferBits - 1: the zeros shifted in from below
+// are the stream's endless zero tail.
+//
+// The buffer is a machine word: 64 bits where the processor has them, 32 on a 32-bit one (the installer), where
+// shifting a 64-bit pair of registers on every symbol costs more than refilling more often.
 
 #include <bit>
+#include <cassert>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 namespace quibel::lh5 {
 
-inline constexpr int BitBufferBits = 64;
-// Bits guaranteed after Refill: enough for one main symbol, one offset symbol and its extra bits (16+16+12).
-inline constexpr int RefillGuarantee = 56;
+// The processor's own word; the decoder is also built for the other width, so that both are tested anywhere.
+using NativeBitWord = std::conditional_t<(sizeof(void*) >= 8), std::uint64_t, std::uint32_t>;
 
-struct BitReader {
+template <typename Word>
+struct BasicBitReader {
+    static_assert(std::is_same_v<Word, std::uint32_t> || std::is_same_v<Word, std::uint64_t>);
+    static constexpr int BitBufferBits = 8 * sizeof(Word);
+    // Bits guaranteed after Refill: 56 on 64 bits (a main symbol, an offset symbol and its extra bits:
+    // 16+16+12), 24 on 32 bits (one symbol and the extra bits that follow it).
+    static constexpr int RefillGuarantee = BitBufferBits - 8;
+
     const std::uint8_t* next;
     const std::uint8_t* end;
-    std::uint64_t bits = 0;
+    Word bits = 0;
     int count = 0;
 
-    BitReader(const std::uint8_t* begin, const std::uint8_t* stop) : next(begin), end(stop) {}
+    BasicBitReader(const std::uint8_t* begin, const std::uint8_t* stop) : next(begin), end(stop) {}
 
     void Refill() {
-        if (end - next >= 8) {
-            bits |= LoadBigEndian64(next) >> count;
-            next += (63 - count) >> 3;
+        if (end - next >= static_cast<std::ptrdiff_t>(sizeof(Word))) {
+            bits |= LoadBigEndian(next) >> count;
+            next += (BitBufferBits - 1 - count) >> 3;
             count |= RefillGuarantee;
         } else {
             RefillNearEnd();
         }
     }
 
-    // The next n bits (1..32) without consuming them; Refill first.
+    // Refills unless n bits (n <= RefillGuarantee) are loaded already.
+    void Ensure(int n) {
+        if (count < n) {
+            Refill();
+        }
+    }
+
+    // The next n bits (1..16) without consuming them; Refill first.
     std::uint32_t Peek(int n) const { return static_cast<std::uint32_t>(bits >> (BitBufferBits - n)); }
 
     void Drop(int n) {
+        assert(n <= count);  // a caller that refilled too rarely would read bits not yet loaded
         bits <<= n;
         count -= n;
     }
@@ -53,11 +74,15 @@ struct BitReader {
         return value;
     }
 
-    static std::uint64_t LoadBigEndian64(const std::uint8_t* p) {
-        std::uint64_t value;
+    static Word LoadBigEndian(const std::uint8_t* p) {
+        Word value;
         std::memcpy(&value, p, sizeof value);
         if constexpr (std::endian::native == std::endian::little) {
-            value = __builtin_bswap64(value);
+            if constexpr (sizeof value == 8) {
+                value = __builtin_bswap64(value);
+            } else {
+                value = __builtin_bswap32(value);
+            }
         }
         return value;
     }
@@ -69,7 +94,7 @@ struct BitReader {
                 count = BitBufferBits - 1;
                 return;
             }
-            bits |= static_cast<std::uint64_t>(*next++) << (RefillGuarantee - count);
+            bits |= static_cast<Word>(*next++) << (RefillGuarantee - count);
             count += 8;
         }
     }

@@ -58,8 +58,9 @@ void BuildDecodeTable(const std::uint8_t* lengths,
 void FillSingleSymbol(int symbol, int tableBits, TableEntry* table);
 
 // Follows a node entry bit by bit: `bits` is the bit buffer, whose first tableBits bits chose the entry.
-inline TableEntry WalkNodes(TableEntry entry, std::uint64_t bits, int tableBits, const DecodeNodes& nodes) {
-    int shift = BitBufferBits - 1 - tableBits;
+template <typename Word>
+inline TableEntry WalkNodes(TableEntry entry, Word bits, int tableBits, const DecodeNodes& nodes) {
+    int shift = 8 * static_cast<int>(sizeof(Word)) - 1 - tableBits;
     do {
         entry = nodes.child[(bits >> shift) & 1][entry & ~NodeFlag];
         --shift;
@@ -68,7 +69,11 @@ inline TableEntry WalkNodes(TableEntry entry, std::uint64_t bits, int tableBits,
 }
 
 // Decodes one symbol; the reader must hold at least 16 bits.
-inline int DecodeSymbol(BitReader& reader, const TableEntry* table, int tableBits, const DecodeNodes& nodes) {
+template <typename Word>
+inline int DecodeSymbol(BasicBitReader<Word>& reader,
+                        const TableEntry* table,
+                        int tableBits,
+                        const DecodeNodes& nodes) {
     TableEntry entry = table[reader.Peek(tableBits)];
     if (entry & NodeFlag) {
         entry = WalkNodes(entry, reader.bits, tableBits, nodes);

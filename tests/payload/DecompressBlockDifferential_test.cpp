@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <numeric>
 #include <random>
 #include <thread>
 #include <vector>
@@ -58,13 +60,58 @@ Bytes RandomBlock(std::mt19937& random, std::int32_t& size) {
     return MakeBlock(size, bits.Bytes());
 }
 
+// Both bit-buffer widths, whichever the processor's: they refill at different points of the stream.
+// A complete code with lengths 1, 2, 3, ... over the symbols in random order, the last two sharing the longest.
+CodeSet Staircase(int setSize, std::vector<int> symbols, std::mt19937& random) {
+    std::shuffle(symbols.begin(), symbols.end(), random);
+    CodeSet set{std::vector<int>(static_cast<std::size_t>(setSize), 0)};
+    for (std::size_t i = 0; i < symbols.size(); ++i) {
+        set.lengths[static_cast<std::size_t>(symbols[i])] = static_cast<int>(std::min(i + 1, symbols.size() - 1));
+    }
+    return set;
+}
+
+// Deep codes: 17 main symbols with codes of up to 16 bits and the 14 offset symbols with up to 13, so that one
+// match can take 16 + 13 + 12 bits, more than a 32-bit reader loads at once.
+Bytes DeepCodeBlock(std::mt19937& random, std::int32_t& size) {
+    BitWriter bits;
+    Lh5StreamBuilder lh5(bits);
+    std::vector<int> mainSymbols = {0, 'a', 'b', 255, kMainSymbols - 1};
+    while (mainSymbols.size() < 17) {
+        mainSymbols.push_back(256 + static_cast<int>(random() % (kMainSymbols - 257)));
+        std::sort(mainSymbols.begin(), mainSymbols.end());
+        mainSymbols.erase(std::unique(mainSymbols.begin(), mainSymbols.end()), mainSymbols.end());
+    }
+    std::vector<int> offsetSymbols(kOffsetSymbols);
+    std::iota(offsetSymbols.begin(), offsetSymbols.end(), 0);
+    const int count = 2000;
+    lh5.Segment(count, Staircase(kMainSymbols, mainSymbols, random), Staircase(kOffsetSymbols, offsetSymbols, random));
+    size = 0;
+    for (int i = 0; i < count; ++i) {
+        const int symbol = mainSymbols[random() % mainSymbols.size()];
+        if (symbol < 256) {
+            lh5.Literal(symbol);
+            size += 1;
+            continue;
+        }
+        const int v = static_cast<int>(random() % kOffsetSymbols);
+        const int distance = v == 0 ? 1 : (1 << (v - 1)) + static_cast<int>(random() % (1u << (v - 1))) + 1;
+        lh5.Match(symbol - 253, distance);
+        size += symbol - 253;
+    }
+    return MakeBlock(size, bits.Bytes());
+}
+
 void ExpectSameAsReference(const Bytes& block, const char* what, int round) {
-    const DecodeOutcome outcome = DecodeBlock(block);
     bool referenceFailed = false;
     const Bytes reference = Lh5Reference::DecodeAll(block, referenceFailed);
-    EXPECT_EQ(outcome.corrupt, referenceFailed) << what << " round " << round;
-    EXPECT_TRUE(outcome.bytes == reference)
-        << what << " round " << round << ": " << outcome.bytes.size() << " vs " << reference.size() << " bytes";
+    for (const int wordBits : {32, 64}) {
+        const DecodeOutcome outcome = DecodeBlock(block, wordBits);
+        EXPECT_EQ(outcome.corrupt, referenceFailed) << what << " round " << round << ", " << wordBits << " bits";
+        EXPECT_TRUE(outcome.bytes == reference)
+            << what << " round " << round << ", " << wordBits << " bits: " << outcome.bytes.size() << " vs "
+            << reference.size() << " bytes";
+    }
 }
 
 TEST(DecompressBlockDifferential, DamagedStreamsDecodeAsTheReferenceDoes) {
@@ -93,6 +140,16 @@ TEST(DecompressBlockDifferential, DamagedStreamsDecodeAsTheReferenceDoes) {
         ExpectSameAsReference(noise, "noise", round);
     }
     EXPECT_GT(failures, 0) << "the damage should make some headers fail";
+}
+
+TEST(DecompressBlockDifferential, DeepCodesDecodeAsTheReferenceDoes) {
+    std::mt19937 random(41);
+    for (int round = 0; round < 40; ++round) {
+        std::int32_t size = 0;
+        const Bytes block = DeepCodeBlock(random, size);
+        ExpectSameAsReference(block, "deep codes", round);
+        EXPECT_EQ(DecodeBlock(block, 32).bytes.size(), static_cast<std::size_t>(size)) << round;
+    }
 }
 
 TEST(DecompressBlockDifferential, ConcurrentDecodesShareNothing) {

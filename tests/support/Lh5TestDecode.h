@@ -1,5 +1,6 @@
 #pragma once
-// Runs DecompressBlock on a block held in memory and reports what it wrote and whether it failed.
+// Runs DecompressBlock on a block held in memory and reports what it wrote and whether it failed. wordBits 32 or
+// 64 picks the decoder's bit-buffer width; 0 the processor's own, as DecompressBlock has it.
 
 #include <cstdint>
 #include <vector>
@@ -15,13 +16,17 @@ struct DecodeOutcome {
     bool corrupt = false;
 };
 
-inline DecodeOutcome DecodeBlock(const std::vector<std::uint8_t>& block) {
+inline DecodeOutcome DecodeBlock(const std::vector<std::uint8_t>& block, int wordBits = 0) {
     PayloadStream source;
     source.Replace(block);
     PayloadStream destination;
     DecodeOutcome outcome;
     try {
-        DecompressBlock(source, destination);
+        if (wordBits == 0) {
+            DecompressBlock(source, destination);
+        } else {
+            DecompressBlockWithWordBits(wordBits, source, destination);
+        }
     } catch (const ECorruptFile&) {
         outcome.corrupt = true;
     }
