@@ -262,6 +262,11 @@ void TForm1::FlushLog() {
     if (log_.changed && Memo1 != nullptr) {
         log_.changed = false;
         SetWindowTextA(Memo1, log_.text.c_str());
+        // Lines are appended at the end, and the end is what shows, as after each line appended: behind the
+        // message stand the run's last lines (the closing lines, or the line of the step that failed).
+        const auto end = static_cast<WPARAM>(log_.text.size());
+        SendMessageA(Memo1, EM_SETSEL, end, static_cast<LPARAM>(end));
+        SendMessageA(Memo1, EM_SCROLLCARET, 0, 0);
     }
 }
 

@@ -20,6 +20,27 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// `count` symbols drawn from the segment's sets: literals, and matches at a random distance of their offset symbol.
+void WriteRandomSymbols(Lh5StreamBuilder& lh5,
+                        std::mt19937& random,
+                        int count,
+                        const std::vector<int>& mainSymbols,
+                        const std::vector<int>& offsetSymbols,
+                        std::int32_t& size) {
+    for (int i = 0; i < count; ++i) {
+        const int symbol = mainSymbols[random() % mainSymbols.size()];
+        if (symbol < 256) {
+            lh5.Literal(symbol);
+            size += 1;
+            continue;
+        }
+        const int v = offsetSymbols[random() % offsetSymbols.size()];
+        const int distance = v == 0 ? 1 : (1 << (v - 1)) + static_cast<int>(random() % (1u << (v - 1))) + 1;
+        lh5.Match(symbol - 253, distance);
+        size += symbol - 253;
+    }
+}
+
 // A well-formed block of a few segments with random code sets, literals and matches.
 Bytes RandomBlock(std::mt19937& random, std::int32_t& size) {
     BitWriter bits;
@@ -44,18 +65,7 @@ Bytes RandomBlock(std::mt19937& random, std::int32_t& size) {
         const int count = 1 + static_cast<int>(random() % 3000);
         lh5.Segment(static_cast<std::uint32_t>(count), CodeSet::Over(kMainSymbols, mainSymbols),
                     CodeSet::Over(kOffsetSymbols, offsetSymbols));
-        for (int i = 0; i < count; ++i) {
-            const int symbol = mainSymbols[random() % mainSymbols.size()];
-            if (symbol < 256) {
-                lh5.Literal(symbol);
-                size += 1;
-                continue;
-            }
-            const int v = offsetSymbols[random() % offsetSymbols.size()];
-            const int distance = v == 0 ? 1 : (1 << (v - 1)) + static_cast<int>(random() % (1u << (v - 1))) + 1;
-            lh5.Match(symbol - 253, distance);
-            size += symbol - 253;
-        }
+        WriteRandomSymbols(lh5, random, count, mainSymbols, offsetSymbols, size);
     }
     return MakeBlock(size, bits.Bytes());
 }
@@ -87,18 +97,7 @@ Bytes DeepCodeBlock(std::mt19937& random, std::int32_t& size) {
     const int count = 2000;
     lh5.Segment(count, Staircase(kMainSymbols, mainSymbols, random), Staircase(kOffsetSymbols, offsetSymbols, random));
     size = 0;
-    for (int i = 0; i < count; ++i) {
-        const int symbol = mainSymbols[random() % mainSymbols.size()];
-        if (symbol < 256) {
-            lh5.Literal(symbol);
-            size += 1;
-            continue;
-        }
-        const int v = static_cast<int>(random() % kOffsetSymbols);
-        const int distance = v == 0 ? 1 : (1 << (v - 1)) + static_cast<int>(random() % (1u << (v - 1))) + 1;
-        lh5.Match(symbol - 253, distance);
-        size += symbol - 253;
-    }
+    WriteRandomSymbols(lh5, random, count, mainSymbols, offsetSymbols, size);
     return MakeBlock(size, bits.Bytes());
 }
 

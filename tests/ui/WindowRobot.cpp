@@ -455,6 +455,13 @@ int Run(const std::string& outDir, const std::string& startDir, int treeLines, i
         entries = entries && (lines[i].rfind("Répertoire ", 0) == 0 || lines[i].rfind("Fichier ", 0) == 0);
     }
     Check(entries, "then come the speech engine's lines, if any");
+    const HWND memo = window[Memo1Id];
+    const auto lastPosition = SendMessageA(memo, EM_POSFROMCHAR, static_cast<WPARAM>(log.size() - 1), 0);
+    RECT memoClient{};
+    GetClientRect(memo, &memoClient);
+    const int lastTop = static_cast<short>(HIWORD(lastPosition));
+    Check(lastPosition != -1 && lastTop >= 0 && lastTop < memoClient.bottom,
+          "the log shows its last line (at y " + std::to_string(lastTop) + ")");
     Check(!IsWindowEnabled(window[BoutPrecedent3Id]), "\"Précédent\" is disabled by the run");
     CheckCompletionDialog(window, dialog, outDir);
 
