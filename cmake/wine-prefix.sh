@@ -5,9 +5,27 @@ make_wine_prefix() {
     [ -d "$WINEPREFIX/drive_c" ] && return 0
     WINEARCH=win32 timeout 180 wineboot -i </dev/null >/dev/null 2>&1
     timeout 60 wineserver -w
-    cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
+    cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     find "$WINEPREFIX/drive_c/users" -maxdepth 2 -type l -exec sh -c 'rm "$1"; mkdir "$1"' _ {} \;
     timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
         </dev/null >/dev/null 2>&1
     timeout 60 wineserver -w
+}
+
+# For a run with windows on the current display: a window manager (when there is one to start), one wineserver
+# kept up for the whole run and the prefix booted once; all of it is ended when the calling script exits.
+start_window_session() {
+    session_wm=""
+    if command -v openbox >/dev/null; then
+        openbox --sm-disable >/dev/null 2>&1 &
+        session_wm=$!
+    fi
+    timeout 30 wineserver -p </dev/null >/dev/null 2>&1
+    timeout 60 wineboot </dev/null >/dev/null 2>&1
+    trap end_window_session EXIT
+}
+
+end_window_session() {
+    timeout 30 wineserver -k >/dev/null 2>&1
+    [ -n "$session_wm" ] && kill "$session_wm" 2>/dev/null
 }

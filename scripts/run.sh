@@ -23,16 +23,10 @@ sample="$build/win32/examples"
 
 export WINEPREFIX="${QUIBEL_WINEPREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/quibel/wine}" WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-if [ ! -d "$WINEPREFIX/drive_c" ]; then
-    echo "run: preparing the Wine prefix $WINEPREFIX (once)"
-    mkdir -p "$WINEPREFIX"
-    wineboot -i </dev/null >/dev/null 2>&1
-    wineserver -w
-    cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-    find "$WINEPREFIX/drive_c/users" -maxdepth 2 -type l -exec sh -c 'rm "$1"; mkdir "$1"' _ {} \;
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
-    wineserver -w
-fi
+[ -d "$WINEPREFIX/drive_c" ] || echo "run: preparing the Wine prefix $WINEPREFIX (once)"
+mkdir -p "$WINEPREFIX"
+. ./cmake/wine-prefix.sh
+make_wine_prefix
 echo "run: the product installs under $WINEPREFIX/drive_c (the directory chosen in the window, + Quibel)"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then

@@ -38,14 +38,8 @@ elapsed() { awk -v a="$1" -v b="$2" "BEGIN { print b - a }"; }
 summary() { sort -n | awk '{ v[NR] = $1 } END { printf "best %.3f s, median %.3f s (%d runs)", v[1], v[int((NR + 1) / 2)], NR }'; }
 
 export WINEPREFIX="$work/wine" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-if [ ! -d "$WINEPREFIX/drive_c" ]; then
-    wineboot -i </dev/null >/dev/null 2>&1
-    wineserver -w
-    cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-    find "$WINEPREFIX/drive_c/users" -maxdepth 2 -type l -exec sh -c 'rm "$1"; mkdir "$1"' _ {} \;
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
-    wineserver -w
-fi
+. "$repo/cmake/wine-prefix.sh"
+make_wine_prefix
 
 : >"$work/install.times"
 : >"$work/floor.times"

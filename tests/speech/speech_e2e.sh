@@ -20,18 +20,7 @@ flock -w 900 9 || { echo "prefix $WINEPREFIX is busy"; exit 1; }
 . "$(cd "$(dirname "$0")/../.." && pwd)/cmake/wine-prefix.sh"
 make_wine_prefix
 
-wm=""
-if command -v openbox >/dev/null; then
-    openbox --sm-disable >/dev/null 2>&1 &
-    wm=$!
-fi
-timeout 30 wineserver -p </dev/null >/dev/null 2>&1
-timeout 60 wineboot </dev/null >/dev/null 2>&1
-cleanup() {
-    timeout 30 wineserver -k >/dev/null 2>&1
-    [ -n "$wm" ] && kill "$wm" 2>/dev/null
-}
-trap cleanup EXIT
+start_window_session
 
 status=0
 fail() { echo "FAILED: $*"; status=1; }
