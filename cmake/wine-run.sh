@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs a Windows program under Wine for ctest. Keeps one warm wineserver per prefix; the services it spawns
 # get /dev/null as their streams, so that ctest's pipes close when the test ends.
-: "${WINEPREFIX:=/tmp/quibel-wine-tests}"
+# The prefix belongs to this checkout's build folder: two checkouts never share one.
+: "${WINEPREFIX:=$(cd "$(dirname "$0")/.." && pwd)/build/wine/tests}"
 export WINEPREFIX WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
 unset DISPLAY

@@ -5,7 +5,7 @@ set -eu
 
 PKGS="g++ clang libclang-rt-14-dev g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build googletest
 wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb xauth openbox imagemagick x11-apps x11-utils
-lhasa jlha-utils p7zip-full python3 locales"
+lhasa jlha-utils p7zip-full python3 locales osslsigncode openssl libcli11-dev bsdutils"
 
 missing=""
 for p in $PKGS; do

@@ -23,5 +23,9 @@ if [ -x scripts/extra-tests.sh ]; then
     phase "extra tests"
     scripts/extra-tests.sh || status=1
 fi
+# Stop the wineservers of this checkout's test prefixes, so that nothing keeps running after the tests.
+for prefix in build/wine/*/; do
+    [ -d "$prefix/drive_c" ] && WINEPREFIX=$(cd "$prefix" && pwd) wineserver -k 2>/dev/null || true
+done
 phase "done, status $status"
 exit $status

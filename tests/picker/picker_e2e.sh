@@ -7,7 +7,7 @@
 set -u
 WINDOW=$(realpath "$1") ROBOT=$(realpath "$2") OUT=$(realpath -m "$3")
 FORMCLASS=${4:-PickerTestForm} FORMTITLE=${5:-Picker} BOXCAPTION=${6:-Picker}
-export WINEPREFIX="${PICKER_WINEPREFIX:-/tmp/quibel-wine-picker}" WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX="${PICKER_WINEPREFIX:-$(cd "$(dirname "$0")/../.." && pwd)/build/wine/picker}" WINEARCH=win32 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 mkdir -p "$OUT"
 rm -f "$OUT"/*.done "$OUT"/*.png "$OUT"/*.out
@@ -44,7 +44,7 @@ TREE="$WINEPREFIX/drive_c/PickerTree"
 rm -rf "$TREE"
 mkdir -p "$TREE/Alpha" "$TREE/alpha" "$TREE/Deep/Er/Sub1" "$TREE/Deep/Er/Sub2" "$TREE/Visible" "$TREE/Hidden" \
     "$TREE/Sys" "$TREE/Gone"
-OTHER=/tmp/quibel-picker-other-drive
+OTHER=$WINEPREFIX-other-drive
 mkdir -p "$OTHER"
 
 WMPID=

@@ -9,15 +9,16 @@ set -u
 stub=$1 qpack=$2 robot=$3 out=$4
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 
 # The window tests' prefix, under its lock: the two suites never run in it at the same time.
-export WINEPREFIX="${QUIBEL_WINE_UI_PREFIX:-/tmp/quibel-wine-ui}" WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX="${QUIBEL_WINE_UI_PREFIX:-$source_dir/build/wine/ui}" WINEARCH=win32 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 mkdir -p "$WINEPREFIX.lock.d"
 exec 9>"$WINEPREFIX.lock.d/lock"
 flock -w 900 9 || { echo "prefix $WINEPREFIX is busy"; exit 1; }
 
-. "$(cd "$(dirname "$0")/../.." && pwd)/cmake/wine-prefix.sh"
+. "$source_dir/cmake/wine-prefix.sh"
 make_wine_prefix
 
 start_window_session

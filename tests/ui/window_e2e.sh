@@ -17,7 +17,7 @@ source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 
-export WINEPREFIX="${QUIBEL_WINE_UI_PREFIX:-/tmp/quibel-wine-ui}" WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX="${QUIBEL_WINE_UI_PREFIX:-$source_dir/build/wine/ui}" WINEARCH=win32 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 mkdir -p "$WINEPREFIX.lock.d"
 exec 9>"$WINEPREFIX.lock.d/lock"
