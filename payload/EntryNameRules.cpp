@@ -23,6 +23,12 @@ bool IsSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
+// Windows refuses such names itself (error 123), and in a log line or on a terminal they could forge lines or
+// send escape sequences.
+bool HasControlCharacter(std::string_view name) {
+    return std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
 }  // namespace
 
 bool IsReservedDeviceName(std::string_view component) {
@@ -35,7 +41,7 @@ bool IsReservedDeviceName(std::string_view component) {
     }
     std::string upper(component);
     std::transform(upper.begin(), upper.end(), upper.begin(), UpperAscii);
-    static constexpr std::array<std::string_view, 4> plain = {"CON", "PRN", "AUX", "NUL"};
+    static constexpr std::array<std::string_view, 6> plain = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
     if (std::find(plain.begin(), plain.end(), upper) != plain.end()) {
         return true;
     }
@@ -48,7 +54,7 @@ bool IsReservedDeviceName(std::string_view component) {
 }
 
 bool IsAcceptedDirectoryName(const std::string& name) {
-    if (name.find(':') != std::string::npos) {
+    if (name.find(':') != std::string::npos || HasControlCharacter(name)) {
         return false;
     }
     std::size_t begin = 0;
@@ -67,7 +73,7 @@ bool IsAcceptedDirectoryName(const std::string& name) {
 }
 
 bool IsAcceptedFileName(const std::string& name) {
-    if (name.find_first_of("\\/:") != std::string::npos || name == "." || ClimbsUp(name)) {
+    if (name.find_first_of("\\/:") != std::string::npos || name == "." || ClimbsUp(name) || HasControlCharacter(name)) {
         return false;
     }
     return !IsReservedDeviceName(name);

@@ -8,14 +8,15 @@
 namespace quibel {
 
 // A directory name: the path below the base ("\data\sounds"), or empty for the base itself.
-// Refused: a component "..", any ":", a reserved device name as a component.
+// Refused: a component "..", any ":", a character below 32, a reserved device name as a component.
 bool IsAcceptedDirectoryName(const std::string& name);
 
-// A name component that Windows takes for a device in any directory (CON, PRN, AUX, NUL, COM1-9, LPT1-9 and COM/LPT
-// with a superscript digit), whatever its extension and trailing dots and spaces.
+// A name component that Windows takes for a device in any directory (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9,
+// LPT1-9 and COM/LPT with a superscript digit), in any letter case, whatever its extension and trailing dots and
+// spaces.
 bool IsReservedDeviceName(std::string_view component);
 
-// A plain file name. Refused: "\" or "/", ":", "." or "..", a reserved device name.
+// A plain file name. Refused: "\" or "/", ":", "." or "..", a character below 32, a reserved device name.
 bool IsAcceptedFileName(const std::string& name);
 
 }  // namespace quibel

@@ -52,5 +52,28 @@ TEST(EntryNameRules, FileNames) {
     }
 }
 
+// The console devices and control characters, refused as files and as any directory component.
+TEST(EntryNameRules, ConsoleDevicesAndControlCharacters) {
+    const std::pair<std::string, bool> cases[] = {
+        {"CONIN$", false},
+        {"conout$", false},
+        {"CoNiN$.txt", false},
+        {"CONOUT$ .", false},
+        {"x\nFichier", false},
+        {"\x1B[31m", false},
+        {std::string("a\0b", 3), false},
+        {"tab\there", false},
+        {"\x1F", false},
+        {"CONIN", true},
+        {"CONOUT$$", true},
+        {"\x7F del", true},
+        {" space", true},
+    };
+    for (const auto& [name, accepted] : cases) {
+        EXPECT_EQ(IsAcceptedFileName(name), accepted) << name;
+        EXPECT_EQ(IsAcceptedDirectoryName("\\ok\\" + name), accepted) << name;
+    }
+}
+
 }  // namespace
 }  // namespace quibel
