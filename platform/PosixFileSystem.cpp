@@ -176,7 +176,9 @@ std::string ToNativeText(const std::string& text, bool separators) {
 std::string FromNativeText(const std::string& text) {
     auto converted = Utf8ToCp1252(text);
     if (!converted) {
-        throw Exception("not representable in Windows-1252: " + text);
+        throw Exception(IsWellFormedUtf8(text)
+                            ? "not representable in Windows-1252: " + text
+                            : "not well-formed UTF-8 (overlong form, surrogate or cut sequence): " + text);
     }
     return *converted;
 }

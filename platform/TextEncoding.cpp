@@ -43,7 +43,8 @@ std::optional<unsigned char> ByteOf(char32_t c) {
     return std::nullopt;
 }
 
-// Decodes one UTF-8 sequence at text[i], advancing i; nullopt when it is malformed.
+// Decodes one UTF-8 sequence at text[i], advancing i; nullopt when it is malformed: a stray or cut sequence, an
+// overlong form (which would let "l\xC1\xA9" pass for "li"), a surrogate or a value above U+10FFFF.
 std::optional<char32_t> NextCodePoint(const std::string& text, std::size_t& i) {
     const auto lead = static_cast<unsigned char>(text[i++]);
     if (lead < 0x80) {
@@ -51,12 +52,13 @@ std::optional<char32_t> NextCodePoint(const std::string& text, std::size_t& i) {
     }
     int extra = 0;
     char32_t c = 0;
+    char32_t smallest = 0;
     if ((lead & 0xE0) == 0xC0) {
-        extra = 1, c = lead & 0x1F;
+        extra = 1, c = lead & 0x1F, smallest = 0x80;
     } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2, c = lead & 0x0F;
+        extra = 2, c = lead & 0x0F, smallest = 0x800;
     } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3, c = lead & 0x07;
+        extra = 3, c = lead & 0x07, smallest = 0x10000;
     } else {
         return std::nullopt;
     }
@@ -65,6 +67,9 @@ std::optional<char32_t> NextCodePoint(const std::string& text, std::size_t& i) {
             return std::nullopt;
         }
         c = (c << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
+    }
+    if (c < smallest || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
+        return std::nullopt;
     }
     return c;
 }
@@ -78,6 +83,15 @@ std::string Cp1252ToUtf8(const std::string& text) {
         AppendUtf8(out, CodePointOf(static_cast<unsigned char>(ch)));
     }
     return out;
+}
+
+bool IsWellFormedUtf8(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (!NextCodePoint(text, i)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::optional<std::string> Utf8ToCp1252(const std::string& text) {

@@ -213,6 +213,9 @@ TEST_F(PackCommandTest, BadInputIsRefusedNamingThePathAndLeavesNoOutput) {
         {"trailing space", [](const fs::path& t) { WriteFile(t / "fin ", Text("1")); }, "fin ", "space"},
         {"no Windows-1252 form", [](const fs::path& t) { WriteFile(t / fs::path(u8"日本.txt"), Text("1")); },
          U8(u8"日本.txt"), "Windows-1252"},
+        {"overlong UTF-8", [](const fs::path& t) { WriteFile(t / "l\xC1\xA9", Text("1")); }, "l\xC1\xA9", "UTF-8"},
+        {"surrogate in UTF-8", [](const fs::path& t) { fs::create_directories(t / "d\xED\xA0\x80"); }, "d\xED\xA0\x80",
+         "UTF-8"},
         {"letter case only",
          [](const fs::path& t) {
              WriteFile(t / fs::path(u8"Été.txt"), Text("1"));

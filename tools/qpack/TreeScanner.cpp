@@ -24,9 +24,13 @@ struct Entry {
 
 std::string Cp1252Name(const fs::path& hostPath) {
     const std::u8string utf8 = hostPath.filename().u8string();
-    const std::optional<std::string> name = Utf8ToCp1252(std::string(utf8.begin(), utf8.end()));
+    const std::string text(utf8.begin(), utf8.end());
+    const std::optional<std::string> name = Utf8ToCp1252(text);
     if (!name) {
-        throw PackError(DisplayPath(hostPath) + ": the name has no Windows-1252 form");
+        throw PackError(DisplayPath(hostPath) + (IsWellFormedUtf8(text)
+                                                     ? ": the name has no Windows-1252 form"
+                                                     : ": the name is not well-formed UTF-8 "
+                                                       "(overlong form, surrogate or cut sequence)"));
     }
     return *name;
 }
