@@ -16,6 +16,10 @@ class FileSystem {
     virtual bool IsDirectory(const std::string& path) = 0;
     // True when the path exists and is a file (not a directory).
     virtual bool IsFile(const std::string& path) = 0;
+    // Throws when the path is a link that the system would follow (a symbolic link; on Windows a junction or
+    // other reparse point): EInOutError 3 on Windows, a failure naming the path elsewhere. Nothing is followed
+    // through it; a path that does not exist passes.
+    virtual void RefuseLink(const std::string& path) = 0;
     // Creates one directory level; its parent must exist. Throws EInOutError with the system's error code.
     virtual void CreateDirectoryLevel(const std::string& path) = 0;
     // Creates the file anew (replacing any file of that name, shared with nobody while open) and writes size bytes

@@ -37,18 +37,19 @@ bool RestOfMarkerFollows(PayloadStream& stream) {
 
 }  // namespace
 
-void FindPayload(PayloadStream& stream, std::int32_t start, LineSink& bannerLines) {
+bool FindPayload(PayloadStream& stream, std::int32_t start, LineSink& bannerLines) {
     stream.SetPosition(start);
     while (stream.Position() >= 0 && stream.Position() < stream.Size()) {
         std::uint16_t word = 0;
         if (!stream.ReadUInt16(word)) {
-            return;
+            return false;
         }
         if (word == MarkerWord && RestOfMarkerFollows(stream)) {
             ReadBanner(stream, bannerLines);
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 void ReadBanner(PayloadStream& stream, LineSink& bannerLines) {

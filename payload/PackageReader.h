@@ -16,8 +16,8 @@ std::string ReadLengthString(PayloadStream& stream);
 // Scans whole words from start for four MarkerWord values in a row, then reads the banner into bannerLines.
 // Found: the position stands at the first tag of the entry tree. Not found: the position stands at the end of the
 // data (at start itself when that lies beyond the end) and nothing else has happened. EReadError when the data
-// ends inside the banner.
-void FindPayload(PayloadStream& stream, std::int32_t start, LineSink& bannerLines);
+// ends inside the banner. Returns whether the marker was found.
+bool FindPayload(PayloadStream& stream, std::int32_t start, LineSink& bannerLines);
 
 // Reads the reserved word, the banner line count and that many lines, appending each line to bannerLines.
 void ReadBanner(PayloadStream& stream, LineSink& bannerLines);

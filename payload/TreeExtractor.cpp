@@ -60,10 +60,23 @@ void TreeExtractor::ExtractDirectory(OpenDirectories& open) {
     if (!IsAcceptedDirectoryName(name)) {
         throw EInOutError(SystemError::PathNotFound);
     }
+    RefuseLinksBelowBase(name);
     if (!fileSystem_.IsDirectory(path)) {
         fileSystem_.CreateDirectoryLevel(path);
     }
     open.push_back(path);
+}
+
+// Every level of the directory below the base (or beside it, for a name glued to the base) must be a directory
+// of its own, no link: a link planted in an existing target would send the files elsewhere, into a system
+// directory for an elevated installer. The base and the directories above it are the caller's choice.
+void TreeExtractor::RefuseLinksBelowBase(const std::string& name) {
+    const auto isSeparator = [](char c) { return c == '\\' || c == '/'; };
+    for (std::size_t end = 1; end <= name.size(); ++end) {
+        if ((end == name.size() || isSeparator(name[end])) && !isSeparator(name[end - 1])) {
+            fileSystem_.RefuseLink(baseDirectory_ + name.substr(0, end));
+        }
+    }
 }
 
 void TreeExtractor::ExtractFile(const std::string& directoryPath) {

@@ -28,6 +28,7 @@ class TreeExtractor {
     using OpenDirectories = std::vector<std::string>;
 
     void ExtractDirectory(OpenDirectories& open);
+    void RefuseLinksBelowBase(const std::string& name);
     void ExtractFile(const std::string& directoryPath);
 
     PayloadStream& stream_;

@@ -67,6 +67,11 @@ std::string FullPath(const std::string& hostPath) {
     return FromNativeText(std::string(cwd) + "/" + hostPath);
 }
 
+// Nothing is written through a link met in the target: it is refused, not replaced.
+[[noreturn]] void ThrowLinkRefused(const std::string& hostPath) {
+    throw Exception("\"" + FullPath(hostPath) + "\" is a symbolic link: refused, nothing is written through links");
+}
+
 class FileDescriptor {
   public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
@@ -95,6 +100,14 @@ class PosixFileSystem final : public FileSystem {
         return stat(HostPath(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
     }
 
+    void RefuseLink(const std::string& path) override {
+        const std::string host = HostPath(path);
+        struct stat info {};
+        if (lstat(host.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+            ThrowLinkRefused(host);
+        }
+    }
+
     void CreateDirectoryLevel(const std::string& path) override {
         if (mkdir(HostPath(path).c_str(), 0777) != 0) {
             throw EInOutError(WindowsCodeFor(errno));
@@ -103,10 +116,25 @@ class PosixFileSystem final : public FileSystem {
 
     void WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) override {
         const std::string host = HostPath(path);
-        const FileDescriptor file(open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+        // No link is followed and nothing but a regular file is replaced: a FIFO would block the open, a device
+        // would take the bytes. O_NONBLOCK keeps a FIFO from blocking between the check and the open.
+        struct stat info {};
+        if (lstat(host.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+            ThrowLinkRefused(host);
+        }
+        const FileDescriptor file(open(host.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
+        if (file.Get() < 0 && errno == ELOOP) {
+            ThrowLinkRefused(host);
+        }
         if (file.Get() < 0) {
             const int error = errno;
             throw EFCreateError(FullPath(host), SystemText(error));
+        }
+        if (fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+            throw EFCreateError(FullPath(host), "not a regular file");
+        }
+        if (ftruncate(file.Get(), 0) != 0) {
+            throw EWriteError();
         }
         while (size > 0) {
             const ssize_t written = write(file.Get(), data, size);

@@ -42,6 +42,15 @@ class Win32FileSystem final : public FileSystem {
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     }
 
+    // GetFileAttributesA reports a link's own attributes: a junction, a symbolic link (and, under Wine, a Unix
+    // symbolic link inside the prefix) carry FILE_ATTRIBUTE_REPARSE_POINT.
+    void RefuseLink(const std::string& path) override {
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            throw EInOutError(SystemError::PathNotFound);
+        }
+    }
+
     void CreateDirectoryLevel(const std::string& path) override {
         if (!CreateDirectoryA(path.c_str(), nullptr)) {
             throw EInOutError(GetLastError());

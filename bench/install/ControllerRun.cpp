@@ -49,6 +49,7 @@ class DiscardingFileSystem final : public quibel::FileSystem {
     explicit DiscardingFileSystem(quibel::FileSystem& real) : real_(real) {}
     bool IsDirectory(const std::string&) override { return true; }
     bool IsFile(const std::string& path) override { return real_.IsFile(path); }
+    void RefuseLink(const std::string&) override {}
     void CreateDirectoryLevel(const std::string&) override {}
     void WriteWholeFile(const std::string&, const std::uint8_t*, std::size_t) override {}
     std::vector<std::uint8_t> LoadWholeFile(const std::string& path) override { return real_.LoadWholeFile(path); }

@@ -1,5 +1,6 @@
 // qpack decode and qpack extract as a user runs them: exit codes, what lands on disk, and the log on stdout.
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "tests/support/PackageBytes.h"
 
@@ -39,9 +41,10 @@ class QpackCommand : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    Outcome Run(const std::string& arguments) {
-        const std::string command = std::string(QPACK_PATH) + " " + arguments + " >" + (dir_ / "stdout.txt").string() +
-                                    " 2>" + (dir_ / "stderr.txt").string();
+    Outcome Run(const std::string& arguments, const fs::path& workingDirectory = {}) {
+        const std::string cd = workingDirectory.empty() ? "" : "cd '" + workingDirectory.string() + "' && ";
+        const std::string command = cd + "timeout 20 " + std::string(QPACK_PATH) + " " + arguments + " >" +
+                                    (dir_ / "stdout.txt").string() + " 2>" + (dir_ / "stderr.txt").string();
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(dir_ / "stdout.txt"),
                 ReadText(dir_ / "stderr.txt")};
@@ -88,11 +91,24 @@ TEST_F(QpackCommand, ExtractFromAnInstallerOffset) {
     const Outcome outcome = Run("extract " + P("setup.exe") + " " + P("q") + " --from 400000");
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(ReadText(dir_ / "q/quibel.exe"), "MZ");
-    // Scanning from 400002 misses the marker: nothing is extracted, and that is no failure.
-    const Outcome missed = Run("extract " + P("setup.exe") + " " + P("r") + " --from 400002");
-    EXPECT_EQ(missed.exitCode, 0);
-    EXPECT_EQ(missed.out, "");
-    EXPECT_TRUE(fs::is_directory(dir_ / "r"));
+}
+
+// A file without a payload is a failure of extract (the installer goes on quietly), and nothing is created.
+TEST_F(QpackCommand, ExtractWithoutAPayloadFailsAndCreatesNothing) {
+    PackageBytes installer;
+    installer.Zeros(400000).Header().Directory("").File("quibel.exe", BytesOf("MZ"));
+    Write("setup.exe", installer.bytes);
+    Write("passwd", BytesOf("root:x:0:0:root:/root:/bin/bash\n"));
+    const std::pair<std::string, std::string> cases[] = {
+        {"passwd", ""}, {"setup.exe", " --from 400002"}, {"setup.exe", " --from 900000"}};
+    for (const auto& [file, from] : cases) {
+        const Outcome outcome = Run("extract " + P(file) + " " + P("r/s") + from);
+        EXPECT_EQ(outcome.exitCode, 1) << file << from;
+        EXPECT_NE(outcome.err.find("no payload found"), std::string::npos) << outcome.err;
+        EXPECT_NE(outcome.err.find(P(file)), std::string::npos) << outcome.err;
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_FALSE(fs::exists(dir_ / "r"));
+    }
 }
 
 TEST_F(QpackCommand, ExtractFailuresShowTheFailureText) {
@@ -109,6 +125,133 @@ TEST_F(QpackCommand, ExtractFailuresShowTheFailureText) {
     const Outcome missing = Run("extract " + P("absent.maj") + " " + P("t"));
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.err.rfind("Impossible d'ouvrir le fichier \"" + P("absent.maj") + "\". ", 0), 0u) << missing.err;
+}
+
+// Every path below root, as text relative to it.
+std::set<std::string> TreeBelow(const fs::path& root) {
+    std::set<std::string> paths;
+    for (const auto& item : fs::recursive_directory_iterator(root)) {
+        paths.insert(fs::relative(item.path(), root).string());
+    }
+    return paths;
+}
+
+// A base that ends in "." used to glue an entry "." into "..": the files landed in the parent. The base is now
+// made absolute and normal, so nothing lands outside it, or beside it in a directory whose name begins with its
+// own (the glued form of a name without "\").
+TEST_F(QpackCommand, ExtractionBasesEndingInDotsStayConfined) {
+    const std::pair<const char*, const char*> bases[] = {{".", "w"}, {"./", "w"}, {"X/.", "w/X"}};
+    for (const char* entry : {".", "./x", "-sibling"}) {
+        PackageBytes package;
+        package.Header().Directory("").Directory(entry).File("pwn.txt", BytesOf("pwn"));
+        Write("p.maj", package.bytes);
+        for (const auto& [base, normal] : bases) {
+            SCOPED_TRACE(std::string(base) + " + " + entry);
+            const fs::path sandbox = dir_ / "s";
+            fs::remove_all(sandbox);
+            fs::create_directories(sandbox / "w");
+            const Outcome outcome = Run("extract " + P("p.maj") + " " + base, sandbox / "w");
+            EXPECT_EQ(outcome.out.substr(0, outcome.out.find('\n')),
+                      "R\xC3\xA9pertoire " + (sandbox / normal).string());
+            const fs::path parent = (sandbox / normal).parent_path();
+            const std::string baseName = fs::path(normal).filename().string();
+            for (const std::string& path : TreeBelow(sandbox)) {
+                const std::string below = fs::relative(sandbox / path, parent).string();
+                const bool inside = below != "." && below.rfind("..", 0) != 0 && below.rfind(baseName, 0) == 0;
+                const bool above = fs::path(normal).string().rfind(path, 0) == 0;  // the base's own ancestors
+                EXPECT_TRUE(inside || above) << path << "\n" << outcome.out << outcome.err;
+            }
+        }
+    }
+}
+
+// Links standing in the target are refused, naming them; nothing is written through them.
+TEST_F(QpackCommand, ExtractRefusesLinksInTheTarget) {
+    struct Case {
+        const char* what;
+        const char* link;    // below the target
+        const char* points;  // below "outside"
+        PackageBytes package;
+    };
+    PackageBytes root;
+    root.Header().Directory("");
+    std::vector<Case> cases = {
+        {"directory link", "linkdir", "", PackageBytes(root).Directory("\\linkdir").File("pwn.txt", BytesOf("x"))},
+        {"link on the way", "a/l", "", PackageBytes(root).Directory("\\a").Directory("\\a\\l\\b")},
+        {"dangling directory link", "dd", "new", PackageBytes(root).Directory("\\dd")},
+        {"file link", "f.txt", "victim.txt", PackageBytes(root).File("f.txt", BytesOf("x"))},
+        {"dangling file link", "d.txt", "created.txt", PackageBytes(root).File("d.txt", BytesOf("x"))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path target = dir_ / "target";
+        const fs::path outside = dir_ / "outside";
+        fs::remove_all(target);
+        fs::remove_all(outside);
+        fs::create_directories(outside / "b");
+        fs::create_directories(target / "a");
+        std::ofstream(outside / "victim.txt") << "victim";
+        fs::create_symlink(outside / c.points, target / c.link);
+        Write("p.maj", c.package.bytes);
+        const std::set<std::string> before = TreeBelow(outside);
+        const Outcome outcome = Run("extract " + P("p.maj") + " " + P("target"));
+        EXPECT_EQ(outcome.exitCode, 1) << outcome.out;
+        EXPECT_NE(outcome.err.find("\"" + (target / c.link).string() + "\" is a symbolic link"), std::string::npos)
+            << outcome.err;
+        EXPECT_EQ(TreeBelow(outside), before);
+        EXPECT_EQ(ReadText(outside / "victim.txt"), "victim");
+        EXPECT_TRUE(fs::is_symlink(target / c.link));
+    }
+}
+
+// Control characters in names and banner lines reach neither the log nor the terminal raw.
+TEST_F(QpackCommand, ControlCharactersAreShownAsQuestionMarks) {
+    PackageBytes package;
+    package
+        .Header({"\x1B]0;title\x07"
+                 "banner"})
+        .Directory("")
+        .Directory("\\x\nFichier FAKE\r")
+        .File(
+            "a\x1B"
+            "[2Jb",
+            BytesOf("x"));
+    Write("p.maj", package.bytes);
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"extract " + P("p.maj") + " " + P("t"), {"pertoire " + P("t") + "/x?Fichier FAKE?\n"}},
+        {"list " + P("p.maj"), {"banner: ?]0;title?banner\n", "\\x?Fichier FAKE?\\\n", "\\x?Fichier FAKE?\\a?[2Jb\n"}},
+        {"verify " + P("p.maj"), {"file \"a?[2Jb\"", "directory \"\\x?Fichier FAKE?\""}},
+    };
+    for (const auto& [command, shown] : cases) {
+        const Outcome outcome = Run(command);
+        for (const std::string& text : shown) {
+            EXPECT_NE((outcome.out + outcome.err).find(text), std::string::npos) << command << "\n" << outcome.out;
+        }
+        for (const char c : outcome.out + outcome.err) {
+            EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\n') << command << ": " << int(c);
+        }
+    }
+}
+
+// Directories, FIFOs and devices given as input are refused at once (a FIFO used to hang list and extract).
+TEST_F(QpackCommand, InputsThatAreNoRegularFilesAreRefused) {
+    fs::create_directories(dir_ / "folder");
+    ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+    fs::create_directories(dir_ / "tree");
+    const std::pair<std::string, const char*> inputs[] = {
+        {P("folder"), "a directory"}, {P("fifo"), "a FIFO"}, {"/dev/zero", "a device"}};
+    for (const auto& [input, kind] : inputs) {
+        for (const std::string& command :
+             {"list " + input, "verify " + input, "extract " + input + " " + P("out"),
+              "decode " + input + " " + P("out"), "installer --stub " + input + " " + P("tree") + " -o " + P("out")}) {
+            const Outcome outcome = Run(command);
+            EXPECT_EQ(outcome.exitCode, 1) << command;
+            EXPECT_NE(outcome.err.find(input + ": " + kind + ", not a regular file"), std::string::npos)
+                << command << "\n"
+                << outcome.err;
+            EXPECT_FALSE(fs::exists(dir_ / "out")) << command;
+        }
+    }
 }
 
 TEST_F(QpackCommand, UsageErrors) {

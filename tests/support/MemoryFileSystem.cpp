@@ -20,6 +20,12 @@ bool MemoryFileSystem::IsFile(const std::string& path) {
     return files_.count(path) != 0;
 }
 
+void MemoryFileSystem::RefuseLink(const std::string& path) {
+    if (links_.count(path) != 0) {
+        throw EInOutError(SystemError::PathNotFound);
+    }
+}
+
 void MemoryFileSystem::CreateDirectoryLevel(const std::string& path) {
     if (auto failure = directoryFailures_.find(path); failure != directoryFailures_.end()) {
         const auto code = failure->second;
@@ -74,6 +80,11 @@ void MemoryFileSystem::FailCreateFile(const std::string& path, std::uint32_t err
 
 void MemoryFileSystem::FailWriteFile(const std::string& path) {
     writeFailures_.insert(path);
+}
+
+void MemoryFileSystem::PlantLink(const std::string& path) {
+    links_.insert(path);
+    directories_.insert(path);
 }
 
 }  // namespace quibel::testing

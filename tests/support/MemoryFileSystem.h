@@ -19,6 +19,7 @@ class MemoryFileSystem final : public FileSystem {
 
     bool IsDirectory(const std::string& path) override;
     bool IsFile(const std::string& path) override;
+    void RefuseLink(const std::string& path) override;
     void CreateDirectoryLevel(const std::string& path) override;
     void WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) override;
     std::vector<std::uint8_t> LoadWholeFile(const std::string& path) override;
@@ -27,6 +28,8 @@ class MemoryFileSystem final : public FileSystem {
     void FailCreateDirectory(const std::string& path, std::uint32_t errorCode);
     void FailCreateFile(const std::string& path, std::uint32_t errorCode);
     void FailWriteFile(const std::string& path);
+    // An existing directory that is a link (a junction): RefuseLink refuses it with EInOutError 3, as on Windows.
+    void PlantLink(const std::string& path);
 
     const std::set<std::string>& Directories() const { return directories_; }
     const std::map<std::string, std::vector<std::uint8_t>>& Files() const { return files_; }
@@ -44,6 +47,7 @@ class MemoryFileSystem final : public FileSystem {
     std::map<std::string, std::uint32_t> directoryFailures_;
     std::map<std::string, std::uint32_t> createFailures_;
     std::set<std::string> writeFailures_;
+    std::set<std::string> links_;
     std::vector<std::string> written_;
 };
 

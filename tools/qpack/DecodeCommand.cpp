@@ -6,6 +6,9 @@
 #include "payload/Errors.h"
 #include "platform/NativeFileSystem.h"
 #include "tools/qpack/Commands.h"
+#include "tools/qpack/PackArguments.h"
+#include "tools/qpack/PackError.h"
+#include "tools/qpack/RegularFile.h"
 
 namespace quibel::qpack {
 
@@ -21,6 +24,7 @@ int RunDecode(const Arguments& arguments) {
     }
     const auto fileSystem = MakeNativeFileSystem();
     try {
+        RequireRegularFile(HostPathFromArgument(arguments[0]));
         PayloadStream block;
         block.Replace(fileSystem->LoadWholeFile(FromNativeText(arguments[0])));
         PayloadStream content;
@@ -34,6 +38,9 @@ int RunDecode(const Arguments& arguments) {
         }
     } catch (const Exception& failure) {
         std::fprintf(stderr, "qpack decode: %s\n", ToNativeText(FailureDisplayText(failure.what()), false).c_str());
+        return 1;
+    } catch (const PackError& failure) {
+        std::fprintf(stderr, "qpack decode: %s\n", failure.what());
         return 1;
     }
     return 0;

@@ -1,5 +1,6 @@
 // qpack extract PACKAGE DIR [--from OFFSET]: what the installer does with a package, from the command line.
-// Each log line is printed as the installer appends it to its log, in the host's separators and text encoding.
+// Each log line is printed as the installer appends it to its log, in the host's separators and text encoding;
+// the base directory is shown absolute and normal, and nothing is created outside it.
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,12 @@
 #include "payload/TreeExtractor.h"
 #include "platform/NativeFileSystem.h"
 #include "tools/qpack/Commands.h"
+#include "tools/qpack/ExtractionTarget.h"
+#include "tools/qpack/PackArguments.h"
+#include "tools/qpack/PackError.h"
+#include "tools/qpack/RegularFile.h"
+#include "tools/qpack/TerminalText.h"
+#include "tools/qpack/TreeScanner.h"
 
 namespace quibel::qpack {
 
@@ -18,7 +25,7 @@ namespace {
 class PrintedLog final : public LineSink {
   public:
     void AppendLine(const std::string& line) override {
-        std::fputs(ToNativeText(line, true).c_str(), stdout);
+        std::fputs(TerminalText(line, true).c_str(), stdout);
         std::fputc('\n', stdout);
     }
 };
@@ -38,20 +45,6 @@ bool ParseOffset(const std::string& text, std::int32_t& offset) {
     }
     offset = static_cast<std::int32_t>(value);
     return true;
-}
-
-// The directory as given, in the system's text, without trailing separators (a root keeps its own).
-std::string BaseDirectory(const std::string& argument) {
-    std::string base = FromNativeText(argument);
-    for (char& c : base) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
-    while (base.size() > 1 && base.back() == '\\' && !(base.size() == 3 && base[1] == ':')) {
-        base.pop_back();
-    }
-    return base;
 }
 
 }  // namespace
@@ -83,17 +76,28 @@ int RunExtract(const Arguments& arguments) {
     const auto fileSystem = MakeNativeFileSystem();
     PrintedLog log;
     try {
+        const std::filesystem::path packagePath = HostPathFromArgument(positional[0]);
+        RequireRegularFile(packagePath);
         PayloadStream package;
         package.Replace(fileSystem->LoadWholeFile(FromNativeText(positional[0])));
         DiscardedLines banner;
-        FindPayload(package, from, banner);
-        const std::string base = BaseDirectory(positional[1]);
+        if (!FindPayload(package, from, banner)) {
+            throw PackError(DisplayPath(packagePath) +
+                            ": no payload found (no marker at an even distance from offset " + std::to_string(from) +
+                            "); nothing extracted");
+        }
+        const std::string base = ExtractionBase(HostPathFromArgument(positional[1]));
         ForceDirectories(*fileSystem, base);
-        TreeExtractor extractor(package, *fileSystem, log);
+        ConfinedFileSystem confined(*fileSystem, base);
+        TreeExtractor extractor(package, confined, log);
         extractor.ExtractTree(base);
     } catch (const Exception& failure) {
         std::fflush(stdout);
-        std::fprintf(stderr, "%s\n", ToNativeText(FailureDisplayText(failure.what()), false).c_str());
+        std::fprintf(stderr, "%s\n", TerminalText(FailureDisplayText(failure.what())).c_str());
+        return 1;
+    } catch (const PackError& failure) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "qpack extract: %s\n", failure.what());
         return 1;
     }
     return 0;

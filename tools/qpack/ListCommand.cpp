@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/NativeFileSystem.h"
 #include "tools/qpack/InspectArguments.h"
 #include "tools/qpack/PackArguments.h"
 #include "tools/qpack/PackError.h"
 #include "tools/qpack/PackageChecker.h"
 #include "tools/qpack/ParallelCompressor.h"
+#include "tools/qpack/TerminalText.h"
 
 namespace quibel::qpack {
 
@@ -74,7 +74,7 @@ int RunList(const Arguments& arguments) {
         }
         std::printf("marker at offset %lld\n", static_cast<long long>(report.markerOffset));
         for (const std::string& line : report.bannerLines) {
-            std::printf("banner: %s\n", ToNativeText(line, false).c_str());
+            std::printf("banner: %s\n", TerminalText(line).c_str());
         }
         std::printf("%12s %12s %7s  %s\n", "stored", "decoded", "ratio", "name");
         std::int64_t stored = 0;
@@ -84,15 +84,15 @@ int RunList(const Arguments& arguments) {
         for (const PackageEntry& entry : report.entries) {
             if (entry.isDirectory) {
                 ++directories;
-                std::printf("%12s %12s %7s  %s\\\n", "", "", "", ToNativeText(entry.name, false).c_str());
+                std::printf("%12s %12s %7s  %s\\\n", "", "", "", TerminalText(entry.name).c_str());
                 continue;
             }
             ++files;
             stored += entry.blockLength;
             decoded += entry.decodedSize;
             std::printf("%12d %12d %6.1f%%  %s\\%s\n", entry.blockLength, entry.decodedSize,
-                        Ratio(entry.blockLength, entry.decodedSize), ToNativeText(entry.directory, false).c_str(),
-                        ToNativeText(entry.name, false).c_str());
+                        Ratio(entry.blockLength, entry.decodedSize), TerminalText(entry.directory).c_str(),
+                        TerminalText(entry.name).c_str());
         }
         std::printf("%12lld %12lld %6.1f%%  %zu directories, %zu files\n", static_cast<long long>(stored),
                     static_cast<long long>(decoded), Ratio(stored, decoded), directories, files);

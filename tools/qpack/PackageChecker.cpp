@@ -9,7 +9,7 @@
 #include "payload/PackageFormat.h"
 #include "payload/PackageReader.h"
 #include "payload/PayloadStream.h"
-#include "platform/NativeFileSystem.h"
+#include "tools/qpack/TerminalText.h"
 #include "tools/qpack/WindowsNames.h"
 
 namespace quibel::qpack {
@@ -52,7 +52,7 @@ int CompareDirectories(const std::string& a, const std::string& b) {
 }
 
 std::string Shown(const std::string& name) {
-    return ToNativeText(name, false);
+    return TerminalText(name);
 }
 
 class Checker {

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "tools/qpack/PackError.h"
+#include "tools/qpack/RegularFile.h"
 #include "tools/qpack/TreeScanner.h"
 
 namespace quibel::qpack {
@@ -85,6 +86,7 @@ class WorkerThreads {
 }  // namespace
 
 std::vector<std::uint8_t> ReadHostFile(const std::filesystem::path& path) {
+    RequireRegularFile(path);
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         throw PackError(DisplayPath(path) + ": cannot be read: " + std::strerror(errno));

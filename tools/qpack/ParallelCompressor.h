@@ -27,7 +27,7 @@ void CompressInOrder(const std::vector<std::filesystem::path>& files,
                      const std::function<void(std::size_t, const std::vector<std::uint8_t>&)>& consume,
                      const std::function<void(const CompressionProgress&)>& report);
 
-// Reads a whole file; PackError naming it when it cannot be read.
+// Reads a whole file; PackError naming it when it cannot be read or is no regular file.
 std::vector<std::uint8_t> ReadHostFile(const std::filesystem::path& path);
 
 }  // namespace quibel::qpack

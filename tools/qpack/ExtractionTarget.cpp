@@ -1,0 +1,92 @@
+#include "tools/qpack/ExtractionTarget.h"
+
+#include <system_error>
+#include <vector>
+
+#include "payload/Errors.h"
+#include "platform/TextEncoding.h"
+#include "tools/qpack/PackError.h"
+#include "tools/qpack/TreeScanner.h"
+
+namespace quibel::qpack {
+
+namespace {
+
+// The components of a path, read as the system reads it: empty and "." components dropped, ".." going up.
+std::vector<std::string> LexicalComponents(const std::string& path) {
+    std::vector<std::string> components;
+    std::size_t begin = 0;
+    while (begin <= path.size()) {
+        const std::size_t end = std::min(path.find_first_of("\\/", begin), path.size());
+        const std::string component = path.substr(begin, end - begin);
+        if (component == "..") {
+            if (!components.empty()) {
+                components.pop_back();
+            }
+        } else if (!component.empty() && component != ".") {
+            components.push_back(component);
+        }
+        begin = end + 1;
+    }
+    return components;
+}
+
+}  // namespace
+
+std::string ExtractionBase(const std::filesystem::path& directory) {
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::absolute(directory, error).lexically_normal();
+    if (error) {
+        throw PackError(DisplayPath(directory) + ": " + error.message());
+    }
+    if (!full.has_filename() && full.has_relative_path()) {
+        full = full.parent_path();  // "X/." and "X/" normalise to "X/"
+    }
+    const std::u8string utf8 = full.u8string();
+    std::optional<std::string> base = Utf8ToCp1252(std::string(utf8.begin(), utf8.end()));
+    if (!base) {
+        throw PackError(DisplayPath(directory) + ": the path has no Windows-1252 form");
+    }
+    for (char& c : *base) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    return *base;
+}
+
+bool LiesWithinBase(const std::string& base, const std::string& path) {
+    const std::vector<std::string> baseParts = LexicalComponents(base);
+    const std::vector<std::string> parts = LexicalComponents(path);
+    if (baseParts.empty()) {
+        return true;
+    }
+    const std::size_t last = baseParts.size() - 1;
+    if (parts.size() <= last) {
+        return false;
+    }
+    for (std::size_t i = 0; i < last; ++i) {
+        if (parts[i] != baseParts[i]) {
+            return false;
+        }
+    }
+    return parts[last].compare(0, baseParts[last].size(), baseParts[last]) == 0;
+}
+
+void ConfinedFileSystem::CreateDirectoryLevel(const std::string& path) {
+    RequireWithinBase(path);
+    inner_.CreateDirectoryLevel(path);
+}
+
+void ConfinedFileSystem::WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
+    RequireWithinBase(path);
+    inner_.WriteWholeFile(path, data, size);
+}
+
+void ConfinedFileSystem::RequireWithinBase(const std::string& path) const {
+    if (!LiesWithinBase(base_, path)) {
+        throw EInOutError(SystemError::PathNotFound);
+    }
+}
+
+}  // namespace quibel::qpack

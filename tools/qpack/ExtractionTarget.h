@@ -1,0 +1,42 @@
+#pragma once
+// Where qpack extract writes: the directory given, made absolute and normal before the walk, and a file system
+// that creates nothing outside it. The reader's rules keep a package's names below the base; this is the second
+// line of defence, checked on the text of every path before it is created.
+
+#include <filesystem>
+#include <string>
+
+#include "payload/FileSystem.h"
+
+namespace quibel::qpack {
+
+// The directory as the walk's base: absolute, without "." or ".." components or a trailing separator (a root
+// keeps its own), in Windows-1252 with "\" separators. Throws PackError when it has no Windows-1252 form.
+std::string ExtractionBase(const std::filesystem::path& directory);
+
+// True when path, taken lexically ("." dropped, ".." going up), lies below base (or is base), or is the glued
+// form of a name without a leading "\": a directory beside base whose name begins with base's last component,
+// or a path below one.
+bool LiesWithinBase(const std::string& base, const std::string& path);
+
+// Passes everything to another file system, but refuses to create a directory or a file outside the base (see
+// LiesWithinBase) with EInOutError 3, as for any other refused name.
+class ConfinedFileSystem final : public FileSystem {
+  public:
+    ConfinedFileSystem(FileSystem& inner, std::string base) : inner_(inner), base_(std::move(base)) {}
+
+    bool IsDirectory(const std::string& path) override { return inner_.IsDirectory(path); }
+    bool IsFile(const std::string& path) override { return inner_.IsFile(path); }
+    void RefuseLink(const std::string& path) override { inner_.RefuseLink(path); }
+    void CreateDirectoryLevel(const std::string& path) override;
+    void WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) override;
+    std::vector<std::uint8_t> LoadWholeFile(const std::string& path) override { return inner_.LoadWholeFile(path); }
+
+  private:
+    void RequireWithinBase(const std::string& path) const;
+
+    FileSystem& inner_;
+    std::string base_;
+};
+
+}  // namespace quibel::qpack
