@@ -6,6 +6,9 @@
 #include <unistd.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <cstdlib>
@@ -250,7 +253,77 @@ TEST_F(PackCommandTest, BadInputIsRefusedNamingThePathAndLeavesNoOutput) {
         EXPECT_NE(pack.output.find(c.offending), std::string::npos) << pack.output;
         EXPECT_NE(pack.output.find(c.reason), std::string::npos) << pack.output;
         EXPECT_FALSE(fs::exists(package));
-        EXPECT_FALSE(fs::exists(root_ / "bad.maj.qpack-partial"));
+        EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 1);  // the tree alone
+    }
+}
+
+// An output inside the tree that is read is refused before any work, naming both paths.
+TEST_F(PackCommandTest, OutputInsideTheInputIsRefused) {
+    const fs::path tree = MakeTree();
+    fs::create_directory_symlink(tree, root_ / "via");
+    WriteFile(root_ / "stub.exe", Text("MZ"));
+    const Bytes before = ReadFile(tree / "b.txt");
+    for (const char* output : {"tree/b.txt", "tree/Aide/o.pkg", "via/o.pkg", "tree", "tree/../tree/n.pkg"}) {
+        for (const std::string& command :
+             {std::string("pack "), "installer --stub " + Quoted(root_ / "stub.exe") + " "}) {
+            SCOPED_TRACE(command + output);
+            const ToolRun run = RunQpack(command + Quoted(tree) + " -o " + Quoted(root_ / output));
+            EXPECT_EQ(run.exitCode, 1) << run.output;
+            EXPECT_NE(
+                run.output.find((root_ / output).string() + ": the output lies inside the input tree " + tree.string()),
+                std::string::npos)
+                << run.output;
+        }
+    }
+    EXPECT_EQ(ReadFile(tree / "b.txt"), before);
+    EXPECT_FALSE(fs::exists(tree / "Aide" / "o.pkg"));
+    EXPECT_FALSE(fs::exists(tree / "n.pkg"));
+}
+
+// The output appears by a rename: a link standing at its name is replaced, never written through; an
+// interrupted run leaves neither the output nor its temporary file.
+TEST_F(PackCommandTest, OutputIsNeverWrittenThroughALinkNorLeftHalfDone) {
+    const fs::path tree = MakeTree();
+    WriteFile(root_ / "victim.txt", Text("victim"));
+    fs::create_symlink(root_ / "victim.txt", root_ / "out.pkg");
+    ASSERT_EQ(RunQpack("pack " + Quoted(tree) + " -o " + Quoted(root_ / "out.pkg")).exitCode, 0);
+    EXPECT_EQ(ReadFile(root_ / "victim.txt"), Text("victim"));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(root_ / "out.pkg")));
+
+    const fs::path big = root_ / "big";
+    std::mt19937 random(2);
+    Bytes noise(24 << 20);
+    for (auto& b : noise) {
+        b = static_cast<std::uint8_t>(random());
+    }
+    WriteFile(big / "noise.bin", noise);
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        const pid_t child = fork();
+        if (child == 0) {
+            setpgid(0, 0);  // a signal for qpack alone, as a terminal's Ctrl+C reaches its job
+            const std::string output = (root_ / "big.pkg").string();
+            execl(QPACK_EXECUTABLE, "qpack", "pack", big.c_str(), "-o", output.c_str(), "-j", "1", nullptr);
+            _exit(127);
+        }
+        const auto temporary = [&] {
+            for (const auto& item : fs::directory_iterator(root_)) {
+                if (item.path().filename().string().rfind("big.pkg.qpack-", 0) == 0) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        for (int i = 0; i < 2000 && !temporary(); ++i) {
+            usleep(5000);
+        }
+        ASSERT_TRUE(temporary());
+        kill(child, signal);
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_FALSE(temporary());
+        EXPECT_FALSE(fs::exists(root_ / "big.pkg"));
     }
 }
 

@@ -31,6 +31,7 @@ int RunInstaller(const Arguments& arguments) {
         return 0;
     }
     try {
+        RefuseOutputInsideInput(HostPathFromArgument(parsed->output), HostPathFromArgument(parsed->directory));
         const std::filesystem::path stubPath = HostPathFromArgument(parsed->stub);
         const std::vector<std::uint8_t> image = InstallerLeadingImage(ReadHostFile(stubPath), DisplayPath(stubPath));
         const ScannedTree tree = ScanTree(HostPathFromArgument(parsed->directory));

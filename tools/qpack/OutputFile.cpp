@@ -1,7 +1,9 @@
 #include "tools/qpack/OutputFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <random>
 #include <system_error>
 
 #include "tools/qpack/PackError.h"
@@ -9,17 +11,37 @@
 
 namespace quibel::qpack {
 
-OutputFile::OutputFile(const std::filesystem::path& target) : target_(target) {
-    temporary_ = target;
-    temporary_ += ".qpack-partial";
-#ifdef _WIN32
-    file_ = _wfopen(temporary_.c_str(), L"wb");
-#else
-    file_ = std::fopen(temporary_.c_str(), "wb");
-#endif
-    if (file_ == nullptr) {
-        throw PackError(DisplayPath(target) + ": cannot be created: " + std::strerror(errno));
+namespace {
+
+constexpr int kNameAttempts = 100;
+
+}  // namespace
+
+std::string OutputFile::RandomSuffix() {
+    std::random_device random;
+    const std::uint64_t value = (static_cast<std::uint64_t>(random()) << 32) ^ random();
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+OutputFile::OutputFile(const std::filesystem::path& target, const std::function<std::string()>& drawSuffix)
+    : target_(target) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        std::filesystem::path candidate = target;
+        candidate += ".qpack-" + drawSuffix();
+        const NewFile created = CreateNewFile(candidate);
+        if (created.file != nullptr) {
+            temporary_ = candidate;
+            file_ = created.file;
+            removedOnInterrupt_ = std::make_unique<RemovedOnInterrupt>(temporary_);
+            return;
+        }
+        if (!created.alreadyExists) {
+            throw PackError(DisplayPath(target) + ": cannot be created: " + created.error);
+        }
     }
+    throw PackError(DisplayPath(target) + ": cannot be created: no free temporary name beside it");
 }
 
 OutputFile::~OutputFile() {
@@ -47,6 +69,7 @@ void OutputFile::Commit() {
         Discard();
         throw PackError(DisplayPath(target_) + ": cannot be replaced: " + error.message());
     }
+    removedOnInterrupt_.reset();
     temporary_.clear();
 }
 
@@ -59,6 +82,23 @@ void OutputFile::Discard() {
         std::error_code ignored;
         std::filesystem::remove(temporary_, ignored);
         temporary_.clear();
+    }
+    removedOnInterrupt_.reset();
+}
+
+void RefuseOutputInsideInput(const std::filesystem::path& output, const std::filesystem::path& inputTree) {
+    std::error_code error;
+    const std::filesystem::path tree = std::filesystem::weakly_canonical(inputTree, error);
+    const std::filesystem::path absolute = std::filesystem::absolute(output, error);
+    const std::filesystem::path written =
+        std::filesystem::weakly_canonical(absolute.parent_path(), error) / absolute.filename();
+    if (error || tree.empty()) {
+        return;  // the scan or the creation names the problem
+    }
+    const auto [treeEnd, writtenAt] = std::mismatch(tree.begin(), tree.end(), written.begin(), written.end());
+    if (treeEnd == tree.end()) {
+        throw PackError(DisplayPath(output) + ": the output lies inside the input tree " + DisplayPath(inputTree) +
+                        "; write it elsewhere");
     }
 }
 

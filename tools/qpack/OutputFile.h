@@ -1,17 +1,25 @@
 #pragma once
-// An output file that appears whole or not at all: bytes go to a temporary file beside the target, which is
-// renamed over the target on Commit and removed if the command fails before.
+// An output file that appears whole or not at all: bytes go to a temporary file beside the target, created
+// exclusively under a name nobody can guess (a link planted beside the target is never written through), which
+// is renamed over the target on Commit and removed if the command fails or is interrupted before.
 
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
 #include <vector>
+
+#include "platform/NewFile.h"
 
 namespace quibel::qpack {
 
 class OutputFile {
   public:
-    explicit OutputFile(const std::filesystem::path& target);
+    // drawSuffix gives the random part of the temporary name; another is drawn while something stands at it.
+    explicit OutputFile(const std::filesystem::path& target,
+                        const std::function<std::string()>& drawSuffix = RandomSuffix);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -20,13 +28,24 @@ class OutputFile {
     std::uint64_t BytesWritten() const { return written_; }
     void Commit();
 
+    const std::filesystem::path& TemporaryPath() const { return temporary_; }
+
+    // 16 hexadecimal digits from the system's random source.
+    static std::string RandomSuffix();
+
   private:
     void Discard();
 
     std::filesystem::path target_;
     std::filesystem::path temporary_;
     std::FILE* file_ = nullptr;
+    std::unique_ptr<RemovedOnInterrupt> removedOnInterrupt_;
     std::uint64_t written_ = 0;
 };
+
+// Throws PackError naming both paths when output would lie inside the tree that is read (it would replace an
+// input, or be packed itself by the next run). Directory links on the way are resolved; the output's own name
+// is not, since the rename replaces a link there rather than writing through it.
+void RefuseOutputInsideInput(const std::filesystem::path& output, const std::filesystem::path& inputTree);
 
 }  // namespace quibel::qpack

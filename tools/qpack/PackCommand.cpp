@@ -37,6 +37,7 @@ int RunPack(const Arguments& arguments) {
         return 0;
     }
     try {
+        RefuseOutputInsideInput(HostPathFromArgument(parsed->output), HostPathFromArgument(parsed->directory));
         const ScannedTree tree = ScanTree(HostPathFromArgument(parsed->directory));
         PrintWarnings(tree.warnings);
         OutputFile out(HostPathFromArgument(parsed->output));

@@ -1,0 +1,31 @@
+#pragma once
+// Files that a command creates as its output before it renames them into place: created exclusively, so that
+// nothing planted at the name (a file, a link) is ever opened, and removed when the process is interrupted.
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace quibel {
+
+struct NewFile {
+    std::FILE* file = nullptr;   // open for writing in binary mode; nullptr when not created
+    bool alreadyExists = false;  // something (a file, a link, a dangling link) stands at the name
+    std::string error;           // the system's text when it could not be created
+};
+
+// Creates the file only when nothing stands at its name, never following a link (O_CREAT | O_EXCL | O_NOFOLLOW;
+// CREATE_NEW on Windows).
+NewFile CreateNewFile(const std::filesystem::path& path);
+
+// While it lives, an interruption of the process (SIGINT, SIGTERM, SIGHUP; Ctrl+C, Ctrl+Break or a closed
+// console on Windows) removes the file before the process ends as the interruption would end it. One at a time.
+class RemovedOnInterrupt {
+  public:
+    explicit RemovedOnInterrupt(const std::filesystem::path& path);
+    ~RemovedOnInterrupt();
+    RemovedOnInterrupt(const RemovedOnInterrupt&) = delete;
+    RemovedOnInterrupt& operator=(const RemovedOnInterrupt&) = delete;
+};
+
+}  // namespace quibel

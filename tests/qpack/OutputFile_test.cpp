@@ -1,0 +1,67 @@
+// The output's temporary file is created exclusively under a fresh name: whatever stands at a drawn name is left
+// alone and another is drawn; it is removed when the command fails.
+
+#include "tools/qpack/OutputFile.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace quibel::qpack {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(OutputFile, WhatStandsAtADrawnNameIsNeverOpened) {
+    const fs::path dir = fs::temp_directory_path() / "qpack-output-file";
+    struct Planted {
+        const char* what;
+        std::function<void(const fs::path& at, const fs::path& victim)> plant;
+    };
+    const Planted cases[] = {
+        {"file", [](const fs::path& at, const fs::path&) { std::ofstream(at) << "planted"; }},
+#ifndef _WIN32
+        {"link to a file", [](const fs::path& at, const fs::path& victim) { fs::create_symlink(victim, at); }},
+        {"dangling link", [](const fs::path& at, const fs::path& victim) { fs::create_symlink(victim / "x", at); }},
+#endif
+    };
+    for (const Planted& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(dir);
+        fs::create_directories(dir / "victim-dir");
+        const fs::path victim = dir / "victim.txt";
+        std::ofstream(victim) << "victim";
+        const fs::path first = dir / "out.pkg.qpack-first";
+        c.plant(first, c.what == std::string("dangling link") ? dir / "victim-dir" : victim);
+        int draws = 0;
+        {
+            OutputFile out(dir / "out.pkg", [&] { return ++draws == 1 ? "first" : "second"; });
+            EXPECT_EQ(out.TemporaryPath(), dir / "out.pkg.qpack-second");
+            out.Write({'o', 'k'});
+            out.Commit();
+        }
+        EXPECT_EQ(ReadText(dir / "out.pkg"), "ok");
+        EXPECT_EQ(ReadText(victim), "victim");
+        EXPECT_FALSE(fs::exists(dir / "victim-dir" / "x"));
+        EXPECT_TRUE(fs::exists(fs::symlink_status(first)));
+        EXPECT_FALSE(fs::exists(dir / "out.pkg.qpack-second"));
+    }
+    // Two outputs for one target never share a temporary name, and a failed command leaves none behind.
+    {
+        OutputFile a(dir / "t"), b(dir / "t");
+        EXPECT_NE(a.TemporaryPath(), b.TemporaryPath());
+        EXPECT_TRUE(fs::exists(a.TemporaryPath()));
+    }
+    EXPECT_FALSE(fs::exists(dir / "t"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);  // victim(-dir), first, out
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace quibel::qpack
