@@ -214,6 +214,32 @@ TEST(ExtractTree, Failures) {
     }
 }
 
+// A directory below the base that is a link (a junction planted in an existing install directory) is refused as
+// the name rules refuse a name: its line is logged, then "Nom de fichier incorrect", and nothing goes into it.
+TEST(ExtractTree, LinkedDirectoriesBelowTheBaseAreRefused) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"\\data", Base + "\\data"},
+        {"\\data\\sons", Base + "\\data"},  // the link is met on the way
+        {"\\data\\sons", Base + "\\data\\sons"},
+        {"data", Base + "data"},  // glued beside the base
+    };
+    for (const auto& [name, link] : cases) {
+        SCOPED_TRACE(name + " with " + link);
+        PackageBytes package;
+        package.Header().Directory("").Directory(name).File("pwn.dll", BytesOf("x"));
+        Walk walk(package);
+        walk.fileSystem.PlantLink(link);
+        try {
+            walk.Run();
+            FAIL() << "the walk went through the link";
+        } catch (const EInOutError& failure) {
+            EXPECT_EQ(failure.ErrorCode(), SystemError::PathNotFound);
+        }
+        EXPECT_EQ(walk.log.lines.back(), "R\xE9pertoire " + Base + name);
+        EXPECT_TRUE(walk.fileSystem.Files().empty());
+    }
+}
+
 TEST(ExtractTree, AFailedFileLeavesNoFileAndTheNextWalkGoesOnFromThere) {
     const auto good = BytesOf("good");
     PackageBytes package;
