@@ -117,10 +117,15 @@ class PosixFileSystem final : public FileSystem {
     void WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) override {
         const std::string host = HostPath(path);
         // No link is followed and nothing but a regular file is replaced: a FIFO would block the open, a device
-        // would take the bytes. O_NONBLOCK keeps a FIFO from blocking between the check and the open.
+        // would take the bytes. Checked before the open and again on what it opened (O_NONBLOCK keeps a FIFO
+        // put there in between from blocking).
         struct stat info {};
-        if (lstat(host.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        const bool exists = lstat(host.c_str(), &info) == 0;
+        if (exists && S_ISLNK(info.st_mode)) {
             ThrowLinkRefused(host);
+        }
+        if (exists && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+            throw EFCreateError(FullPath(host), "not a regular file");
         }
         const FileDescriptor file(open(host.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
         if (file.Get() < 0 && errno == ELOOP) {
