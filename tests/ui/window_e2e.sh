@@ -97,7 +97,7 @@ x_property() { sed -n "/^window \"$1\"/,/^window/p" "$out/xprop.out" | grep "^$2
 check_x_properties() {
     cat "$out/xprop.out"
     x_property 'installateur Quibel 3' '_NET_WM_STATE' | grep -q SKIP_TASKBAR &&
-        fail "the application window is mapped without a taskbar entry"
+        fail "the application window is mapped as skipping the taskbar"
     x_property 'installateur Quibel 3' '_NET_WM_ICON(' >/dev/null || fail "the application window has no icon"
     x_property 'Installation' '_NET_WM_STATE' | grep -q SKIP_TASKBAR || fail "the form has a taskbar entry of its own"
     x_property 'Installation' '_NET_WM_ICON(' >/dev/null && fail "the form has an icon"
