@@ -6,14 +6,6 @@ namespace {
 
 constexpr const char* ApplicationWindowClass = "TApplication";
 
-void RegisterApplicationWindowClass(HINSTANCE instance) {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = ApplicationWindowClass;
-    RegisterClassA(&windowClass);
-}
-
 // The program's other windows are disabled while one of its message boxes is open (the box's owner is the hidden
 // application window, so the system would disable only that one) and enabled again afterwards.
 class DisabledThreadWindows {
@@ -55,11 +47,84 @@ void ShowModalBox(HWND owner, const std::string& text, const std::string& captio
 
 }  // namespace
 
-ApplicationWindow::ApplicationWindow(HINSTANCE instance, const std::string& title) : title_(title) {
-    RegisterApplicationWindowClass(instance);
-    window_ =
-        CreateWindowExA(0, ApplicationWindowClass, title_.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                        0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+void ApplicationWindow::RegisterWindowClass(HINSTANCE instance, HICON icon) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
+    windowClass.lpszClassName = ApplicationWindowClass;
+    RegisterClassA(&windowClass);
+}
+
+ApplicationWindow::ApplicationWindow(HINSTANCE instance, const std::string& title, HICON icon) : title_(title) {
+    RegisterWindowClass(instance, icon);
+    // No size, at the centre of the screen: nothing of it shows but its taskbar entry (an empty window gets no
+    // frame either).
+    window_ = CreateWindowExA(0, ApplicationWindowClass, title_.c_str(),
+                              WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS,
+                              GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
+                              nullptr, instance, this);
+    SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+}
+
+void ApplicationWindow::Show() const {
+    ShowWindow(window_, SW_SHOWNA);
+}
+
+LRESULT CALLBACK ApplicationWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<ApplicationWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self == nullptr || self->window_ != window) {
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    switch (message) {
+        case WM_SYSCOMMAND:
+            self->OnSystemCommand(wParam);
+            return 0;
+        case WM_SETFOCUS:
+            // The taskbar entry was clicked: the activation belongs to the window it owns.
+            self->ActivateOwnedWindow();
+            return 0;
+        case WM_CLOSE:
+            // Closing from the taskbar closes the program's window, as its close box does.
+            if (const HWND owned = GetLastActivePopup(window); owned != window && IsWindowEnabled(owned)) {
+                PostMessageA(owned, WM_CLOSE, 0, 0);
+            }
+            return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void ApplicationWindow::OnSystemCommand(WPARAM command) {
+    switch (command & 0xFFF0) {
+        case SC_MINIMIZE:
+            if (!IsIconic(window_)) {
+                lastActive_ = GetLastActivePopup(window_);
+                // The owned windows go with the entry; the form keeps the control that has the focus.
+                ShowOwnedPopups(window_, FALSE);
+                DefWindowProcA(window_, WM_SYSCOMMAND, command, 0);
+            }
+            return;
+        case SC_RESTORE:
+            if (IsIconic(window_)) {
+                DefWindowProcA(window_, WM_SYSCOMMAND, command, 0);
+                ShowOwnedPopups(window_, TRUE);
+                ActivateOwnedWindow();
+            }
+            return;
+        default:
+            DefWindowProcA(window_, WM_SYSCOMMAND, command, 0);
+    }
+}
+
+void ApplicationWindow::ActivateOwnedWindow() const {
+    HWND owned = lastActive_ != nullptr && IsWindow(lastActive_) ? lastActive_ : GetLastActivePopup(window_);
+    if (owned != window_ && IsWindowVisible(owned)) {
+        SetActiveWindow(owned);
+    }
 }
 
 ApplicationWindow::~ApplicationWindow() {

@@ -1,5 +1,6 @@
 #include "app/InstallerController.h"
 
+#include "app/EventHandler.h"
 #include "app/InstallerTexts.h"
 #include "payload/PackageReader.h"
 #include "payload/TreeExtractor.h"
@@ -20,12 +21,11 @@ InstallerController::InstallerController(InstallerView& view, FileSystem& fileSy
     : view_(view), fileSystem_(fileSystem), environment_(std::move(environment)) {}
 
 void InstallerController::FormCreate() {
+    // First: whatever fails after it, activation, a run and shut-down find the stream.
+    PayloadStream = std::make_unique<quibel::PayloadStream>();
     view_.SetTitleLabel(ProductTitle);
     WindowsDirectory = environment_.windowsDirectory;
-    // The drive part of C:\WINDOWS is C:; the picker takes its letter and hands it back in lower case.
-    if (!WindowsDirectory.empty()) {
-        view_.SetDrive(WindowsDirectory[0]);
-    }
+    MovePickerToWindowsDrive();
     SpeechDirectory = std::string(1, view_.Drive()) + Texts::SpeechDirectorySuffix;
     PrepareSpeechTemplates();
 
@@ -38,7 +38,19 @@ void InstallerController::FormCreate() {
         ChosenTemplate = &lbspenginiFR;
     }
     SettingsFilePath = WindowsDirectory + "\\" + Texts::SettingsFileName;
-    PayloadStream = std::make_unique<quibel::PayloadStream>();
+}
+
+void InstallerController::MovePickerToWindowsDrive() {
+    if (WindowsDirectory.empty()) {
+        return;
+    }
+    // The drive part of C:\WINDOWS is C:; the picker takes its letter and hands it back in lower case. When the
+    // picker can't follow (the drive's remembered directory is gone, or longer than a path may be), the failure is
+    // shown and start-up goes on: the steps after this one set the speech directory, the templates and the side
+    // archive, without which a later run would install the product and skip the speech engine without a word.
+    // The picker stays where it was, and the install-directory label follows it.
+    RunEventHandler([this] { view_.SetDrive(WindowsDirectory[0]); },
+                    [this](const std::string& text) { view_.ShowFailureDisplay(text); });
 }
 
 void InstallerController::FormActivate() {

@@ -22,7 +22,7 @@ struct InstallerEnvironment {
 };
 
 class InstallerController {
-public:
+  public:
     static constexpr const char* ApplicationTitle = "installateur Quibel 3";
     static constexpr const char* ProductTitle = "Quibel 4.1";
 
@@ -45,7 +45,8 @@ public:
     SpeechTemplate lbspenginiFR = TwoVoiceSpeechTemplate();
     SpeechTemplate lbspenginiTTL = FourteenVoiceSpeechTemplate();
 
-private:
+  private:
+    void MovePickerToWindowsDrive();
     // The speech-engine step and the desktop shortcut (SpeechPackage.cpp, DesktopShortcut.cpp).
     void PrepareSpeechTemplates();
     void InstallSpeechPackage();

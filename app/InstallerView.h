@@ -9,7 +9,7 @@
 namespace quibel {
 
 class InstallerView {
-public:
+  public:
     virtual ~InstallerView() = default;
 
     // Label7.
@@ -30,6 +30,9 @@ public:
     virtual LineSink& BannerLines() = 0;
     // A modal message box with the text and one OK button, captioned with the application title.
     virtual void ShowMessage(const std::string& text) = 0;
+    // The failure display with its text (the failure's message with its final "." already added), for a failure
+    // that start-up shows and then goes on.
+    virtual void ShowFailureDisplay(const std::string& text) = 0;
     // Closes the window, which ends the program.
     virtual void Close() = 0;
 };

@@ -9,14 +9,17 @@
 #include "app/SystemEnvironment.h"
 #include "platform/NativeFileSystem.h"
 #include "ui/Form1.h"
+#include "ui/UiResources.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     quibel::RestrictDllSearchToSystem();
     const bool comReady = SUCCEEDED(CoInitialize(nullptr));
-    quibel::ApplicationWindow application(instance, quibel::InstallerController::ApplicationTitle);
+    quibel::ApplicationWindow application(instance, quibel::InstallerController::ApplicationTitle,
+                                          LoadIconA(instance, MAKEINTRESOURCEA(IDI_QUIBEL)));
     const auto fileSystem = quibel::MakeNativeFileSystem();
 
     auto window = std::make_unique<quibel::TForm1>(instance, application, *fileSystem, quibel::CurrentEnvironment());
+    application.Show();
     window->Show();
     quibel::RunMessageLoop(*window);
 

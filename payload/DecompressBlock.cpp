@@ -226,10 +226,14 @@ void Decompress(PayloadStream& source, PayloadStream& destination) {
     const std::uint8_t* const end = source.Data() + source.Size();
     source.SetPosition(source.Size());
 
-    // The output's whole size is known: room for it up front spares the destination its step-by-step growth. The
-    // size comes from the data, so the hint is capped; a larger file grows from there as before.
-    constexpr std::int32_t kLargestReserve = 256 << 20;
-    destination.Reserve(std::min(decodedSize, kLargestReserve));
+    // The output's whole size is known: exactly that room up front spares the destination its step-by-step growth,
+    // whose last doubling would need half as much again beside the old copy (more than a 32-bit process can find for
+    // a file of 600 MB). The size comes from the data, and a damaged block may claim far more than can be had: then
+    // it gets a capped start and grows as it goes, and fails only if its content really is that large.
+    constexpr std::int32_t kFallbackReserve = 256 << 20;
+    if (!destination.Reserve(decodedSize)) {
+        destination.Reserve(std::min(decodedSize, kFallbackReserve));
+    }
 
     const auto memory = std::make_unique<WorkMemory>();  // zero-filled: the window's history starts as zeros
     BlockDecoder<Word> decoder(*memory, begin, end);

@@ -18,6 +18,13 @@ void PayloadStream::Clear() {
     position_ = 0;
 }
 
+void PayloadStream::SetPosition(std::int64_t position) {
+    if (position < 0) {
+        throw EReadError();
+    }
+    position_ = position;
+}
+
 std::int32_t PayloadStream::Read(void* buffer, std::int32_t count) {
     if (count <= 0) {
         return 0;
@@ -62,15 +69,22 @@ void PayloadStream::CopyTo(PayloadStream& destination, std::int32_t count) {
     position_ += count;
 }
 
-void PayloadStream::Reserve(std::int64_t count) {
-    if (count <= 0 || position_ < 0) {
-        return;
+bool PayloadStream::Reserve(std::int64_t count) {
+    if (count <= 0) {
+        return true;
+    }
+    const std::int64_t end = position_ + count;
+    if (static_cast<std::uint64_t>(end) > data_.max_size()) {
+        return false;
     }
     try {
-        data_.reserve(static_cast<std::size_t>(position_ + count));
+        data_.reserve(static_cast<std::size_t>(end));
     } catch (const std::bad_alloc&) {
+        return false;
     } catch (const std::length_error&) {
+        return false;
     }
+    return true;
 }
 
 void PayloadStream::Write(const void* buffer, std::int32_t count) {

@@ -21,8 +21,9 @@ class PayloadStream {
 
     std::int64_t Size() const { return static_cast<std::int64_t>(data_.size()); }
     std::int64_t Position() const { return position_; }
-    // May be placed at or beyond the end, where reads then deliver nothing.
-    void SetPosition(std::int64_t position) { position_ = position; }
+    // May be placed at or beyond the end, where reads then deliver nothing. A negative position is a caller's
+    // fault: EReadError, and the position stays where it was.
+    void SetPosition(std::int64_t position);
     std::int64_t Remaining() const { return position_ < Size() ? Size() - position_ : 0; }
 
     // Copies min(count, remaining) bytes (none for a negative count), advances past them, returns how many.
@@ -36,8 +37,9 @@ class PayloadStream {
     void CopyTo(PayloadStream& destination, std::int32_t count);
 
     // Makes room for count more bytes at the position ahead of the writes, so that they need not grow the stream
-    // step by step. Only a hint: when the memory can't be had, nothing happens and writes grow the stream as before.
-    void Reserve(std::int64_t count);
+    // step by step. Returns whether the room was had; when it can't be, nothing changes and writes grow the stream
+    // as they go.
+    bool Reserve(std::int64_t count);
 
     // Writes at the position, growing the stream as needed (EStreamError when no memory is left).
     void Write(const void* buffer, std::int32_t count);

@@ -5,10 +5,13 @@
 #include <string>
 
 #include "payload/FileSystem.h"
+#include "platform/WholeFileRead.h"
 
 namespace quibel {
 
-std::unique_ptr<FileSystem> MakeNativeFileSystem();
+// Loads read their files through read: the system's read, or in tests one that fails part-way, which a real file
+// can't be made to do under Wine (its reads ignore the byte-range locks of other processes).
+std::unique_ptr<FileSystem> MakeNativeFileSystem(FileRead read = SystemFileRead);
 
 // The separator of the host's paths: "\" on Windows, "/" elsewhere.
 char NativeSeparator();

@@ -90,6 +90,8 @@ class FileDescriptor {
 
 class PosixFileSystem final : public FileSystem {
   public:
+    explicit PosixFileSystem(FileRead read) : read_(std::move(read)) {}
+
     bool IsDirectory(const std::string& path) override {
         struct stat info {};
         return stat(HostPath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -162,32 +164,26 @@ class PosixFileSystem final : public FileSystem {
             const int error = file.Get() < 0 ? errno : EISDIR;
             throw EFOpenError(FullPath(host), SystemText(error));
         }
-        std::vector<std::uint8_t> content;
-        try {
-            content.resize(static_cast<std::size_t>(info.st_size));
-        } catch (const std::bad_alloc&) {
-            throw EStreamError();
-        }
-        std::size_t done = 0;
-        while (done < content.size()) {
-            const ssize_t got = read(file.Get(), content.data() + done, content.size() - done);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got <= 0) {
-                break;
-            }
-            done += static_cast<std::size_t>(got);
-        }
-        content.resize(done);
-        return content;
+        return ReadWholeOpenFile(file.Get(), static_cast<std::uint64_t>(info.st_size), read_);
     }
+
+  private:
+    FileRead read_;
 };
 
 }  // namespace
 
-std::unique_ptr<FileSystem> MakeNativeFileSystem() {
-    return std::make_unique<PosixFileSystem>();
+std::int64_t SystemFileRead(std::intptr_t file, void* buffer, std::size_t count) {
+    for (;;) {
+        const ssize_t got = read(static_cast<int>(file), buffer, count);
+        if (got >= 0 || errno != EINTR) {
+            return got;
+        }
+    }
+}
+
+std::unique_ptr<FileSystem> MakeNativeFileSystem(FileRead read) {
+    return std::make_unique<PosixFileSystem>(std::move(read));
 }
 
 char NativeSeparator() {

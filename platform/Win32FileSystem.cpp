@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <new>
 
 #include "payload/Errors.h"
@@ -32,6 +33,8 @@ class FileHandle {
 
 class Win32FileSystem final : public FileSystem {
   public:
+    explicit Win32FileSystem(FileRead read) : read_(std::move(read)) {}
+
     bool IsDirectory(const std::string& path) override {
         const DWORD attributes = GetFileAttributesA(path.c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -84,31 +87,27 @@ class Win32FileSystem final : public FileSystem {
         if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF) {
             throw EStreamError();
         }
-        std::vector<std::uint8_t> content;
-        try {
-            content.resize(static_cast<std::size_t>(size.QuadPart));
-        } catch (const std::bad_alloc&) {
-            throw EStreamError();
-        }
-        std::size_t done = 0;
-        while (done < content.size()) {
-            DWORD got = 0;
-            if (!ReadFile(file.Get(), content.data() + done, static_cast<DWORD>(content.size() - done), &got,
-                          nullptr) ||
-                got == 0) {
-                break;
-            }
-            done += got;
-        }
-        content.resize(done);
-        return content;
+        return ReadWholeOpenFile(reinterpret_cast<std::intptr_t>(file.Get()), static_cast<std::uint64_t>(size.QuadPart),
+                                 read_);
     }
+
+  private:
+    FileRead read_;
 };
 
 }  // namespace
 
-std::unique_ptr<FileSystem> MakeNativeFileSystem() {
-    return std::make_unique<Win32FileSystem>();
+std::int64_t SystemFileRead(std::intptr_t file, void* buffer, std::size_t count) {
+    DWORD got = 0;
+    const auto chunk = static_cast<DWORD>(std::min<std::size_t>(count, 0x7FFFFFFF));
+    if (!ReadFile(reinterpret_cast<HANDLE>(file), buffer, chunk, &got, nullptr)) {
+        return -1;
+    }
+    return got;
+}
+
+std::unique_ptr<FileSystem> MakeNativeFileSystem(FileRead read) {
+    return std::make_unique<Win32FileSystem>(std::move(read));
 }
 
 char NativeSeparator() {

@@ -20,7 +20,9 @@ void DirectoryListBox::Create(HWND parent, int id, const RECT& bounds, HFONT fon
     icons_ = std::make_unique<PickerIcons>();
     CreateControl(parent, id, "LISTBOX", kListStyle, bounds, font);
     SendMessageA(Handle(), LB_SETITEMHEIGHT, 0, ItemHeight());
-    BuildEntries();
+    // The entries were built when the list was made, in the same directory: listing it again would make a slow
+    // network share wait twice.
+    FillList();
 }
 
 int DirectoryListBox::ItemHeight() const {
@@ -80,7 +82,8 @@ void DirectoryListBox::BuildEntries() {
     caseRules_ = system_.VolumeCaseRules(RootOf(directory_));
     entries_ = PathEntries(directory_);
     currentIndex_ = entries_.size() - 1;
-    for (std::string& name : SortedUniqueNames(system_.Subdirectories(directory_), &PickerSystem::CompareNames)) {
+    for (std::string& name : SortedUniqueNames(system_.Subdirectories(directory_), &PickerSystem::CompareNames,
+                                               &PickerSystem::FileNameKey)) {
         entries_.push_back({std::move(name), FolderIcon::Closed});
     }
     FillList();
@@ -132,10 +135,7 @@ void DirectoryListBox::OnDrawItem(const DRAWITEMSTRUCT& item) {
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     SetBkMode(dc, TRANSPARENT);
 
-    const PickerIcon kind = entry.icon == FolderIcon::Open      ? PickerIcon::OpenFolder
-                            : entry.icon == FolderIcon::Current ? PickerIcon::CurrentFolder
-                                                                : PickerIcon::ClosedFolder;
-    const PickerBitmap& icon = (*icons_)[kind];
+    const PickerBitmap& icon = (*icons_)[FolderBitmap(entry.icon)];
     const int indent = EntryIndent(directory_, currentIndex_, item.itemID);
     const int itemHeight = item.rcItem.bottom - item.rcItem.top;
     icon.Draw(dc, item.rcItem.left + indent, item.rcItem.top + (itemHeight - icon.Height()) / 2);
@@ -167,7 +167,7 @@ void DirectoryListBox::OnChar(char key) {
     for (const DirectoryEntry& entry : entries_) {
         texts.push_back(entry.text);
     }
-    const int found = FindByPrefix(texts, typeAhead_.Key(key, GetTickCount()));
+    const int found = FindByPrefix(texts, typeAhead_.Key(key, GetTickCount()), &PickerSystem::LowerCase);
     if (found >= 0) {
         SendMessageA(Handle(), LB_SETCURSEL, found, 0);
     }

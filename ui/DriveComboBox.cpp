@@ -14,22 +14,6 @@ char LowerLetter(char letter) {
     return letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter - 'A' + 'a') : letter;
 }
 
-PickerIcon IconOf(DriveKind kind) {
-    switch (kind) {
-        case DriveKind::Removable:
-            return PickerIcon::Floppy;
-        case DriveKind::Fixed:
-            return PickerIcon::Hard;
-        case DriveKind::Network:
-            return PickerIcon::Network;
-        case DriveKind::CdRom:
-            return PickerIcon::CdRom;
-        case DriveKind::Ram:
-            return PickerIcon::Ram;
-    }
-    return PickerIcon::Hard;
-}
-
 }  // namespace
 
 DriveComboBox::DriveComboBox(PickerSystem& system) : system_(system) {
@@ -111,7 +95,7 @@ void DriveComboBox::OnDrawItem(const DRAWITEMSTRUCT& item) {
     const DriveEntry& entry = entries_[item.itemID];
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     SetBkMode(dc, TRANSPARENT);
-    const PickerBitmap& icon = (*icons_)[IconOf(entry.kind)];
+    const PickerBitmap& icon = (*icons_)[DriveIcon(entry.kind)];
     const int itemHeight = item.rcItem.bottom - item.rcItem.top;
     icon.Draw(dc, item.rcItem.left + 2, item.rcItem.top + (itemHeight - icon.Height()) / 2);
     RECT textBox = item.rcItem;

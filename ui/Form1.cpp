@@ -232,6 +232,11 @@ void TForm1::ShowMessage(const std::string& text) {
     ShowCompletionMessage(instance_, application_.Title(), text);
 }
 
+void TForm1::ShowFailureDisplay(const std::string& text) {
+    FlushLog();
+    application_.ShowFailure(text);
+}
+
 void TForm1::Close() {
     ShowWindow(window_, SW_HIDE);
     PostQuitMessage(0);
@@ -242,10 +247,7 @@ void TForm1::Run(void (InstallerController::*handler)()) {
 }
 
 void TForm1::RunGuarded(const std::function<void()>& handler) {
-    RunEventHandler(handler, [this](const std::string& text) {
-        FlushLog();
-        application_.ShowFailure(text);
-    });
+    RunEventHandler(handler, [this](const std::string& text) { ShowFailureDisplay(text); });
     FlushLog();
 }
 

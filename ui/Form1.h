@@ -54,6 +54,7 @@ class TForm1 final : public InstallerView {
     LineSink& Log() override { return log_; }
     LineSink& BannerLines() override { return memo2_; }
     void ShowMessage(const std::string& text) override;
+    void ShowFailureDisplay(const std::string& text) override;
     void Close() override;
 
   private:
@@ -154,6 +155,9 @@ class TForm1 final : public InstallerView {
     bool activated_ = false;
     HWND savedFocus_ = nullptr;
 };
+
+// Registers the window class of TForm1.
+void RegisterFormClass(HINSTANCE instance, WNDPROC procedure);
 
 // Runs the message loop with the window's keys until the window closes.
 void RunMessageLoop(TForm1& form);

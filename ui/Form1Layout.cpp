@@ -23,19 +23,8 @@ constexpr int WindowFontHeight = 11;
 constexpr const char* WindowFontFace = "MS Sans Serif";
 
 constexpr DWORD FormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-// No icon in the caption bar. The application window that owns the form stays hidden, so the form carries the
-// program's taskbar entry itself.
-constexpr DWORD FormExStyle = WS_EX_DLGMODALFRAME | WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
-
-void RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
-    WNDCLASSA formClass{};
-    formClass.lpfnWndProc = procedure;
-    formClass.hInstance = instance;
-    formClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_QUIBEL));
-    formClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    formClass.lpszClassName = Form1ClassName;
-    RegisterClassA(&formClass);
-}
+// The form is owned by the application window, which carries the program's taskbar entry: it has none of its own.
+constexpr DWORD FormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 int ScreenDpi() {
     const WindowDC screen(nullptr);
@@ -43,6 +32,17 @@ int ScreenDpi() {
 }
 
 }  // namespace
+
+void RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
+    // No icon: the dialog frame leaves out only the system's default one, a class icon would show in the caption
+    // bar. The program's icon belongs to the taskbar entry.
+    WNDCLASSA formClass{};
+    formClass.lpfnWndProc = procedure;
+    formClass.hInstance = instance;
+    formClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    formClass.lpszClassName = Form1ClassName;
+    RegisterClassA(&formClass);
+}
 
 RECT TForm1::Scaled(int left, int top, int width, int height) const {
     const Bounds bounds = ScaleBounds({left, top, width, height}, measuredHeight_, ReferenceTextHeight);

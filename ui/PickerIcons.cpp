@@ -59,11 +59,43 @@ void PickerBitmap::Draw(HDC target, int left, int top) const {
     SetBkColor(target, background);
 }
 
-PickerIcons::PickerIcons() {
+const char* ResourceName(PickerIcon icon) {
     static constexpr const char* kNames[] = {"FLOPPY", "HARD",       "NETWORK",       "CDROM",
                                              "RAM",    "OPENFOLDER", "CURRENTFOLDER", "CLOSEDFOLDER"};
+    return kNames[static_cast<int>(icon)];
+}
+
+PickerIcon DriveIcon(DriveKind kind) {
+    switch (kind) {
+        case DriveKind::Removable:
+            return PickerIcon::Floppy;
+        case DriveKind::Fixed:
+            return PickerIcon::Hard;
+        case DriveKind::Network:
+            return PickerIcon::Network;
+        case DriveKind::CdRom:
+            return PickerIcon::CdRom;
+        case DriveKind::Ram:
+            return PickerIcon::Ram;
+    }
+    return PickerIcon::Hard;
+}
+
+PickerIcon FolderBitmap(FolderIcon icon) {
+    switch (icon) {
+        case FolderIcon::Open:
+            return PickerIcon::OpenFolder;
+        case FolderIcon::Current:
+            return PickerIcon::CurrentFolder;
+        case FolderIcon::Closed:
+            return PickerIcon::ClosedFolder;
+    }
+    return PickerIcon::ClosedFolder;
+}
+
+PickerIcons::PickerIcons() {
     for (std::size_t i = 0; i < bitmaps_.size(); ++i) {
-        bitmaps_[i] = std::make_unique<PickerBitmap>(kNames[i]);
+        bitmaps_[i] = std::make_unique<PickerBitmap>(ResourceName(static_cast<PickerIcon>(i)));
     }
 }
 

@@ -7,9 +7,18 @@
 #include <array>
 #include <memory>
 
+#include "ui/PickerDrives.h"
+#include "ui/PickerPaths.h"
+
 namespace quibel {
 
 enum class PickerIcon { Floppy, Hard, Network, CdRom, Ram, OpenFolder, CurrentFolder, ClosedFolder };
+
+// The resource that holds the icon's bitmap.
+const char* ResourceName(PickerIcon icon);
+// The bitmap of a drive entry, and of a directory entry (root and ancestors, the current directory, subdirectories).
+PickerIcon DriveIcon(DriveKind kind);
+PickerIcon FolderBitmap(FolderIcon icon);
 
 class PickerBitmap {
   public:

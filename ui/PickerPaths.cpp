@@ -1,6 +1,7 @@
 #include "ui/PickerPaths.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace quibel {
 
@@ -131,12 +132,15 @@ int EntryIndent(const std::string& directory, std::size_t currentIndex, std::siz
     return 4 * static_cast<int>(std::count(directory.begin(), directory.end(), kSeparator)) + 6;
 }
 
-std::vector<std::string> SortedUniqueNames(std::vector<std::string> names, const NameCompare& compare) {
+std::vector<std::string> SortedUniqueNames(std::vector<std::string> names,
+                                           const NameCompare& compare,
+                                           const NameKey& key) {
+    std::unordered_set<std::string> seen;
+    const auto repeated = std::remove_if(names.begin(), names.end(),
+                                         [&](const std::string& name) { return !seen.insert(key(name)).second; });
+    names.erase(repeated, names.end());
     std::stable_sort(names.begin(), names.end(),
                      [&](const std::string& a, const std::string& b) { return compare(a, b) < 0; });
-    auto last = std::unique(names.begin(), names.end(),
-                            [&](const std::string& a, const std::string& b) { return compare(a, b) == 0; });
-    names.erase(last, names.end());
     return names;
 }
 

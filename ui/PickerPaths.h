@@ -41,10 +41,14 @@ std::string EntryPath(const std::string& directory,
 // current directory's depth.
 int EntryIndent(const std::string& directory, std::size_t currentIndex, std::size_t index);
 
-// Subdirectory names in the order of compare (negative, zero, positive); names that compare equal appear once,
-// the first one found is kept.
+// Subdirectory names in the order of compare (negative, zero, positive). Names with the same key (the file-name
+// case rules: two spellings of one directory) appear once, the first one found is kept; names that only sort
+// alike (a soft hyphen that the locale's collation ignores) are two directories and both stay.
 using NameCompare = std::function<int(const std::string&, const std::string&)>;
-std::vector<std::string> SortedUniqueNames(std::vector<std::string> names, const NameCompare& compare);
+using NameKey = std::function<std::string(const std::string&)>;
+std::vector<std::string> SortedUniqueNames(std::vector<std::string> names,
+                                           const NameCompare& compare,
+                                           const NameKey& key);
 
 // Shortens a path until textWidth says it fits into width: C:\A\B\C\name becomes C:\...\B\C\name,
 // C:\...\C\name, C:\...\name, ...\name and at last name.

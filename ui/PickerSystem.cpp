@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <winnetwk.h>
 
+#include <cctype>
 #include <optional>
 
 #include "app/SystemLibrary.h"
@@ -41,7 +42,7 @@ class FindHandle {
     HANDLE handle_;
 };
 
-std::string VolumeLabel(const std::string& root) {
+std::string ReadVolumeLabel(const std::string& root) {
     NoCriticalErrorPrompts quiet;
     char label[MAX_PATH + 1] = {};
     if (!GetVolumeInformationA(root.c_str(), label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0)) {
@@ -52,7 +53,7 @@ std::string VolumeLabel(const std::string& root) {
 
 // The connection's name asks for the device in upper case: "X:". mpr is no KnownDLL: it is loaded from the
 // system directory when the first network drive is met, not imported.
-std::optional<std::string> NetworkName(int driveIndex) {
+std::optional<std::string> ConnectionName(int driveIndex) {
     using GetConnection = DWORD(WINAPI*)(LPCSTR, LPSTR, LPDWORD);
     static const SystemLibrary mpr("mpr.dll");
     static const auto getConnection = mpr.Find<GetConnection>("WNetGetConnectionA");
@@ -130,22 +131,23 @@ CaseRules PickerSystem::VolumeCaseRules(const std::string& root) {
 
 std::vector<DriveEntry> PickerSystem::Drives() {
     std::vector<DriveEntry> entries;
-    const DWORD mask = GetLogicalDrives();
+    const std::uint32_t mask = LogicalDrives();
     for (int i = 0; i < 26; ++i) {
         if ((mask & (1u << i)) == 0) {
             continue;
         }
         const char letter = static_cast<char>('a' + i);
         const std::string root = std::string(1, letter) + ":\\";
-        const std::optional<DriveKind> kind = KindOf(GetDriveTypeA(root.c_str()));
+        const std::optional<DriveKind> kind = KindOfDrive(root);
         if (!kind) {
             continue;
         }
         std::string label;
         std::optional<std::string> networkName;
         if (*kind == DriveKind::Network) {
-            networkName = NetworkName(i);
+            networkName = NetworkName(letter);
         }
+        // A removable drive's label is never read: that would spin a floppy up, or ask for a disk.
         if (*kind != DriveKind::Removable && !networkName) {
             label = LowerCase(VolumeLabel(root));
         }
@@ -155,6 +157,22 @@ std::vector<DriveEntry> PickerSystem::Drives() {
         entries.push_back({DriveEntryText(letter, *kind, label, networkName), *kind});
     }
     return entries;
+}
+
+std::uint32_t PickerSystem::LogicalDrives() {
+    return GetLogicalDrives();
+}
+
+std::optional<DriveKind> PickerSystem::KindOfDrive(const std::string& root) {
+    return KindOf(GetDriveTypeA(root.c_str()));
+}
+
+std::string PickerSystem::VolumeLabel(const std::string& root) {
+    return ReadVolumeLabel(root);
+}
+
+std::optional<std::string> PickerSystem::NetworkName(char letter) {
+    return ConnectionName(std::tolower(static_cast<unsigned char>(letter)) - 'a');
 }
 
 int PickerSystem::CompareNames(const std::string& a, const std::string& b) {
@@ -175,6 +193,14 @@ std::string PickerSystem::LowerCase(std::string text) {
         CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
     }
     return text;
+}
+
+std::string PickerSystem::FileNameKey(const std::string& name) {
+    std::string key = name;
+    if (!key.empty()) {
+        CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
+    }
+    return key;
 }
 
 PickerSystem& PickerSystem::Default() {

@@ -3,6 +3,7 @@
 // new one, Backspace removes the last letter; the highlight goes to the first entry that begins with the prefix.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,9 @@ class TypeAhead {
     std::uint32_t lastKeyMs_ = 0;
 };
 
-// Windows-1252 letters compared without regard to case.
-bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix);
-// The first text that begins with the prefix; -1 when none does or the prefix is empty.
-int FindByPrefix(const std::vector<std::string>& texts, const std::string& prefix);
+// The first text that begins with the prefix when both are folded to one case by fold (the picker's own case
+// rules); -1 when none does or the prefix is empty.
+using CaseFold = std::function<std::string(std::string)>;
+int FindByPrefix(const std::vector<std::string>& texts, const std::string& prefix, const CaseFold& fold);
 
 }  // namespace quibel

@@ -71,6 +71,7 @@ class MemoryView final : public quibel::InstallerView {
     quibel::LineSink& Log() override { return log; }
     quibel::LineSink& BannerLines() override { return banner; }
     void ShowMessage(const std::string& text) override { message = text; }
+    void ShowFailureDisplay(const std::string& text) override { message = text; }
     void Close() override {}
 
     LineCount log, banner;

@@ -368,5 +368,80 @@ TEST_F(InstallerControllerTest, SpeechDirectoryAndSettingsFileFromTheWindowsDire
     }
 }
 
+TEST_F(InstallerControllerTest, FailuresInFormCreate) {
+    // The picker step's failure is shown and start-up goes on, so that the speech engine is still installed; any
+    // other failure abandons the rest of start-up, and activation and a run cope with what was set.
+    struct Case {
+        const char* operation;
+        std::uint32_t code;
+        const char* display;
+        bool speechEngine;
+    };
+    const Case cases[] = {
+        {"SetDrive", 2, "Fichier introuvable.", true},
+        {"SetDrive", 21, "Erreur E/S 21.", true},
+        {"SetTitleLabel", 5, "Accès au fichier refusé.", false},
+    };
+    WriteInstaller(PackageBuilder().BannerLine("b").Directory("").File("a.txt", TextBytes("a")).Build());
+    WriteBytes(setupDirectory + "\\spengFR.maj",
+               PackageBuilder().Directory("").File("voix.dat", TextBytes("v")).Build());
+    for (const Case& c : cases) {
+        view = testing::RecordingView();
+        view.pickerDirectory = root + "\\" + c.operation + std::to_string(c.code);
+        view.failingOperation = c.operation;
+        view.failureCode = c.code;
+        failureDisplay.clear();
+        const std::string speech = std::string(1, static_cast<char>(std::tolower(windowsDirectory[0]))) + ":\\speng";
+        std::filesystem::remove_all(std::filesystem::path(windowsDirectory + "\\speng.ini"));
+
+        EXPECT_TRUE(StartUp()) << c.operation;  // the failure is shown by the handler's own display
+        EXPECT_EQ(failureDisplay, std::vector<std::string>{c.display}) << c.operation;
+        EXPECT_EQ(view.banner.lines, std::vector<std::string>{"b"}) << "activation loads the installer";
+        ASSERT_TRUE(Press()) << c.operation;
+        EXPECT_EQ(ReadBytes(InstallDirectory() + "\\a.txt"), TextBytes("a")) << c.operation;
+        EXPECT_EQ(controller->SpeechDirectory, c.speechEngine ? speech : "") << c.operation;
+        EXPECT_EQ(ReadBytes(windowsDirectory + "\\speng.ini").has_value(), c.speechEngine) << c.operation;
+        EXPECT_TRUE(view.closed);
+    }
+}
+
+TEST_F(InstallerControllerTest, APackageLoadCutShortExtractsNothing) {
+    // The system's read delivers half of any file of 800000 bytes or more, then fails: the installer's own file
+    // (400000 bytes of image and its payload), or the side archive beside a smaller installer.
+    constexpr std::size_t Cut = 800000;
+    auto cutting = std::make_shared<bool>(false);
+    std::filesystem::remove(std::filesystem::path(std::string(1, windowsDirectory[0]) + ":\\speng\\voix.dat"));
+    fileSystem = MakeNativeFileSystem([cutting](std::intptr_t file, void* buffer, std::size_t count) -> std::int64_t {
+        if (*cutting) {
+            *cutting = false;
+            return -1;
+        }
+        *cutting = count >= Cut;
+        return SystemFileRead(file, buffer, *cutting ? count / 2 : count);
+    });
+    const Bytes archive = PackageBuilder().Directory("").File("voix.dat", RandomBytes(Cut, 3)).Build();
+    WriteBytes(setupDirectory + "\\spengFR.maj", archive);
+
+    // The installer's own file: activation shows the read error, the stream stays empty.
+    WriteInstaller(PackageBuilder().Directory("").File("a.txt", RandomBytes(Cut, 4)).Build());
+    ASSERT_FALSE(StartUp());
+    EXPECT_EQ(failureDisplay, std::vector<std::string>{"Erreur de lecture du flux."});
+    EXPECT_EQ(controller->PayloadStream->Size(), 0);
+    EXPECT_TRUE(view.banner.lines.empty());
+
+    // The side archive: the run stops there, with no speech engine and no settings file.
+    WriteInstaller(PackageBuilder().Directory("").File("a.txt", TextBytes("a")).Build());
+    failureDisplay.clear();
+    view = testing::RecordingView();
+    view.pickerDirectory = root + "\\second";
+    ASSERT_TRUE(StartUp());
+    EXPECT_FALSE(Press());
+    EXPECT_EQ(failureDisplay, std::vector<std::string>{"Erreur de lecture du flux."});
+    EXPECT_EQ(ReadBytes(InstallDirectory() + "\\a.txt"), TextBytes("a"));
+    EXPECT_FALSE(ReadBytes(controller->SpeechDirectory + "\\voix.dat").has_value());
+    EXPECT_FALSE(ReadBytes(windowsDirectory + "\\speng.ini").has_value());
+    EXPECT_FALSE(view.closed);
+}
+
 }  // namespace
 }  // namespace quibel

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""check-executable.py OBJDUMP EXE: the installer executable imports only DLLs of the system's KnownDLLs list (so
-that no DLL lying next to it in a downloads folder is loaded at start) and carries its application manifest."""
+"""check-executable.py OBJDUMP EXE [--address-space-only]: the installer executable imports only DLLs of the system's
+KnownDLLs list (so that no DLL lying next to it in a downloads folder is loaded at start), carries its application
+manifest and is linked large-address-aware (4 GiB of address space on 64-bit Windows, for large decoded files).
+With --address-space-only (qpack.exe) only the last is checked."""
 import re
 import subprocess
 import sys
@@ -60,6 +62,12 @@ def main():
     tool, exe = sys.argv[1], sys.argv[2]
     private = objdump(tool, "-p", exe)
     problems = []
+    if "large address aware" not in private:
+        problems.append("not linked large-address-aware")
+    if "--address-space-only" in sys.argv[3:]:
+        for problem in problems:
+            print(f"{exe}: {problem}")
+        return 1 if problems else 0
     dlls = [name.lower() for name in re.findall(r"DLL Name: (\S+)", private)]
     if not dlls:
         problems.append("no import table found")

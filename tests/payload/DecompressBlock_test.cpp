@@ -308,5 +308,27 @@ TEST(DecompressBlock, AStreamCutShortDecodesOnFromZeroBits) {
     EXPECT_EQ(outcome.bytes, expected);
 }
 
+// The decoded content gets the room its block claims before decoding starts, beyond the 256 MiB that used to cap
+// it (whose growth by doubling a 32-bit process could not follow past 512 MiB). A claim that can't be had is no
+// failure: the content then starts from a capped room. A header that is corrupt from its first field stops the
+// decoding before a byte is written, so only address space is taken.
+TEST(DecompressBlock, DecodedContentGetsItsClaimedRoomUpFront) {
+    constexpr std::int64_t MiB = 1 << 20;
+    for (const std::int64_t claimed : {std::int64_t{1000 * 1000 + 1}, 300 * MiB, 700 * MiB}) {
+        std::vector<std::uint8_t> block = BitWriter().Put(1, 16).Put(20, 5).Bytes();  // length-code count 20
+        const auto size = static_cast<std::uint32_t>(claimed);
+        block.insert(block.begin(), {static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(size >> 8),
+                                     static_cast<std::uint8_t>(size >> 16), static_cast<std::uint8_t>(size >> 24)});
+        PayloadStream source;
+        source.Replace(block);
+        PayloadStream content;
+        EXPECT_THROW(DecompressBlock(source, content), ECorruptFile);
+        const auto room = static_cast<std::int64_t>(content.Bytes().capacity());
+        EXPECT_TRUE(room == claimed || (sizeof(void*) == 4 && claimed > 256 * MiB && room == 256 * MiB))
+            << claimed << " bytes claimed, room for " << room;
+        EXPECT_EQ(content.Size(), 0);
+    }
+}
+
 }  // namespace
 }  // namespace quibel::testing

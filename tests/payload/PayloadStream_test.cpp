@@ -73,6 +73,22 @@ TEST(PayloadStream, CopyToFailsWithReadErrorWhenTooFewRemain) {
     EXPECT_EQ(source.Position(), 1);
 }
 
+TEST(PayloadStream, ANegativePositionIsRefused) {
+    PayloadStream stream;
+    stream.Replace(Bytes({1, 2, 3}));
+    stream.SetPosition(2);
+    for (const std::int64_t position : {std::int64_t{-1}, std::int64_t{INT32_MIN}, std::int64_t{INT64_MIN}}) {
+        try {
+            stream.SetPosition(position);
+            ADD_FAILURE() << position << " was taken";
+        } catch (const EReadError& failure) {
+            EXPECT_STREQ(failure.what(), "Erreur de lecture du flux");
+        }
+        EXPECT_EQ(stream.Position(), 2);
+        EXPECT_EQ(stream.Remaining(), 1);
+    }
+}
+
 TEST(PayloadStream, ReadsLittleEndianFields) {
     PayloadStream stream;
     stream.Replace(Bytes({0x45, 0x54, 0x00, 0x00, 0x00, 0x80, 0x19}));

@@ -1,7 +1,14 @@
 #include "ui/PickerDrives.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+
+#include "ui/PickerIcons.h"
 #include "ui/PickerSystem.h"
 #include "ui/PickerTypeAhead.h"
 
@@ -57,6 +64,68 @@ TEST(PickerDrives, SystemDrivesAreListedInLetterOrderInLowerCase) {
     }
 }
 
+// What the drive list asks of the system for each kind of drive, and the bitmap each entry is drawn with. The
+// floppy drive is never read: its label would spin it up or ask for a disk.
+TEST(PickerDrives, EachKindOfDriveGetsItsTextAndBitmapAndNoFloppyIsRead) {
+    struct Case {
+        char letter;
+        std::optional<DriveKind> kind;
+        std::optional<std::string> network;
+        const char* text;  // nullptr: no entry
+        const char* bitmap;
+        bool labelRead;
+    };
+    const Case cases[] = {
+        {'a', DriveKind::Removable, std::nullopt, "a:", "FLOPPY", false},
+        {'c', DriveKind::Fixed, std::nullopt, "c: [label c]", "HARD", true},
+        {'d', DriveKind::CdRom, std::nullopt, "d: [label d]", "CDROM", true},
+        {'m', std::nullopt, std::nullopt, nullptr, nullptr, false},
+        {'r', DriveKind::Ram, std::nullopt, "r: [label r]", "RAM", true},
+        {'x', DriveKind::Network, std::string("\\\\SRV\\Share"), "x: \\\\srv\\share", "NETWORK", false},
+        {'y', DriveKind::Network, std::nullopt, "y: [label y]", "NETWORK", true},
+    };
+    class CountingSystem final : public PickerSystem {
+      public:
+        explicit CountingSystem(const Case* cases, std::size_t count) : cases_(cases, cases + count) {}
+        std::uint32_t LogicalDrives() override {
+            std::uint32_t mask = 0;
+            for (const Case& c : cases_) {
+                mask |= 1u << (c.letter - 'a');
+            }
+            return mask;
+        }
+        std::optional<DriveKind> KindOfDrive(const std::string& root) override { return Of(root[0]).kind; }
+        std::string VolumeLabel(const std::string& root) override {
+            labelsRead.push_back(root);
+            return std::string("LABEL ") + root[0];
+        }
+        std::optional<std::string> NetworkName(char letter) override { return Of(letter).network; }
+        std::vector<std::string> labelsRead;
+
+      private:
+        const Case& Of(char letter) const {
+            return *std::find_if(cases_.begin(), cases_.end(), [&](const Case& c) { return c.letter == letter; });
+        }
+        std::vector<Case> cases_;
+    } system(cases, std::size(cases));
+
+    const std::vector<DriveEntry> drives = system.Drives();
+    std::size_t entry = 0;
+    for (const Case& c : cases) {
+        const std::string root = std::string(1, c.letter) + ":\\";
+        const bool read = std::count(system.labelsRead.begin(), system.labelsRead.end(), root) == 1;
+        EXPECT_EQ(read, c.labelRead) << root;
+        if (c.text == nullptr) {
+            continue;
+        }
+        ASSERT_LT(entry, drives.size());
+        EXPECT_EQ(drives[entry].text, c.text);
+        EXPECT_STREQ(ResourceName(DriveIcon(drives[entry].kind)), c.bitmap) << c.text;
+        ++entry;
+    }
+    EXPECT_EQ(entry, drives.size());
+}
+
 TEST(PickerTypeAhead, LettersWithinHalfASecondFormOnePrefix) {
     TypeAhead typing;
     EXPECT_EQ(typing.Key('w', 1000), "w");
@@ -73,12 +142,46 @@ TEST(PickerTypeAhead, LettersWithinHalfASecondFormOnePrefix) {
 
 TEST(PickerTypeAhead, PrefixFindsTheFirstEntryIgnoringCase) {
     const std::vector<std::string> texts = {"C:\\", "Windows", "Fonts", "fonts2", "Été", "system32"};
-    EXPECT_EQ(FindByPrefix(texts, "fo"), 2);
-    EXPECT_EQ(FindByPrefix(texts, "FONTS2"), 3);
-    EXPECT_EQ(FindByPrefix(texts, "été"), 4);
-    EXPECT_EQ(FindByPrefix(texts, "c:"), 0);
-    EXPECT_EQ(FindByPrefix(texts, "windowsx"), -1);
-    EXPECT_EQ(FindByPrefix(texts, ""), -1);
+    const auto find = [&](const std::string& prefix) { return FindByPrefix(texts, prefix, &PickerSystem::LowerCase); };
+    EXPECT_EQ(find("fo"), 2);
+    EXPECT_EQ(find("FONTS2"), 3);
+    EXPECT_EQ(find("été"), 4);
+    EXPECT_EQ(find("c:"), 0);
+    EXPECT_EQ(find("windowsx"), -1);
+    EXPECT_EQ(find(""), -1);
+}
+
+// Type-ahead folds case as the rest of the picker does, by the system's ANSI code page: the registered run under
+// Wine with a Cyrillic locale (code page 1251) finds Cyrillic capitals that a Windows-1252 table would not fold.
+TEST(PickerTypeAhead, CaseFoldingFollowsTheSystemCodePage) {
+    struct Case {
+        unsigned codePage;
+        const char* typed;
+        int found;  // in {"\xC9t\xE9", "\xD7\xE0\xF1", "\xA8\xEB\xEA\xE0", "\x9F"}
+    };
+    const Case cases[] = {
+        {1252, "\xE9", 0},      // é finds É
+        {1252, "\xF7", -1},     // ÷ is no letter: it finds no ×
+        {1252, "\xFF", 3},      // ÿ finds Ÿ
+        {1252, "\xB8", -1},     // the cedilla is no letter
+        {1251, "\xF7\xE0", 1},  // ча finds Час
+        {1251, "\xB8", 2},      // ё finds Ёлка
+        {1251, "\xE9", 0},      // й finds Й
+    };
+    const std::vector<std::string> texts = {"\xC9t\xE9", "\xD7\xE0\xF1", "\xA8\xEB\xEA\xE0", "\x9F"};
+    if (const char* expected = std::getenv("QUIBEL_EXPECT_ACP")) {
+        ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected))) << "the locale of this run is not installed";
+    }
+    int checked = 0;
+    for (const Case& c : cases) {
+        if (c.codePage == GetACP()) {
+            EXPECT_EQ(FindByPrefix(texts, c.typed, &PickerSystem::LowerCase), c.found) << c.codePage << " " << c.typed;
+            ++checked;
+        }
+    }
+    if (checked == 0) {
+        GTEST_SKIP() << "no cases for code page " << GetACP();
+    }
 }
 
 }  // namespace

@@ -2,11 +2,13 @@
 // can be refused with any error code.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <map>
 
 #include "payload/Errors.h"
 #include "ui/DirectoryListBox.h"
 #include "ui/DriveComboBox.h"
+#include "ui/PickerIcons.h"
 
 namespace quibel {
 namespace {
@@ -79,6 +81,19 @@ TEST_F(PickerLists, StartsInTheCurrentDirectoryOnItsDrive) {
     EXPECT_EQ(picker.list.CurrentIndex(), 2u);
     EXPECT_EQ(picker.drives.Drive(), 'c');
     EXPECT_EQ(picker.drives.SelectedIndex(), 1);
+}
+
+TEST_F(PickerLists, EachEntryIsDrawnWithTheBitmapOfItsPlace) {
+    Picker picker(system);
+    const std::pair<const char*, const char*> expected[] = {
+        {"C:\\", "OPENFOLDER"},      {"Windows", "OPENFOLDER"},    {"Fonts", "CURRENTFOLDER"},
+        {"bitmaps", "CLOSEDFOLDER"}, {"Truetype", "CLOSEDFOLDER"},
+    };
+    ASSERT_EQ(picker.list.Entries().size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_EQ(picker.list.Entries()[i].text, expected[i].first);
+        EXPECT_STREQ(ResourceName(FolderBitmap(picker.list.Entries()[i].icon)), expected[i].second) << i;
+    }
 }
 
 TEST_F(PickerLists, NetworkStartSelectsNoDrive) {

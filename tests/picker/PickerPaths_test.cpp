@@ -125,10 +125,32 @@ TEST(PickerPaths, ShorteningGoesOnUntilTheTextFits) {
 
 TEST(PickerPaths, SubdirectoriesSortIgnoringCaseAndAppearOnce) {
     const std::vector<std::string> sorted = SortedUniqueNames(
-        {"zebra", "beta", "Alpha", "ALPHA", "Zeta", "alpha2", "BETA", "gamma"}, &PickerSystem::CompareNames);
+        {"zebra", "beta", "Alpha", "ALPHA", "Zeta", "alpha2", "BETA", "gamma", "\xC9t\xE9", "\xE9T\xC9"},
+        &PickerSystem::CompareNames, &PickerSystem::FileNameKey);
     // Case-insensitive: "zebra" before "Zeta"; of two names equal but for case the first one found stays.
-    const std::vector<std::string> expected = {"Alpha", "alpha2", "beta", "gamma", "zebra", "Zeta"};
+    const std::vector<std::string> expected = {"Alpha", "alpha2", "beta", "\xC9t\xE9", "gamma", "zebra", "Zeta"};
     EXPECT_EQ(sorted, expected);
+}
+
+// Two names that the locale's collation takes for one, though the file system keeps them apart (a soft hyphen
+// is ignored in sorting), are two directories that can be chosen: both are listed.
+TEST(PickerPaths, NamesEqualOnlyInCollationBothAppear) {
+    ASSERT_EQ(PickerSystem::CompareNames("ab",
+                                         "a\xAD"
+                                         "b"),
+              0)
+        << "the collation ignores the soft hyphen";
+    const std::vector<std::string> sorted = SortedUniqueNames({"a\xAD"
+                                                               "b",
+                                                               "AB", "ab", "c"},
+                                                              &PickerSystem::CompareNames, &PickerSystem::FileNameKey);
+    ASSERT_EQ(sorted.size(), 3u);
+    EXPECT_EQ(std::count(sorted.begin(), sorted.end(),
+                         "a\xAD"
+                         "b"),
+              1);
+    EXPECT_EQ(std::count(sorted.begin(), sorted.end(), "AB"), 1);
+    EXPECT_EQ(sorted.back(), "c");
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // A window of its own for the picker's robot test: the install-directory label, the drive list and the
 // directory list, linked and started as the installer's window does it (the Windows drive selected at
 // creation, the label set again at first showing). PICKER_NOT_READY=x: makes the change to that drive fail as
-// a drive that is not ready does (system error 21), which Wine cannot produce for a drive root.
+// a drive that is not ready does (system error 21), which Wine cannot produce for a drive root. Prints how many
+// directories it listed until it was shown.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -31,6 +33,12 @@ class NotReadySystem : public PickerSystem {
         }
         PickerSystem::ChangeDirectory(path);
     }
+    // Counted: a slow network share would make the start-up wait once per listing.
+    std::vector<std::string> Subdirectories(const std::string& directory) override {
+        ++listings;
+        return PickerSystem::Subdirectories(directory);
+    }
+    int listings = 0;
 };
 
 struct Form {
@@ -108,6 +116,8 @@ int Run(HINSTANCE instance) {
     }
     ShowWindow(state.window, SW_SHOW);
     SetFocus(state.list.Handle());
+    std::printf("directories listed at start-up: %d\n", state.system.listings);
+    std::fflush(stdout);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

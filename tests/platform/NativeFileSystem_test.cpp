@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -129,6 +130,46 @@ TEST_F(NativeFileSystemTest, AnOpenFailureNamesTheFullPath) {
         const std::string prefix = "Impossible d'ouvrir le fichier \"" + MessagePath("absent.exe") + "\". ";
         EXPECT_EQ(std::string(failure.what()).substr(0, prefix.size()), prefix);
     }
+}
+
+TEST_F(NativeFileSystemTest, ALoadCutShortByTheSystemIsAReadError) {
+    // The system's read, standing in for a byte range locked by another process or a network file gone away: it
+    // delivers at most `first` bytes, then fails (-1) or reports the end of the file (0).
+    struct Case {
+        const char* what;
+        std::size_t first;
+        std::int64_t then;
+    };
+    const Case cases[] = {
+        {"the first read fails", 0, -1},
+        {"a read fails part-way", 3000, -1},
+        {"the file ends part-way", 3000, 0},
+        {"one byte short", 9999, 0},
+    };
+    const std::vector<std::uint8_t> content(10000, 0x5A);
+    fileSystem_->WriteWholeFile(Path("cut.bin"), content.data(), content.size());
+    for (const Case& c : cases) {
+        std::size_t delivered = 0;
+        const auto cutRead = [&](std::intptr_t file, void* buffer, std::size_t count) -> std::int64_t {
+            if (delivered >= c.first) {
+                return c.then;
+            }
+            const std::int64_t got = SystemFileRead(file, buffer, std::min(count, c.first - delivered));
+            delivered += static_cast<std::size_t>(got);
+            return got;
+        };
+        try {
+            MakeNativeFileSystem(cutRead)->LoadWholeFile(Path("cut.bin"));
+            ADD_FAILURE() << c.what << ": the load passed for whole";
+        } catch (const EReadError& failure) {
+            EXPECT_STREQ(failure.what(), "Erreur de lecture du flux") << c.what;
+        }
+    }
+    // The same file through reads of a few bytes at a time loads whole.
+    const auto smallReads = [](std::intptr_t file, void* buffer, std::size_t count) {
+        return SystemFileRead(file, buffer, std::min<std::size_t>(count, 7));
+    };
+    EXPECT_EQ(MakeNativeFileSystem(smallReads)->LoadWholeFile(Path("cut.bin")), content);
 }
 
 #ifdef _WIN32

@@ -27,6 +27,7 @@ class RecordingView final : public InstallerView {
     LineSink& Log() override { return log; }
     LineSink& BannerLines() override { return banner; }
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    void ShowFailureDisplay(const std::string& text) override { messages.push_back(text); }
     void Close() override { closed = true; }
 
     std::string title;

@@ -4,7 +4,8 @@
 //                                               the two closing lines, the speech engine's lines
 //   window_robot failure OUTDIR STARTDIR        a run into STARTDIR\blocked, whose "Quibel" is a file
 //   window_robot layout OUTDIR SHOT.bmp         the layout alone (on a screen of another resolution)
-//   window_robot createfailure SETUP.exe DIR    starts the installer in DIR with a failure in FormCreate
+//   window_robot createfailure SETUP.exe DIR    starts the installer in DIR with a failure in FormCreate, then
+//                                               runs an installation into DIR
 // OUTDIR receives screenshots (page1.bmp, page2.bmp, completion.bmp, failure.bmp). Exit code: failed checks.
 #include <algorithm>
 #include <cctype>
@@ -252,6 +253,68 @@ void CheckKeyboard(const Window& window) {
     Check(focusBecomes(BoutSuivant1Id), "Shift+Tab back to \"Suivant\"");
 }
 
+struct TaskbarSearch {
+    DWORD process = 0;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTaskbarWindow(HWND window, LPARAM data) {
+    auto& search = *reinterpret_cast<TaskbarSearch*>(data);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == search.process && IsWindowVisible(window) && GetWindow(window, GW_OWNER) == nullptr) {
+        search.found.push_back(window);
+    }
+    return TRUE;
+}
+
+// The visible top-level windows of the installer's process that have no owner: its taskbar entries.
+std::vector<HWND> TaskbarWindows(HWND form) {
+    TaskbarSearch search;
+    GetWindowThreadProcessId(form, &search.process);
+    EnumWindows(CollectTaskbarWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND TaskbarWindow(HWND form) {
+    const std::vector<HWND> entries = TaskbarWindows(form);
+    return entries.size() == 1 ? entries[0] : nullptr;
+}
+
+// The program's taskbar entry is the application window: titled with the application title, owner of the form,
+// which has no entry of its own. Minimised from the taskbar it takes the form with it; restored, it brings it back
+// with the focus where it was. The script reads what the X side shows meanwhile (TASKBAR_READY, OUTDIR\xprop.done).
+void CheckTaskbarEntry(const Window& window, const std::string& outDir) {
+    const std::vector<HWND> entries = TaskbarWindows(window.main);
+    Check(entries.size() == 1, "the process has one taskbar window (" + std::to_string(entries.size()) + ")");
+    const HWND application = entries.empty() ? nullptr : entries[0];
+    Check(Text(application) == ApplicationTitle, "the taskbar window reads \"" + Text(application) + "\"");
+    Check(application != nullptr && GetWindow(window.main, GW_OWNER) == application,
+          "the form is owned by the taskbar window");
+    Check((GetWindowLongA(window.main, GWL_EXSTYLE) & WS_EX_APPWINDOW) == 0, "the form asks for no taskbar entry");
+    std::printf("TASKBAR_READY\n");
+    std::fflush(stdout);
+    Check(WaitFor([&] { return GetFileAttributesA((outDir + "\\xprop.done").c_str()) != INVALID_FILE_ATTRIBUTES; },
+                  30000),
+          "the script has read the X side");
+
+    PressKey(VK_TAB);
+    Check(WaitFor([&] { return FocusOf(window.main) == window[DriveComboBox1Id]; }, 3000),
+          "Tab puts the focus on the drive list");
+    PostMessageA(application, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    Check(WaitFor([&] { return !IsWindowVisible(window.main) && IsIconic(application); }, 5000),
+          "minimising the taskbar window hides the form");
+    PostMessageA(application, WM_SYSCOMMAND, SC_RESTORE, 0);
+    Check(WaitFor([&] { return IsWindowVisible(window.main) && !IsIconic(application); }, 5000),
+          "restoring it brings the form back");
+    Check(WaitFor([&] { return FocusOf(window.main) == window[DriveComboBox1Id]; }, 3000),
+          "with the focus back on the drive list");
+    BringToFront(window.main);
+    PressKey(VK_TAB, true);
+    Check(WaitFor([&] { return FocusOf(window.main) == window[DirectoryListBox1Id]; }, 3000),
+          "Shift+Tab goes back to the directory list");
+}
+
 bool EnterDirectory(const Window& window, const std::string& name) {
     const HWND list = window[DirectoryListBox1Id];
     const std::vector<std::string> items = ListItems(list);
@@ -405,6 +468,7 @@ int Run(const std::string& outDir, const std::string& startDir, int treeLines, i
     const ScreenShot page1;
     Save(page1, outDir, "page1.bmp");
     CheckDirectoryPagePixels(window, page1);
+    CheckTaskbarEntry(window, outDir);
     CheckKeyboard(window);
 
     Check(EnterDirectory(window, "target"), "the directory list shows the subdirectory \"target\"");
@@ -498,6 +562,7 @@ int Failure(const std::string& outDir, const std::string& startDir) {
     // its own, and the display adds the final "." after the code.
     Check(message == "Erreur E/S 183.", "it shows the directory failure with a final \".\"");
     Check(GetDlgItem(box, IDOK) != nullptr, "it has an OK button");
+    Check(GetWindow(box, GW_OWNER) == TaskbarWindow(window.main), "it is owned by the application window");
     Check(!IsWindowEnabled(window.main), "the window is disabled while the box is open");
     Sleep(200);
     Save(ScreenShot(), outDir, "failure.bmp");
@@ -559,12 +624,21 @@ int CreateFailure(const std::string& setupPath, const std::string& startDir) {
               "then the window is completed and shown");
         Check(SamePath(Text(window[LabelRepId]), startDir + "\\Quibel"),
               "the picker stayed in the start directory: " + Text(window[LabelRepId]));
-        PostMessageA(window.main, WM_SYSCOMMAND, SC_CLOSE, 0);
+        // Activation and a run work: the product goes there, the speech engine beside it to its directory.
+        PostMessageA(window[BoutSuivant1Id], BM_CLICK, 0, 0);
+        Check(WaitFor([&] { return PageShown(window, Panel3Id, Panel1Id); }), "\"Suivant\" shows the install page");
+        PostMessageA(window[BoutInstallerId], BM_CLICK, 0, 0);
+        HWND done = nullptr;
+        WaitFor([&] { return (done = FindTopLevel(MessageDialogClassName, ApplicationTitle)) != nullptr; }, 180000);
+        if (Check(done != nullptr, "the run ends with the completion message")) {
+            Check(Text(GetDlgItem(done, 0xFFFF)) == "Installation terminée", "it says \"Installation terminée\"");
+            PostMessageA(GetDlgItem(done, IDOK), BM_CLICK, 0, 0);
+        }
     }
     DWORD exitCode = STILL_ACTIVE;
     Check(WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0 &&
               GetExitCodeProcess(process.hProcess, &exitCode) && exitCode == 0,
-          "the close box ends the program with exit code 0");
+          "the program ends with exit code 0");
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return Failures();

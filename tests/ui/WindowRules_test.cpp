@@ -2,13 +2,35 @@
 // order of Tab and the arrow keys, the completion message's clipboard text.
 #include <gtest/gtest.h>
 
+#include "app/ApplicationWindow.h"
 #include "ui/CompletionDialog.h"
 #include "ui/FocusOrder.h"
+#include "ui/Form1.h"
 #include "ui/InstallDirectory.h"
 #include "ui/LayoutScaling.h"
+#include "ui/UiResources.h"
 
 namespace quibel {
 namespace {
+
+// The program's icon is the taskbar entry's; a class icon on the form would show in its caption bar. Class data of
+// another process can't be read under Wine, so the classes are looked at here.
+TEST(WindowClasses, TheIconBelongsToTheTaskbarWindowNotToTheForm) {
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    const HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_QUIBEL));
+    ASSERT_NE(icon, nullptr);
+    ApplicationWindow::RegisterWindowClass(instance, icon);
+    RegisterFormClass(instance, DefWindowProcA);
+    struct Case {
+        const char* className;
+        HICON expected;
+    };
+    for (const Case& c : {Case{"TApplication", icon}, Case{"TForm1", nullptr}}) {
+        WNDCLASSA registered{};
+        ASSERT_TRUE(GetClassInfoA(instance, c.className, &registered)) << c.className;
+        EXPECT_EQ(registered.hIcon, c.expected) << c.className;
+    }
+}
 
 TEST(LayoutScaling, ClientAreaForAThirteenPixelFont) {
     EXPECT_EQ(ScaleValue(1182, 13, 16), 960);  // 960.375

@@ -8,7 +8,8 @@
 #   2. sample: the same with the sample installer of SAMPLEDIR (quibel-setup.exe, spengFR.maj beside it) when it
 #      has been built, speech engine included;
 #   3. failure: an installation into C:\setup\blocked, where "Quibel" is a file: the failure display;
-#   4. a failure inside FormCreate, shown before the window, which is still completed;
+#   4. a failure inside FormCreate (the picker cannot follow the Windows drive), shown before the window, which is
+#      still completed; start-up goes on, so that a run installs the product and the speech engine beside it;
 #   5. the layout on a 120 dpi screen.
 # Screenshots land in OUTDIR (PNG when ImageMagick is there, else the robot's bitmaps).
 set -u
@@ -75,8 +76,39 @@ scenario() {
     [ $installer_status -eq 0 ] || fail "$name: the installer ended with exit code $installer_status"
 }
 
+# What the X side shows of the taskbar entry, read while the robot waits (it prints TASKBAR_READY): the
+# application window is mapped as a window with a taskbar entry and an icon, the form as one without either.
+x_properties() {
+    rm -f "$out/xprop.done" "$out/xprop.out"
+    for _ in $(seq 1200); do
+        grep -q TASKBAR_READY "$out/run-robot.out" 2>/dev/null && break
+        sleep 0.1
+    done
+    tree=$(xwininfo -root -tree 2>/dev/null)
+    for window in 'installateur Quibel 3' 'Installation'; do
+        id=$(echo "$tree" | grep "\"$window\"" | head -n 1 | awk '{print $1}')
+        echo "window \"$window\" $id"
+        [ -n "$id" ] && xprop -id "$id" _NET_WM_STATE _NET_WM_ICON | cut -c 1-120
+    done >"$out/xprop.out" 2>&1
+    : >"$out/xprop.done"
+}
+# The lines xprop printed for one window's property.
+x_property() { sed -n "/^window \"$1\"/,/^window/p" "$out/xprop.out" | grep "^$2"; }
+check_x_properties() {
+    cat "$out/xprop.out"
+    x_property 'installateur Quibel 3' '_NET_WM_STATE' | grep -q SKIP_TASKBAR &&
+        fail "the application window is mapped as skipping the taskbar"
+    x_property 'installateur Quibel 3' '_NET_WM_ICON(' >/dev/null || fail "the application window has no icon"
+    x_property 'Installation' '_NET_WM_STATE' | grep -q SKIP_TASKBAR || fail "the form has a taskbar entry of its own"
+    x_property 'Installation' '_NET_WM_ICON(' >/dev/null && fail "the form has an icon"
+    echo "x side checked"
+}
+
 lines=$(tree_lines "$product")
+x_properties &
 scenario run "$setup" setup.exe run "$robot_out" 'C:\setup' "$lines" $((lines + 2))
+wait
+check_x_properties
 if diff -r "$product" "$setup/target/Quibel" >/dev/null; then
     echo "ok: the installed tree equals the product"
 else
@@ -103,10 +135,22 @@ fi
 
 scenario failure "$setup" setup.exe failure "$robot_out" 'C:\setup'
 
-# 3. A failure inside FormCreate: the robot starts the installer itself, from a directory on drive Z.
-timeout 300 wine "$robot" createfailure 'C:\setup\setup.exe' "$robot_out" >"$out/createfailure-robot.out" 2>&1 ||
+# 3. A failure inside FormCreate: the robot starts the installer itself, from a directory on drive Z, with a side
+# archive beside it; the run installs into that directory.
+created="$WINEPREFIX/drive_c/createfailure"
+rm -rf "$created" "$out/Quibel" "$WINEPREFIX/drive_c/speng" "$WINEPREFIX/drive_c/windows/speng.ini"
+mkdir -p "$created" "$out/voix"
+echo "voix" >"$out/voix/julie.voc"
+cp "$setup/setup.exe" "$created/setup.exe"
+timeout 300 wine "$qpack" pack "$out/voix" -o "$created/spengFR.maj" </dev/null >>"$out/qpack.out" 2>&1 ||
+    fail "qpack could not write the side archive"
+timeout 300 wine "$robot" createfailure 'C:\createfailure\setup.exe' "$robot_out" >"$out/createfailure-robot.out" 2>&1 ||
     fail "createfailure: the robot counted failures"
 tr -d '\r' <"$out/createfailure-robot.out" | iconv -f CP1252 -t UTF-8
+diff -r "$product" "$out/Quibel" >/dev/null || fail "createfailure: the product was not installed whole"
+[ -f "$WINEPREFIX/drive_c/speng/julie.voc" ] && [ -f "$WINEPREFIX/drive_c/windows/speng.ini" ] ||
+    fail "createfailure: the speech engine was not installed"
+rm -rf "$out/Quibel"
 
 # 4. A 120 dpi screen: the window font becomes 14 px, whose "0" measures 16 px here, so the layout keeps its
 # designed size (a window that ignored the resolution would come out at 13/16 of it).

@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "payload/PackageFormat.h"
+#include "platform/NativeFileSystem.h"
+#include "tools/qpack/InstallerMemory.h"
 #include "tools/qpack/PackArguments.h"
 #include "tools/qpack/PackError.h"
 #include "tools/qpack/ParallelCompressor.h"
@@ -27,7 +30,9 @@ int RunInstaller(const Arguments& arguments) {
             "  --stub STUB.exe  the installer program\n"
             "  -o SETUP.exe     the installer to write (written whole or not at all)\n"
             "  --banner TEXT    a banner line; repeat for more lines\n"
-            "  -j N             compress on N threads (default: all cores); the output is the same for every N\n");
+            "  -j N             compress on N threads (default: all cores); the output is the same for every N\n\n"
+            "Warns (and still writes the installer) when installing one of the files would need more memory at\n"
+            "once than the 32-bit installer can hold: the installer file, the file's block and its content.\n");
         return 0;
     }
     try {
@@ -44,6 +49,12 @@ int RunInstaller(const Arguments& arguments) {
         options.showProgress = StderrIsTerminal();
         WritePayload(tree, options, out);
         out.Commit();
+        // Read back as the installer will load it: the sizes that count are those of the written file and blocks.
+        const std::vector<std::uint8_t> written = ReadHostFile(HostPathFromArgument(parsed->output));
+        const PackageReport report = CheckPackage(written, PayloadScanStart, false);
+        if (const auto warning = InstallerMemoryWarning(written.size(), report.entries)) {
+            PrintWarnings({ToNativeText(*warning, false)});
+        }
     } catch (const PackError& failure) {
         std::fprintf(stderr, "qpack installer: %s\n", failure.what());
         return 1;
