@@ -40,6 +40,7 @@ int RunInstaller(const Arguments& arguments) {
         PayloadOptions options;
         options.bannerLines = parsed->bannerLines;
         options.threads = parsed->threads;
+        options.encoder.best = parsed->best;
         options.showProgress = StderrIsTerminal();
         WritePayload(tree, options, out);
         out.Commit();

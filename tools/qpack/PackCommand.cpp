@@ -43,6 +43,7 @@ int RunPack(const Arguments& arguments) {
         PayloadOptions options;
         options.bannerLines = parsed->bannerLines;
         options.threads = parsed->threads;
+        options.encoder.best = parsed->best;
         options.showProgress = StderrIsTerminal();
         const PayloadSummary summary = WritePayload(tree, options, out);
         out.Commit();

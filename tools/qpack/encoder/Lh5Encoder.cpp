@@ -1,5 +1,6 @@
 #include "tools/qpack/encoder/Lh5Encoder.h"
 
+#include <cstdlib>
 #include <stdexcept>
 
 #include "tools/qpack/encoder/BitWriter.h"
@@ -64,6 +65,16 @@ class SegmentBuilder {
 
 std::vector<std::uint8_t> EncodeLh5(std::span<const std::uint8_t> data, const EncoderSettings& settings) {
     BitWriter out;
+    if (settings.best) {
+        BestSettings t = settings.thorough;  // EXPERIMENT
+        if (const char* e = std::getenv("QB_DEPTH")) t.parser.depthLimit = std::atoi(e);
+        if (const char* e = std::getenv("QB_NICE")) t.parser.niceLength = std::atoi(e);
+        if (const char* e = std::getenv("QB_PIECE")) t.parser.pieceLength = static_cast<std::size_t>(std::atoi(e));
+        if (const char* e = std::getenv("QB_PASSES")) t.passes = std::atoi(e);
+        if (const char* e = std::getenv("QB_BLOCK")) t.blockLength = static_cast<std::size_t>(std::atoi(e));
+        EncodeBest(data, t, out);
+        return out.Finish();
+    }
     SegmentBuilder segments(out);
     Parser parser(data.data(), data.size(), settings.parser);
     SymbolHistogram previous;  // the final statistics of the piece before
