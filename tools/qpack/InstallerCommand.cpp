@@ -19,7 +19,7 @@ int RunInstaller(const Arguments& arguments) {
     }
     if (parsed->help) {
         std::printf(
-            "usage: qpack installer --stub STUB.exe DIR -o SETUP.exe [--banner TEXT]... [-j N]\n\n"
+            "usage: qpack installer --stub STUB.exe DIR -o SETUP.exe [--banner TEXT]... [-j N] [--best]\n\n"
             "Writes the installer: the stub executable, padded with zero bytes to an even length of at least\n"
             "400000, then the package of the tree under DIR (as qpack pack writes it).\n"
             "The stub must be a PE executable and must not hold four \"ET\" words in a row at an even distance\n"
@@ -27,7 +27,8 @@ int RunInstaller(const Arguments& arguments) {
             "  --stub STUB.exe  the installer program\n"
             "  -o SETUP.exe     the installer to write (written whole or not at all)\n"
             "  --banner TEXT    a banner line; repeat for more lines\n"
-            "  -j N             compress on N threads (default: all cores); the output is the same for every N\n");
+            "  -j N             compress on N threads (default: all cores); the output is the same for every N\n"
+            "  --best           the smallest output, at about three times the time\n");
         return 0;
     }
     try {

@@ -12,9 +12,11 @@
 namespace quibel::qpack {
 
 struct BestSettings {
-    ParserSettings parser{.depthLimit = 1 << 20, .niceLength = MaxMatchLength, .pieceLength = 2048};
+    ParserSettings parser{.depthLimit = WindowSize,  // every string in the window
+                          .niceLength = MaxMatchLength,
+                          .pieceLength = 1024};
     std::size_t blockLength = std::size_t{1} << 19;  // matches kept in memory at once; segments end at its end
-    int passes = 8;                                 // most parses per segment after the first
+    int passes = 8;                                  // most parses per segment after the first
 };
 
 void EncodeBest(std::span<const std::uint8_t> data, const BestSettings& settings, BitWriter& out);

@@ -1,6 +1,5 @@
 #include "tools/qpack/encoder/Lh5Encoder.h"
 
-#include <cstdlib>
 #include <stdexcept>
 
 #include "tools/qpack/encoder/BitWriter.h"
@@ -12,14 +11,6 @@ namespace {
 
 // Pieces that parse to more bits per byte than this are tried as literals alone.
 constexpr std::size_t kLiteralCheckBitsPerByte = 7;
-
-SymbolHistogram HistogramOf(std::span<const Symbol> symbols) {
-    SymbolHistogram histogram;
-    for (const Symbol& symbol : symbols) {
-        histogram.Add(symbol);
-    }
-    return histogram;
-}
 
 // Gathers the parsed pieces into segments: a piece joins the open segment when one segment for both costs no
 // more than two, which keeps segments long where the statistics hold and cuts them where they change.
@@ -66,13 +57,7 @@ class SegmentBuilder {
 std::vector<std::uint8_t> EncodeLh5(std::span<const std::uint8_t> data, const EncoderSettings& settings) {
     BitWriter out;
     if (settings.best) {
-        BestSettings t = settings.thorough;  // EXPERIMENT
-        if (const char* e = std::getenv("QB_DEPTH")) t.parser.depthLimit = std::atoi(e);
-        if (const char* e = std::getenv("QB_NICE")) t.parser.niceLength = std::atoi(e);
-        if (const char* e = std::getenv("QB_PIECE")) t.parser.pieceLength = static_cast<std::size_t>(std::atoi(e));
-        if (const char* e = std::getenv("QB_PASSES")) t.passes = std::atoi(e);
-        if (const char* e = std::getenv("QB_BLOCK")) t.blockLength = static_cast<std::size_t>(std::atoi(e));
-        EncodeBest(data, t, out);
+        EncodeBest(data, settings.thorough, out);
         return out.Finish();
     }
     SegmentBuilder segments(out);
@@ -87,7 +72,7 @@ std::vector<std::uint8_t> EncodeLh5(std::span<const std::uint8_t> data, const En
         if (settings.greedyEstimate) {
             symbols.clear();
             parser.ParseGreedy(symbols);
-            estimate.Add(HistogramOf(symbols));
+            estimate.Add(SymbolHistogram::Of(symbols));
         }
         SymbolPrices prices = estimate.symbols > 0 ? SymbolPrices::FromHistogram(estimate) : SymbolPrices::Initial();
         SymbolHistogram histogram;
@@ -97,7 +82,7 @@ std::vector<std::uint8_t> EncodeLh5(std::span<const std::uint8_t> data, const En
             }
             symbols.clear();
             parser.Parse(prices, symbols);
-            histogram = HistogramOf(symbols);
+            histogram = SymbolHistogram::Of(symbols);
         }
         // Data that doesn't compress goes out as literals alone: a flat code of 8 bits and no match symbols.
         SegmentPlan plan = PlanSegment(histogram);

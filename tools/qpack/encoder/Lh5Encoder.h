@@ -14,7 +14,7 @@ struct EncoderSettings {
     ParserSettings parser;
     // The first parse of a piece prices symbols by the piece before and by a greedy parse of this one.
     bool greedyEstimate = true;
-    int passes = 1;  // parses per piece; each after the first prices symbols by the one before
+    int passes = 1;     // parses per piece; each after the first prices symbols by the one before
     bool best = false;  // the thorough mode below instead of the settings above
     BestSettings thorough;
 };

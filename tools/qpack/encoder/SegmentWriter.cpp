@@ -134,6 +134,14 @@ std::uint64_t SymbolBits(const HuffmanCode& code, std::span<const std::uint32_t>
 
 }  // namespace
 
+SymbolHistogram SymbolHistogram::Of(std::span<const Symbol> symbols) {
+    SymbolHistogram histogram;
+    for (const Symbol& symbol : symbols) {
+        histogram.Add(symbol);
+    }
+    return histogram;
+}
+
 void SymbolHistogram::Add(const Symbol& symbol) {
     ++main[symbol.main];
     if (symbol.main >= LiteralCount) {

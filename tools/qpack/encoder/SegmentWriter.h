@@ -17,6 +17,8 @@ struct SymbolHistogram {
     std::array<std::uint32_t, OffsetSymbolCount> offset{};
     std::uint32_t symbols = 0;
 
+    static SymbolHistogram Of(std::span<const Symbol> symbols);
+
     void Add(const Symbol& symbol);
     void Add(const SymbolHistogram& other);
 };
