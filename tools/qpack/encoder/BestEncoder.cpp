@@ -155,7 +155,7 @@ void EncodeBest(std::span<const std::uint8_t> data, const BestSettings& settings
         for (Stretch& segment : segments) {
             Refine(parser, settings.passes, segment);
             TryLiterals(data, segment);
-            WriteSegment(out, segment.plan, segment.symbols);
+            WriteSegment(out, SmallestPlan(segment.histogram), segment.symbols);
         }
         position = end;
     }

@@ -38,48 +38,29 @@ std::vector<int> HuffmanDepths(const std::vector<std::uint64_t>& sortedWeights) 
     return depth;
 }
 
-// Code lengths of the sorted leaves under a limit of maxLength bits, of the fewest bits in total (package-merge:
-// the cheapest set of coins of widths 2^-1 to 2^-maxLength that adds up to n - 1).
-std::vector<int> LimitedDepths(const std::vector<std::uint64_t>& sortedWeights, int maxLength) {
-    struct Item {
-        std::uint64_t weight;
-        bool leaf;
-    };
-    const std::size_t leafCount = sortedWeights.size();
-    std::vector<std::vector<Item>> levels(static_cast<std::size_t>(maxLength));
-    for (std::size_t level = levels.size(); level-- > 0;) {
-        std::vector<Item> packages;
-        if (level + 1 < levels.size()) {
-            const std::vector<Item>& deeper = levels[level + 1];
-            for (std::size_t i = 0; i + 1 < deeper.size(); i += 2) {
-                packages.push_back({deeper[i].weight + deeper[i + 1].weight, false});
+// Number of codes of each length after limiting to maxLength; the Kraft sum stays exactly 1.
+std::vector<int> LimitedLengthCounts(const std::vector<int>& depths, int maxLength) {
+    std::vector<int> count(static_cast<std::size_t>(maxLength) + 1, 0);
+    for (int depth : depths) {
+        ++count[static_cast<std::size_t>(std::min(depth, maxLength))];
+    }
+    std::uint64_t kraft = 0;
+    for (int length = 1; length <= maxLength; ++length) {
+        kraft += static_cast<std::uint64_t>(count[length]) << (maxLength - length);
+    }
+    // Each round takes one code of the longest length away and splits a shorter one in two: the sum drops by one.
+    while (kraft > (std::uint64_t{1} << maxLength)) {
+        --count[maxLength];
+        for (int length = maxLength - 1; length > 0; --length) {
+            if (count[length] > 0) {
+                --count[length];
+                count[length + 1] += 2;
+                break;
             }
         }
-        std::vector<Item>& items = levels[level];
-        std::size_t leaf = 0;
-        std::size_t package = 0;
-        while (leaf < leafCount || package < packages.size()) {
-            if (package == packages.size() || (leaf < leafCount && sortedWeights[leaf] <= packages[package].weight)) {
-                items.push_back({sortedWeights[leaf++], true});
-            } else {
-                items.push_back(packages[package++]);
-            }
-        }
+        --kraft;
     }
-    // The chosen items of each level are a prefix of it; a leaf's length is the number of levels that choose it.
-    std::vector<int> depth(leafCount, 0);
-    std::size_t chosen = 2 * leafCount - 2;
-    for (const std::vector<Item>& items : levels) {
-        std::size_t leaves = 0;
-        for (std::size_t i = 0; i < chosen; ++i) {
-            leaves += items[i].leaf ? 1 : 0;
-        }
-        for (std::size_t i = 0; i < leaves; ++i) {
-            ++depth[i];
-        }
-        chosen = 2 * (chosen - leaves);
-    }
-    return depth;
+    return count;
 }
 
 }  // namespace
@@ -107,15 +88,7 @@ HuffmanCode BuildHuffmanCode(std::span<const std::uint32_t> frequencies, int max
     for (std::size_t s : used) {
         weights.push_back(frequencies[s]);
     }
-    // Huffman's code is the best when it fits the limit; package-merge finds the best one that does otherwise.
-    std::vector<int> depths = HuffmanDepths(weights);
-    if (*std::max_element(depths.begin(), depths.end()) > maxLength) {
-        depths = LimitedDepths(weights, maxLength);
-    }
-    std::vector<int> count(static_cast<std::size_t>(maxLength) + 1, 0);
-    for (int depth : depths) {
-        ++count[static_cast<std::size_t>(depth)];
-    }
+    const std::vector<int> count = LimitedLengthCounts(HuffmanDepths(weights), maxLength);
     // The heaviest symbols take the shortest lengths.
     std::size_t next = used.size();
     for (int length = 1; length <= maxLength; ++length) {

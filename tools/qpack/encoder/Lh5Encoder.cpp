@@ -40,7 +40,7 @@ class SegmentBuilder {
 
     void Flush() {
         if (!symbols_.empty()) {
-            WriteSegment(out_, plan_, symbols_);
+            WriteSegment(out_, SmallestPlan(histogram_), symbols_);
             symbols_.clear();
         }
     }

@@ -33,6 +33,8 @@ struct SegmentPlan {
 };
 
 SegmentPlan PlanSegment(const SymbolHistogram& histogram);
+// The plan of fewest bits among codes built also from smoothed counts: slower, for the segment to be written.
+SegmentPlan SmallestPlan(const SymbolHistogram& histogram);
 
 // Writes a segment of 1 to MaxSegmentSymbols symbols whose histogram the plan was made from.
 void WriteSegment(BitWriter& out, const SegmentPlan& plan, std::span<const Symbol> symbols);
