@@ -116,6 +116,18 @@ std::vector<Case> Cases() {
     };
 }
 
+// The fast mode and the thorough one (--best): every stream of either must decode.
+struct Mode {
+    const char* name;
+    EncoderSettings settings;
+};
+
+std::vector<Mode> Modes() {
+    EncoderSettings best;
+    best.best = true;
+    return {{"fast", {}}, {"best", best}};
+}
+
 Bytes Decode(const Bytes& block) {
     PayloadStream source;
     source.Replace(block);
@@ -126,20 +138,27 @@ Bytes Decode(const Bytes& block) {
 
 TEST(Lh5Encoder, RoundTripsThroughTheInstallersDecoder) {
     for (const Case& c : Cases()) {
-        SCOPED_TRACE(c.name);
-        const Bytes block = EncodeBlock(c.data);
-        ASSERT_GE(block.size(), 4u);
-        EXPECT_EQ(Decode(block), c.data);
-        // Truncated by one byte, the stream must still decode to the right size (missing bits read as zeros).
-        if (block.size() > 4) {
-            EXPECT_EQ(Decode(Bytes(block.begin(), block.end() - 1)).size(), c.data.size());
+        std::vector<std::size_t> sizes;
+        for (const Mode& mode : Modes()) {
+            SCOPED_TRACE(std::string(c.name) + ", " + mode.name);
+            const Bytes block = EncodeBlock(c.data, mode.settings);
+            ASSERT_GE(block.size(), 4u);
+            EXPECT_EQ(Decode(block), c.data);
+            // Truncated by one byte, the stream must still decode to the right size (missing bits read as zeros).
+            if (block.size() > 4) {
+                EXPECT_EQ(Decode(Bytes(block.begin(), block.end() - 1)).size(), c.data.size());
+            }
+            sizes.push_back(block.size());
         }
+        EXPECT_LE(sizes[1], sizes[0]) << c.name << ": --best larger than the fast mode";
     }
 }
 
 TEST(Lh5Encoder, SameInputGivesTheSameBytes) {
     const Bytes data = TextLike(50000, 11);
-    EXPECT_EQ(EncodeBlock(data), EncodeBlock(data));
+    for (const Mode& mode : Modes()) {
+        EXPECT_EQ(EncodeBlock(data, mode.settings), EncodeBlock(data, mode.settings)) << mode.name;
+    }
 }
 
 TEST(Lh5Encoder, IncompressibleDataCostsLittleMore) {
@@ -208,20 +227,26 @@ TEST(Lh5Encoder, IndependentExtractorAgrees) {
     std::filesystem::create_directories(dir / "out");
     testing::LzhWriter archive;
     const std::vector<Case> cases = Cases();
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        archive.AddMember("m" + std::to_string(i), EncodeLh5(cases[i].data), cases[i].data);
+    const std::vector<Mode> modes = Modes();
+    for (std::size_t m = 0; m < modes.size(); ++m) {
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            archive.AddMember(modes[m].name + std::to_string(i), EncodeLh5(cases[i].data, modes[m].settings),
+                              cases[i].data);
+        }
     }
     const Bytes bytes = archive.Finish();
     std::ofstream(dir / "a.lzh", std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     const std::string command = "cd '" + (dir / "out").string() + "' && lhasa xfq ../a.lzh >../log 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0);
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        SCOPED_TRACE(cases[i].name);
-        std::ifstream in(dir / "out" / ("m" + std::to_string(i)), std::ios::binary);
-        ASSERT_TRUE(in.good());
-        const Bytes extracted((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_EQ(extracted, cases[i].data);
+    for (const Mode& mode : modes) {
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            SCOPED_TRACE(std::string(cases[i].name) + ", " + mode.name);
+            std::ifstream in(dir / "out" / (mode.name + std::to_string(i)), std::ios::binary);
+            ASSERT_TRUE(in.good());
+            const Bytes extracted((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            EXPECT_EQ(extracted, cases[i].data);
+        }
     }
     std::filesystem::remove_all(dir);
 }

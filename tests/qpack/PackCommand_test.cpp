@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <random>
 #include <string>
 
@@ -155,17 +156,26 @@ TEST_F(PackCommandTest, PackedTreeVerifiesAndExtractsByteExact) {
 
 TEST_F(PackCommandTest, OutputIsTheSameForEveryThreadCount) {
     const fs::path tree = MakeTree();
-    Bytes first;
-    for (const char* threads : {"1", "2", "4"}) {
-        const fs::path package = root_ / (std::string("p") + threads);
-        const ToolRun pack = RunQpack("pack " + Quoted(tree) + " -o " + Quoted(package) + " -j " + threads);
-        ASSERT_EQ(pack.exitCode, 0) << pack.output;
-        if (first.empty()) {
-            first = ReadFile(package);
-        } else {
-            EXPECT_EQ(ReadFile(package), first) << "-j " << threads;
+    std::map<std::string, Bytes> byMode;
+    for (const std::string mode : {"", " --best"}) {
+        SCOPED_TRACE(mode);
+        Bytes& first = byMode[mode];
+        for (const char* threads : {"1", "2", "4"}) {
+            const fs::path package = root_ / (std::string("p") + threads);
+            const ToolRun pack = RunQpack("pack " + Quoted(tree) + " -o " + Quoted(package) + " -j " + threads + mode);
+            ASSERT_EQ(pack.exitCode, 0) << pack.output;
+            if (first.empty()) {
+                first = ReadFile(package);
+                const ToolRun verify = RunQpack("verify " + Quoted(package));
+                EXPECT_EQ(verify.exitCode, 0) << verify.output;
+            } else {
+                EXPECT_EQ(ReadFile(package), first) << "-j " << threads;
+            }
         }
     }
+    // --best reaches the encoder: a different package, and not a larger one.
+    EXPECT_NE(byMode[" --best"], byMode[""]);
+    EXPECT_LE(byMode[" --best"].size(), byMode[""].size());
 }
 
 TEST_F(PackCommandTest, InstallerPutsThePayloadBehindThePaddedStub) {

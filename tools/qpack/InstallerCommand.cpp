@@ -22,7 +22,7 @@ int RunInstaller(const Arguments& arguments) {
     }
     if (parsed->help) {
         std::printf(
-            "usage: qpack installer --stub STUB.exe DIR -o SETUP.exe [--banner TEXT]... [-j N]\n\n"
+            "usage: qpack installer --stub STUB.exe DIR -o SETUP.exe [--banner TEXT]... [-j N] [--best]\n\n"
             "Writes the installer: the stub executable, padded with zero bytes to an even length of at least\n"
             "400000, then the package of the tree under DIR (as qpack pack writes it).\n"
             "The stub must be a PE executable and must not hold four \"ET\" words in a row at an even distance\n"
@@ -30,7 +30,8 @@ int RunInstaller(const Arguments& arguments) {
             "  --stub STUB.exe  the installer program\n"
             "  -o SETUP.exe     the installer to write (written whole or not at all)\n"
             "  --banner TEXT    a banner line; repeat for more lines\n"
-            "  -j N             compress on N threads (default: all cores); the output is the same for every N\n\n"
+            "  -j N             compress on N threads (default: all cores); the output is the same for every N\n"
+            "  --best           the smallest output, at about three times the time\n\n"
             "Warns (and still writes the installer) when installing one of the files would need more memory at\n"
             "once than the 32-bit installer can hold: the installer file, the file's block and its content.\n");
         return 0;
@@ -46,6 +47,7 @@ int RunInstaller(const Arguments& arguments) {
         PayloadOptions options;
         options.bannerLines = parsed->bannerLines;
         options.threads = parsed->threads;
+        options.encoder.best = parsed->best;
         options.showProgress = StderrIsTerminal();
         WritePayload(tree, options, out);
         out.Commit();

@@ -60,6 +60,10 @@ std::optional<PackArguments> ParsePackArguments(const char* command,
             parsed.help = true;
             return parsed;
         }
+        if (argument == "--best") {
+            parsed.best = true;
+            continue;
+        }
         const bool takesValue =
             argument == "-o" || argument == "--banner" || argument == "-j" || (wantsStub && argument == "--stub");
         if (!takesValue) {

@@ -16,6 +16,7 @@ struct PackArguments {
     std::string stub;                      // installer only
     std::vector<std::string> bannerLines;  // Windows-1252
     int threads = 0;                       // all cores
+    bool best = false;                     // smallest output, at several times the time
     bool help = false;
 };
 

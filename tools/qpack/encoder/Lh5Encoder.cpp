@@ -12,14 +12,6 @@ namespace {
 // Pieces that parse to more bits per byte than this are tried as literals alone.
 constexpr std::size_t kLiteralCheckBitsPerByte = 7;
 
-SymbolHistogram HistogramOf(std::span<const Symbol> symbols) {
-    SymbolHistogram histogram;
-    for (const Symbol& symbol : symbols) {
-        histogram.Add(symbol);
-    }
-    return histogram;
-}
-
 // Gathers the parsed pieces into segments: a piece joins the open segment when one segment for both costs no
 // more than two, which keeps segments long where the statistics hold and cuts them where they change.
 class SegmentBuilder {
@@ -48,7 +40,7 @@ class SegmentBuilder {
 
     void Flush() {
         if (!symbols_.empty()) {
-            WriteSegment(out_, plan_, symbols_);
+            WriteSegment(out_, SmallestPlan(histogram_), symbols_);
             symbols_.clear();
         }
     }
@@ -64,6 +56,10 @@ class SegmentBuilder {
 
 std::vector<std::uint8_t> EncodeLh5(std::span<const std::uint8_t> data, const EncoderSettings& settings) {
     BitWriter out;
+    if (settings.best) {
+        EncodeBest(data, settings.thorough, out);
+        return out.Finish();
+    }
     SegmentBuilder segments(out);
     Parser parser(data.data(), data.size(), settings.parser);
     SymbolHistogram previous;  // the final statistics of the piece before
@@ -76,7 +72,7 @@ std::vector<std::uint8_t> EncodeLh5(std::span<const std::uint8_t> data, const En
         if (settings.greedyEstimate) {
             symbols.clear();
             parser.ParseGreedy(symbols);
-            estimate.Add(HistogramOf(symbols));
+            estimate.Add(SymbolHistogram::Of(symbols));
         }
         SymbolPrices prices = estimate.symbols > 0 ? SymbolPrices::FromHistogram(estimate) : SymbolPrices::Initial();
         SymbolHistogram histogram;
@@ -86,7 +82,7 @@ std::vector<std::uint8_t> EncodeLh5(std::span<const std::uint8_t> data, const En
             }
             symbols.clear();
             parser.Parse(prices, symbols);
-            histogram = HistogramOf(symbols);
+            histogram = SymbolHistogram::Of(symbols);
         }
         // Data that doesn't compress goes out as literals alone: a flat code of 8 bits and no match symbols.
         SegmentPlan plan = PlanSegment(histogram);

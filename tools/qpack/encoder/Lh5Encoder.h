@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "tools/qpack/encoder/BestEncoder.h"
 #include "tools/qpack/encoder/Parser.h"
 
 namespace quibel::qpack {
@@ -13,7 +14,9 @@ struct EncoderSettings {
     ParserSettings parser;
     // The first parse of a piece prices symbols by the piece before and by a greedy parse of this one.
     bool greedyEstimate = true;
-    int passes = 1;  // parses per piece; each after the first prices symbols by the one before
+    int passes = 1;     // parses per piece; each after the first prices symbols by the one before
+    bool best = false;  // the thorough mode below instead of the settings above
+    BestSettings thorough;
 };
 
 // The lh5 bit stream of data, padded with zero bits to a whole byte.

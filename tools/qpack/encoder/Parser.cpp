@@ -60,12 +60,37 @@ SymbolPrices SymbolPrices::FromHistogram(const SymbolHistogram& histogram) {
     return prices;
 }
 
+namespace {
+
+// A used symbol costs its code's length (none when its set has one symbol); an unused one what the histogram says.
+std::uint32_t CodePrice(const HuffmanCode& code, std::size_t symbol, std::uint32_t unusedPrice) {
+    if (code.IsSingle()) {
+        return static_cast<int>(symbol) == code.singleSymbol && code.usedSymbols == 1 ? 0 : unusedPrice;
+    }
+    return code.lengths[symbol] > 0 ? code.lengths[symbol] * SymbolPrices::Scale : unusedPrice;
+}
+
+}  // namespace
+
+SymbolPrices SymbolPrices::FromPlan(const SegmentPlan& plan, const SymbolHistogram& histogram) {
+    const SymbolPrices estimate = FromHistogram(histogram);
+    SymbolPrices prices;
+    for (std::size_t s = 0; s < prices.main.size(); ++s) {
+        prices.main[s] = CodePrice(plan.main, s, estimate.main[s]);
+    }
+    for (std::size_t v = 0; v < prices.offset.size(); ++v) {
+        const std::uint32_t extra = ExtraBits(static_cast<int>(v)) * Scale;
+        prices.offset[v] = CodePrice(plan.offset, v, estimate.offset[v] - extra) + extra;
+    }
+    return prices;
+}
+
 Parser::Parser(const std::uint8_t* data, std::size_t size, const ParserSettings& settings)
     : data_(data), size_(size), settings_(settings), finder_(data, size, settings.depthLimit) {}
 
-std::size_t Parser::Collect(std::size_t begin) {
+std::size_t Parser::Collect(std::size_t begin, std::size_t nominalEnd) {
     begin_ = begin;
-    const std::size_t nominalEnd = std::min(size_, begin + settings_.pieceLength);
+    nominalEnd = std::min(size_, nominalEnd);
     matches_.clear();
     matchStart_.clear();
     longMatches_.clear();
@@ -97,28 +122,41 @@ std::size_t Parser::Collect(std::size_t begin) {
     return end_;
 }
 
-void Parser::Parse(const SymbolPrices& prices, std::vector<Symbol>& out) {
-    const std::size_t length = end_ - begin_;
-    cost_.assign(length + 1, kUnreached);
-    from_.assign(length + 1, Match{0, 0});
-    const std::uint8_t* piece = data_ + begin_;
+std::size_t Parser::FirstLongMatchFrom(std::size_t offset) const {
+    return static_cast<std::size_t>(
+        std::partition_point(longMatches_.begin(), longMatches_.end(),
+                             [offset](const LongMatch& long_) { return long_.position < offset; }) -
+        longMatches_.begin());
+}
+
+std::size_t Parser::Parse(const SymbolPrices& prices,
+                          std::size_t first,
+                          std::size_t nominalTo,
+                          std::vector<Symbol>& out) {
+    const std::size_t start = first - begin_;
+    const std::size_t length = std::min(nominalTo, end_) - first;
+    // A long match taken last may reach past the nominal end.
+    cost_.assign(length + MaxMatchLength + 1, kUnreached);
+    from_.assign(length + MaxMatchLength + 1, Match{0, 0});
+    const std::uint8_t* piece = data_ + first;
     // Plain pointers: the compiler cannot tell that the stores into cost and from leave the vectors alone.
     std::uint32_t* cost = cost_.data();
     Match* from = from_.data();
     const std::uint32_t* mainPrices = prices.main.data();
     const std::uint32_t* offsetPrices = prices.offset.data();
     const Match* matches = matches_.data();
-    const std::uint32_t* matchStart = matchStart_.data();
+    const std::uint32_t* matchStart = matchStart_.data() + start;
     std::size_t regionStart = 0;
-    std::size_t nextLong = 0;
+    std::size_t nextLong = FirstLongMatchFrom(start);
     cost[0] = 0;
     std::size_t position = 0;
     while (position < length) {
         // Matches of the region end where the next long match starts.
-        const std::size_t limit = nextLong < longMatches_.size() ? longMatches_[nextLong].position : length;
+        const std::size_t limit =
+            nextLong < longMatches_.size() ? std::min(longMatches_[nextLong].position - start, length) : length;
         if (position == limit) {
             const Match taken = longMatches_[nextLong++].match;
-            FinishRegion(regionStart, position, out);
+            FinishRegion(piece, regionStart, position, out);
             out.push_back({static_cast<std::uint16_t>(MatchSymbolBase + taken.length), taken.distance});
             position += taken.length;
             regionStart = position;
@@ -150,41 +188,49 @@ void Parser::Parse(const SymbolPrices& prices, std::vector<Symbol>& out) {
         }
         ++position;
     }
-    FinishRegion(regionStart, length, out);
+    FinishRegion(piece, regionStart, position, out);
+    return first + position;
 }
 
-void Parser::ParseGreedy(std::vector<Symbol>& out) const {
-    const std::size_t length = end_ - begin_;
-    std::size_t nextLong = 0;
+std::size_t Parser::ParseGreedy(std::size_t from, std::size_t nominalTo, std::vector<Symbol>& out) const {
+    const std::size_t start = from - begin_;
+    const std::size_t length = std::min(nominalTo, end_) - from;
+    const std::uint32_t* matchStart = matchStart_.data() + start;
+    std::size_t nextLong = FirstLongMatchFrom(start);
     std::size_t position = 0;
     while (position < length) {
-        const std::size_t limit = nextLong < longMatches_.size() ? longMatches_[nextLong].position : length;
+        const std::size_t limit =
+            nextLong < longMatches_.size() ? std::min(longMatches_[nextLong].position - start, length) : length;
         Match taken{1, 0};
         if (position == limit) {
             taken = longMatches_[nextLong++].match;
-        } else if (matchStart_[position] < matchStart_[position + 1]) {
-            const Match longest = matches_[matchStart_[position + 1] - 1];
+        } else if (matchStart[position] < matchStart[position + 1]) {
+            const Match longest = matches_[matchStart[position + 1] - 1];
             const std::size_t room = limit - position;
             if (room >= MinMatchLength) {
                 taken = {static_cast<std::uint16_t>(std::min<std::size_t>(longest.length, room)), longest.distance};
             }
         }
         if (taken.length == 1) {
-            out.push_back({data_[begin_ + position], 0});
+            out.push_back({data_[from + position], 0});
         } else {
             out.push_back({static_cast<std::uint16_t>(MatchSymbolBase + taken.length), taken.distance});
         }
         position += taken.length;
     }
+    return from + position;
 }
 
-void Parser::FinishRegion(std::size_t regionStart, std::size_t regionEnd, std::vector<Symbol>& out) {
+void Parser::FinishRegion(const std::uint8_t* piece,
+                          std::size_t regionStart,
+                          std::size_t regionEnd,
+                          std::vector<Symbol>& out) {
     reversed_.clear();
     for (std::size_t position = regionEnd; position > regionStart;) {
         const Match step = from_[position];
         position -= step.length;
         if (step.length == 1) {
-            reversed_.push_back({data_[begin_ + position], 0});
+            reversed_.push_back({piece[position], 0});
         } else {
             reversed_.push_back({static_cast<std::uint16_t>(MatchSymbolBase + step.length), step.distance});
         }

@@ -24,6 +24,8 @@ struct SymbolPrices {
     static SymbolPrices Initial();
     // Prices that the symbols of the histogram would have, unused symbols dear but not impossible.
     static SymbolPrices FromHistogram(const SymbolHistogram& histogram);
+    // The bits that the plan's codes give each symbol; symbols it has no code for priced as by FromHistogram.
+    static SymbolPrices FromPlan(const SegmentPlan& plan, const SymbolHistogram& histogram);
 };
 
 struct ParserSettings {
@@ -38,12 +40,18 @@ class Parser {
 
     // Collects the matches of the piece that starts at begin; returns its end (a last match may pass the nominal
     // piece length).
-    std::size_t Collect(std::size_t begin);
+    std::size_t Collect(std::size_t begin) { return Collect(begin, begin + settings_.pieceLength); }
+    // Collects the matches of the data from begin up to nominalEnd (or a long match's end past it); returns the end.
+    std::size_t Collect(std::size_t begin, std::size_t nominalEnd);
     // Parses the collected piece under the prices; appends its symbols to out.
-    void Parse(const SymbolPrices& prices, std::vector<Symbol>& out);
+    void Parse(const SymbolPrices& prices, std::vector<Symbol>& out) { Parse(prices, begin_, end_, out); }
+    // Parses the collected data from first (the piece's start or an end this returned) up to nominalTo, or past it
+    // when a long match crosses it; appends the symbols to out and returns the end reached.
+    std::size_t Parse(const SymbolPrices& prices, std::size_t first, std::size_t nominalTo, std::vector<Symbol>& out);
 
     // Parses the collected piece taking the longest match wherever there is one: statistics at little cost.
-    void ParseGreedy(std::vector<Symbol>& out) const;
+    void ParseGreedy(std::vector<Symbol>& out) const { ParseGreedy(begin_, end_, out); }
+    std::size_t ParseGreedy(std::size_t from, std::size_t nominalTo, std::vector<Symbol>& out) const;
 
   private:
     struct LongMatch {
@@ -51,7 +59,11 @@ class Parser {
         Match match;
     };
 
-    void FinishRegion(std::size_t regionStart, std::size_t regionEnd, std::vector<Symbol>& out);
+    void FinishRegion(const std::uint8_t* piece,
+                      std::size_t regionStart,
+                      std::size_t regionEnd,
+                      std::vector<Symbol>& out);
+    std::size_t FirstLongMatchFrom(std::size_t offset) const;
 
     const std::uint8_t* data_;
     std::size_t size_;

@@ -17,6 +17,8 @@ struct SymbolHistogram {
     std::array<std::uint32_t, OffsetSymbolCount> offset{};
     std::uint32_t symbols = 0;
 
+    static SymbolHistogram Of(std::span<const Symbol> symbols);
+
     void Add(const Symbol& symbol);
     void Add(const SymbolHistogram& other);
 };
@@ -31,6 +33,8 @@ struct SegmentPlan {
 };
 
 SegmentPlan PlanSegment(const SymbolHistogram& histogram);
+// The plan of fewest bits among codes built also from smoothed counts: slower, for the segment to be written.
+SegmentPlan SmallestPlan(const SymbolHistogram& histogram);
 
 // Writes a segment of 1 to MaxSegmentSymbols symbols whose histogram the plan was made from.
 void WriteSegment(BitWriter& out, const SegmentPlan& plan, std::span<const Symbol> symbols);

@@ -1,0 +1,24 @@
+#pragma once
+// The encoder's thorough mode: time spent for size. The data is parsed in short pieces, the pieces are merged into
+// segments wherever one segment costs fewer bits than two, and each segment is parsed again under the prices of
+// its own codes until its size stops falling.
+
+#include <cstdint>
+#include <span>
+
+#include "tools/qpack/encoder/BitWriter.h"
+#include "tools/qpack/encoder/Parser.h"
+
+namespace quibel::qpack {
+
+struct BestSettings {
+    ParserSettings parser{.depthLimit = WindowSize,  // every string in the window
+                          .niceLength = MaxMatchLength,
+                          .pieceLength = 1024};
+    std::size_t blockLength = std::size_t{1} << 19;  // matches kept in memory at once; segments end at its end
+    int passes = 8;                                  // most parses per segment after the first
+};
+
+void EncodeBest(std::span<const std::uint8_t> data, const BestSettings& settings, BitWriter& out);
+
+}  // namespace quibel::qpack
