@@ -55,8 +55,8 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
     timeout 300 wine "$robot" demo "$(winepath -w "$shots")" >"$shots/robot.out" 2>&1
     robot_status=$?
     wait "$installer" || robot_status=1
-    directory=$(sed -n "s/^install directory: //p" "$shots/robot.out" | tr -d "\r")
-    [ -n "$directory" ] && winepath -u "$directory" >"$shots/directory" 2>/dev/null
+    directory=$(sed -n "s/^install directory: //p" "$shots/robot.out" | tr -d "\r" | iconv -f CP1252 -t UTF-8)
+    [ -n "$directory" ] && readlink -f "$(winepath -u "$directory" 2>/dev/null)" >"$shots/directory"
     exit $robot_status
 ' run "$sample" "$build/win32/tests/ui/window_robot.exe" "$shots" || status=$?
 for shot in "$shots"/*.bmp; do
