@@ -34,8 +34,12 @@ fi
 cmake --build "$build" --target "$fuzzer" seed_generator -- -j2 >/dev/null
 
 corpus=$build/fuzz-corpus/$target
+# libFuzzer writes its artifacts into the build folder; only a real finding reaches the source tree.
+artifacts=$build/fuzz-artifacts/$target
 findings=$root/fuzz/findings/$target
-mkdir -p "$corpus" "$findings"
+rm -rf "$artifacts"
+mkdir -p "$corpus" "$artifacts"
+rmdir "$findings" "$root/fuzz/findings" 2>/dev/null || true  # empty folders left by earlier versions
 if [ -z "$(ls -A "$corpus")" ]; then
     if [ "$target" = block ] && [ -d "$shared/lh5-corpus" ]; then
         "$build/fuzz/seed_generator" block "$corpus" "$shared/lh5-corpus"
@@ -45,6 +49,14 @@ if [ -z "$(ls -A "$corpus")" ]; then
 fi
 
 # Timeouts and out-of-memory count as findings too; -rss_limit_mb leaves room for ASan's own memory.
+status=0
 # shellcheck disable=SC2086
-exec "$build/fuzz/$fuzzer" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 \
-    -artifact_prefix="$findings/" -print_final_stats=1 $options "$@" "$corpus"
+"$build/fuzz/$fuzzer" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 \
+    -artifact_prefix="$artifacts/" -print_final_stats=1 $options "$@" "$corpus" || status=$?
+if [ -n "$(ls -A "$artifacts")" ]; then
+    mkdir -p "$findings"
+    mv "$artifacts"/* "$findings/"
+    echo "fuzz.sh: inputs kept under $findings:" >&2
+    ls "$findings" >&2
+fi
+exit $status

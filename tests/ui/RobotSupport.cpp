@@ -1,5 +1,6 @@
 #include "tests/ui/RobotSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 
@@ -208,13 +209,32 @@ COLORREF ScreenShot::Pixel(int x, int y) const {
 }
 
 bool ScreenShot::Save(const std::string& path) const {
+    return Save(path, RECT{0, 0, width_, height_});
+}
+
+bool ScreenShot::Save(const std::string& path, RECT area) const {
+    area.left = std::clamp<LONG>(area.left, 0, width_);
+    area.right = std::clamp<LONG>(area.right, area.left, width_);
+    area.top = std::clamp<LONG>(area.top, 0, height_);
+    area.bottom = std::clamp<LONG>(area.bottom, area.top, height_);
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    const std::size_t stride = static_cast<std::size_t>((width_ * 3 + 3) & ~3);
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+    const std::size_t areaStride = (rowBytes + 3) & ~std::size_t{3};
+    std::vector<unsigned char> bits(areaStride * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y) {  // both bottom-up: the area's last row comes first
+        const unsigned char* row = &bits_[static_cast<std::size_t>(height_ - area.bottom + y) * stride +
+                                          static_cast<std::size_t>(area.left) * 3];
+        std::copy(row, row + rowBytes, &bits[static_cast<std::size_t>(y) * areaStride]);
+    }
     BITMAPINFOHEADER info{};
     info.biSize = sizeof info;
-    info.biWidth = width_;
-    info.biHeight = height_;
+    info.biWidth = width;
+    info.biHeight = height;
     info.biPlanes = 1;
     info.biBitCount = 24;
-    info.biSizeImage = static_cast<DWORD>(bits_.size());
+    info.biSizeImage = static_cast<DWORD>(bits.size());
     BITMAPFILEHEADER header{};
     header.bfType = 0x4D42;
     header.bfOffBits = sizeof header + sizeof info;
@@ -222,7 +242,7 @@ bool ScreenShot::Save(const std::string& path) const {
     std::ofstream file(path, std::ios::binary);
     file.write(reinterpret_cast<const char*>(&header), sizeof header);
     file.write(reinterpret_cast<const char*>(&info), sizeof info);
-    file.write(reinterpret_cast<const char*>(bits_.data()), static_cast<std::streamsize>(bits_.size()));
+    file.write(reinterpret_cast<const char*>(bits.data()), static_cast<std::streamsize>(bits.size()));
     return static_cast<bool>(file);
 }
 

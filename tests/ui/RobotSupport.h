@@ -47,6 +47,7 @@ class ScreenShot {
     ScreenShot();
     COLORREF Pixel(int x, int y) const;
     bool Save(const std::string& path) const;
+    bool Save(const std::string& path, RECT area) const;  // only the area (screen coordinates) of the picture
     int Width() const { return width_; }
     int Height() const { return height_; }
 

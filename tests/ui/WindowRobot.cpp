@@ -6,6 +6,9 @@
 //   window_robot layout OUTDIR SHOT.bmp         the layout alone (on a screen of another resolution)
 //   window_robot createfailure SETUP.exe DIR    starts the installer in DIR with a failure in FormCreate, then
 //                                               runs an installation into DIR
+//   window_robot demo OUTDIR                    an installation into the directory the picker starts in, as the
+//                                               run command shows it without a display (first-page.bmp,
+//                                               install-page.bmp, completion.bmp of the window alone)
 // OUTDIR receives screenshots (page1.bmp, page2.bmp, completion.bmp, failure.bmp). Exit code: failed checks.
 #include <algorithm>
 #include <cctype>
@@ -644,12 +647,65 @@ int CreateFailure(const std::string& setupPath, const std::string& startDir) {
     return Failures();
 }
 
+// The run command's unattended installation: the user's three presses, with nothing chosen in the picker, and a
+// picture of the window at each stage. Prints the install directory, for the command to find the product.
+int Demo(const std::string& outDir) {
+    const Window window = FindInstallerWindow();
+    if (window.main == nullptr) {
+        return Failures();
+    }
+    const auto shoot = [&](const char* name) {
+        Sleep(300);  // let the window paint
+        Check(ScreenShot().Save(outDir + "\\" + name, OnScreen(window.main)), std::string("screenshot ") + name);
+    };
+    const std::string installDirectory = Text(window[LabelRepId]);
+    BringToFront(window.main);
+    shoot("first-page.bmp");
+    PostMessageA(window[BoutSuivant1Id], BM_CLICK, 0, 0);
+    Check(WaitFor([&] { return PageShown(window, Panel3Id, Panel1Id); }), "\"Suivant\" shows the install page");
+    PostMessageA(window[BoutInstallerId], BM_CLICK, 0, 0);
+
+    HWND dialog = nullptr;
+    HWND failure = nullptr;
+    WaitFor(
+        [&] {
+            dialog = FindTopLevel(MessageDialogClassName, ApplicationTitle);
+            failure = FindTopLevel("#32770", ApplicationTitle);
+            return dialog != nullptr || failure != nullptr;
+        },
+        300000);
+    if (failure != nullptr) {
+        shoot("completion.bmp");
+        Check(false, "the installation failed: " + Text(GetDlgItem(failure, 0xFFFF)));
+        PostMessageA(failure, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(failure, IDOK)));
+        PostMessageA(window.main, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return Failures();
+    }
+    if (!Check(dialog != nullptr, "the completion message appears")) {
+        return Failures();
+    }
+    Check(Text(GetDlgItem(dialog, 0xFFFF)) == "Installation terminée", "it says \"Installation terminée\"");
+    shoot("completion.bmp");
+    // The message stands over the log: hidden for a moment, it lets the page behind it be seen whole.
+    ShowWindow(dialog, SW_HIDE);
+    shoot("install-page.bmp");
+    std::printf("log: %zu lines\n", Lines(Text(window[Memo1Id])).size());
+    std::printf("install directory: %s\n", installDirectory.c_str());
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    Check(WaitFor([&] { return !IsWindow(window.main); }, 10000), "closing the message ends the program");
+    return Failures();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string scenario = argc > 1 ? argv[1] : "";
     if (scenario == "run" && argc == 6) {
         return Run(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
+    }
+    if (scenario == "demo" && argc == 3) {
+        return Demo(argv[2]);
     }
     if (scenario == "failure" && argc == 4) {
         return Failure(argv[2], argv[3]);
@@ -664,6 +720,6 @@ int main(int argc, char** argv) {
     std::fprintf(
         stderr,
         "usage: window_robot run OUTDIR STARTDIR TREELINES TOTALLINES | failure OUTDIR STARTDIR | layout OUTDIR "
-        "SHOT.bmp | createfailure SETUP.exe DIR\n");
+        "SHOT.bmp | createfailure SETUP.exe DIR | demo OUTDIR\n");
     return 100;
 }
