@@ -9,16 +9,30 @@ phase() { echo "== $1 ($(($(date +%s) - started)) s since start)"; }
 
 phase "dependencies"
 ./scripts/deps.sh
-for preset in host win32; do
-    phase "build $preset"
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" -j "$jobs"
-done
+# Wine's loader is a 32-bit program: a kernel without IA-32 emulation (some virtual machines) cannot start it.
+# The Windows build is still made (its sample assembled by the native qpack), but its tests cannot run there.
+if wine --version >/dev/null 2>&1; then wine_runs=yes; else wine_runs=no; fi
+phase "build host"
+cmake --preset host >/dev/null
+cmake --build --preset host -j "$jobs"
+phase "build win32"
+if [ "$wine_runs" = yes ]; then
+    cmake --preset win32 >/dev/null
+else
+    cmake --preset win32 -DQUIBEL_HOST_QPACK="$PWD/build/host/tools/qpack/qpack" >/dev/null
+fi
+cmake --build --preset win32 -j "$jobs"
 status=0
 phase "tests host"
 ctest --preset host -j "$jobs" || status=1
-phase "tests win32 (under Wine)"
-ctest --preset win32 -j "$jobs" || status=1
+if [ "$wine_runs" = yes ]; then
+    phase "tests win32 (under Wine)"
+    ctest --preset win32 -j "$jobs" || status=1
+else
+    phase "tests win32 NOT RUN"
+    echo "WARNING: this machine cannot run 32-bit programs ($(wine --version 2>&1 | tail -n 1)): Wine cannot" \
+        "start, so the Windows tests were built but not run"
+fi
 if [ -x scripts/extra-tests.sh ]; then
     phase "extra tests"
     scripts/extra-tests.sh || status=1
