@@ -10,6 +10,7 @@
 #include "payload/TreeExtractor.h"
 #include "platform/NativeFileSystem.h"
 #include "tools/qpack/Commands.h"
+#include "tools/qpack/PackageTrailer.h"
 
 namespace quibel::qpack {
 
@@ -54,6 +55,23 @@ std::string BaseDirectory(const std::string& argument) {
     return base;
 }
 
+void WarnCutShort(const std::string& filePath, std::int64_t bitsPastEnd) {
+    std::fflush(stdout);
+    std::fprintf(stderr,
+                 "qpack extract: warning: %s: the block's bit stream ends %lld bits short; the missing bits were "
+                 "read as zeros, as the installer reads them, so the file is likely damaged\n",
+                 ToNativeText(filePath, true).c_str(), static_cast<long long>(bitsPastEnd));
+}
+
+// The installer's walk has ended; what follows must be the signature or nothing (see PackageTrailer.h).
+void WarnAboutTrailer(const PayloadStream& package) {
+    if (const auto problem = TrailerProblem(package.Bytes(), package.Position(), FindSignature(package.Bytes()))) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "qpack extract: warning: offset %lld: %s\n", static_cast<long long>(package.Position()),
+                     problem->c_str());
+    }
+}
+
 }  // namespace
 
 int RunExtract(const Arguments& arguments) {
@@ -90,7 +108,9 @@ int RunExtract(const Arguments& arguments) {
         const std::string base = BaseDirectory(positional[1]);
         ForceDirectories(*fileSystem, base);
         TreeExtractor extractor(package, *fileSystem, log);
+        extractor.OnCutShortBlock(WarnCutShort);
         extractor.ExtractTree(base);
+        WarnAboutTrailer(package);
     } catch (const Exception& failure) {
         std::fflush(stdout);
         std::fprintf(stderr, "%s\n", ToNativeText(FailureDisplayText(failure.what()), false).c_str());
