@@ -1,5 +1,5 @@
 #!/bin/sh
-# bench/inspect/run.sh: wall time of `qpack list` and `qpack verify` on a package of 100,000 directories and on
+# bench/inspect/run.sh: wall and processor time of `qpack list` and `qpack verify` on a package of 100,000 directories and on
 # the benchmark corpus's package (58 MB), beside `lhasa l`, `lhasa t` and `7z t` on the same corpus as an -lh5-
 # archive (jlha, header level 2).
 #
@@ -11,7 +11,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 shared=${QUIBEL_SHARED:-$root/../shared}
 cache=${QUIBEL_BENCH_CACHE:-$root/build/bench-cache}
 repeat=${REPEAT:-3}
-for tool in jlha lhasa 7z; do
+for tool in jlha lhasa 7z /usr/bin/time; do
     command -v "$tool" >/dev/null 2>&1 || { echo "run.sh: $tool is missing (scripts/deps.sh)" >&2; exit 1; }
 done
 if [ -z "${QPACK:-}" ]; then
@@ -34,7 +34,7 @@ if [ ! -s "$inspect/corpus.lzh" ]; then
 fi
 # 100 directories of 1,000 empty directories each, and the root: 100,101 directory entries.
 if [ ! -d "$inspect/dirs100k/99/999" ]; then
-    echo "making a tree of 100,100 directories in $inspect/dirs100k (once)" >&2
+    echo "making a tree of 100,101 directories in $inspect/dirs100k (once)" >&2
     rm -rf "$inspect/dirs100k"
     mkdir -p "$inspect/dirs100k"
     for i in $(seq 0 99); do
@@ -45,26 +45,31 @@ fi
 "$QPACK" pack "$inspect/dirs100k" -o "$inspect/dirs100k.maj" -j 2
 "$QPACK" pack "$corpus/tree" -o "$inspect/corpus.maj" -j 2
 
-# Best wall time in seconds of REPEAT runs of a command (its output discarded).
-best_wall() {
-    best=
+# Best wall and processor (user + system) seconds of REPEAT runs of a command, its output discarded: on a shared
+# machine the processor time is the stable figure.
+best_times() {
+    wall= cpu=
     i=0
     while [ $i -lt "$repeat" ]; do
-        start=$(date +%s.%N)
-        "$@" >/dev/null 2>&1 || { echo "run.sh: failed: $*" >&2; exit 1; }
-        end=$(date +%s.%N)
-        best=$(awk -v s="$start" -v e="$end" -v b="$best" 'BEGIN { t = e - s; print (b == "" || t < b) ? t : b }')
+        times=$(/usr/bin/time -f '%e %U %S' "$@" 2>&1 >/dev/null | tail -n 1)
+        wall=$(echo "$times" | awk -v b="$wall" '{ print (b == "" || $1 < b) ? $1 : b }')
+        cpu=$(echo "$times" | awk -v b="$cpu" '{ t = $2 + $3; print (b == "" || t < b) ? t : b }')
         i=$((i + 1))
     done
-    printf '%.3f s' "$best"
+    printf '%10.2f s %10.2f s' "$wall" "$cpu"
 }
 
-printf '%-44s %12s\n' "command" "wall"
-printf '%-44s %12s\n' "qpack list, 100,100 directories" "$(best_wall "$QPACK" list "$inspect/dirs100k.maj")"
-printf '%-44s %12s\n' "qpack verify, 100,100 directories" "$(best_wall "$QPACK" verify "$inspect/dirs100k.maj")"
-printf '%-44s %12s\n' "qpack list, corpus (58 MB)" "$(best_wall "$QPACK" list "$inspect/corpus.maj")"
-printf '%-44s %12s\n' "lhasa l, corpus" "$(best_wall lhasa l "$inspect/corpus.lzh")"
-printf '%-44s %12s\n' "qpack verify, corpus" "$(best_wall "$QPACK" verify "$inspect/corpus.maj")"
-printf '%-44s %12s\n' "lhasa t, corpus" "$(best_wall lhasa t "$inspect/corpus.lzh")"
-printf '%-44s %12s\n' "7z t, corpus" "$(best_wall 7z t "$inspect/corpus.lzh")"
-echo "best of $repeat, wall time; qpack $QPACK"
+printf '%-36s %12s %12s\n' "command" "wall" "processor"
+row() {  # LABEL COMMAND...
+    label=$1
+    shift
+    printf '%-36s %s\n' "$label" "$(best_times "$@")"
+}
+row "qpack list, 100,101 directories" "$QPACK" list "$inspect/dirs100k.maj"
+row "qpack verify, 100,101 directories" "$QPACK" verify "$inspect/dirs100k.maj"
+row "qpack list, corpus (58 MB)" "$QPACK" list "$inspect/corpus.maj"
+row "lhasa l, corpus" lhasa l "$inspect/corpus.lzh"
+row "qpack verify, corpus" "$QPACK" verify "$inspect/corpus.maj"
+row "lhasa t, corpus" lhasa t "$inspect/corpus.lzh"
+row "7z t, corpus" 7z t "$inspect/corpus.lzh"
+echo "best of $repeat; qpack: $QPACK"

@@ -247,14 +247,19 @@ TEST(PackageChecker, RejectsFaultyPackagesWithAClearMessage) {
     }
 }
 
+ByteString MinimalPe(std::size_t size) {
+    ByteString stub(size, 0);
+    stub[0] = 'M';
+    stub[1] = 'Z';
+    stub[0x3C] = 0x80;
+    stub[0x80] = 'P';
+    stub[0x81] = 'E';
+    return stub;
+}
+
 // A PE32 image with an empty security directory, then the sound package, closed as an installer closes it.
 ByteString Installer(std::size_t closingTags) {
-    ByteString file(512, 0);
-    file[0] = 'M';
-    file[1] = 'Z';
-    file[0x3C] = 0x80;
-    file[0x80] = 'P';
-    file[0x81] = 'E';
+    ByteString file = MinimalPe(512);
     file[0x84 + 16] = 224;  // SizeOfOptionalHeader
     file[0x98] = 0x0B;      // the optional header: PE32
     file[0x99] = 0x01;
@@ -356,16 +361,6 @@ TEST(WindowsNames, OrdersByUpperCaseWindows1252Bytes) {
     EXPECT_TRUE(ComesBefore("z", "\xE9"));  // accented letters sort after ASCII
     EXPECT_TRUE(ComesBefore("a", "_"));     // compared as 'A' (0x41) and '_' (0x5F)
     EXPECT_EQ(UpperCaseKey("\xE9t\xE9 \xFF\x9C"), "\xC9T\xC9 \x9F\x8C");
-}
-
-ByteString MinimalPe(std::size_t size) {
-    ByteString stub(size, 0);
-    stub[0] = 'M';
-    stub[1] = 'Z';
-    stub[0x3C] = 0x80;
-    stub[0x80] = 'P';
-    stub[0x81] = 'E';
-    return stub;
 }
 
 TEST(StubImage, PadsToAnEvenLengthOfAtLeastTheScanStart) {
