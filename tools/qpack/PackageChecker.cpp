@@ -252,30 +252,37 @@ class Checker {
             report_.entries.push_back(entry);
             return;
         }
-        PayloadStream block;
-        stream_.CopyTo(block, blockLength - BlockLengthFieldSize);
-        block.SetPosition(0);
-        block.ReadInt32(entry.decodedSize);
-        block.SetPosition(0);
+        const std::int64_t blockStart = stream_.Position();
+        stream_.ReadInt32(entry.decodedSize);  // the block holds at least its size field (checked above)
+        stream_.SetPosition(blockStart);
         if (entry.decodedSize < 0) {
             Fault(offset, "file \"" + Shown(name) + "\": negative decoded size");
         } else if (decodeBlocks_) {
-            PayloadStream content;
-            try {
-                const BlockDecodeEnd decodeEnd = DecompressBlock(block, content);
-                if (content.Size() != entry.decodedSize) {
-                    Fault(offset, "file \"" + Shown(name) + "\": decoded to " + std::to_string(content.Size()) +
-                                      " bytes instead of " + std::to_string(entry.decodedSize));
-                } else if (decodeEnd.bitsPastEnd > 0) {
-                    Fault(offset, "file \"" + Shown(name) + "\": damaged: its symbols run " +
-                                      std::to_string(decodeEnd.bitsPastEnd) +
-                                      " bits past the end of the bit stream (cut short, or a block length too small)");
-                }
-            } catch (const ECorruptFile&) {
-                Fault(offset, "file \"" + Shown(name) + "\": the block does not decode (Compressed file is corrupt)");
-            }
+            CheckBlock(offset, name, entry.decodedSize, blockLength - BlockLengthFieldSize);
         }
+        stream_.SetPosition(blockStart + blockLength - BlockLengthFieldSize);
         report_.entries.push_back(entry);
+    }
+
+    // Decodes the block at the position in memory: it must give its decoded size from its own bits.
+    void CheckBlock(std::int64_t offset, const std::string& name, std::int32_t decodedSize, std::int32_t length) {
+        PayloadStream block;
+        stream_.CopyTo(block, length);
+        block.SetPosition(0);
+        PayloadStream content;
+        try {
+            const BlockDecodeEnd decodeEnd = DecompressBlock(block, content);
+            if (content.Size() != decodedSize) {
+                Fault(offset, "file \"" + Shown(name) + "\": decoded to " + std::to_string(content.Size()) +
+                                  " bytes instead of " + std::to_string(decodedSize));
+            } else if (decodeEnd.bitsPastEnd > 0) {
+                Fault(offset, "file \"" + Shown(name) + "\": damaged: its symbols run " +
+                                  std::to_string(decodeEnd.bitsPastEnd) +
+                                  " bits past the end of the bit stream (cut short, or a block length too small)");
+            }
+        } catch (const ECorruptFile&) {
+            Fault(offset, "file \"" + Shown(name) + "\": the block does not decode (Compressed file is corrupt)");
+        }
     }
 
     const std::vector<std::uint8_t>& file_;
