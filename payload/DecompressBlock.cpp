@@ -114,6 +114,9 @@ class BlockDecoder {
         return out;
     }
 
+    // Derived once at the end of the block, from the reader's state.
+    std::int64_t BitsPastEnd() const { return reader_.BitsPastEnd(); }
+
   private:
     void ReadSegmentHeader() {
         reader_.Refill();
@@ -216,10 +219,10 @@ class BlockDecoder {
 };
 
 template <typename Word>
-void Decompress(PayloadStream& source, PayloadStream& destination) {
+BlockDecodeEnd Decompress(PayloadStream& source, PayloadStream& destination) {
     std::int32_t decodedSize = 0;
     if (!source.ReadInt32(decodedSize) || decodedSize <= 0) {
-        return;
+        return {};
     }
     // The bit stream is read in place; the whole block counts as consumed.
     const std::uint8_t* const begin = source.Data() + source.Position();
@@ -252,20 +255,20 @@ void Decompress(PayloadStream& source, PayloadStream& destination) {
             out -= ChunkSize;
         }
     }
+    return {decoder.BitsPastEnd()};
 }
 
 }  // namespace
 
-void DecompressBlock(PayloadStream& source, PayloadStream& destination) {
-    Decompress<NativeBitWord>(source, destination);
+BlockDecodeEnd DecompressBlock(PayloadStream& source, PayloadStream& destination) {
+    return Decompress<NativeBitWord>(source, destination);
 }
 
-void DecompressBlockWithWordBits(int wordBits, PayloadStream& source, PayloadStream& destination) {
+BlockDecodeEnd DecompressBlockWithWordBits(int wordBits, PayloadStream& source, PayloadStream& destination) {
     if (wordBits == 32) {
-        Decompress<std::uint32_t>(source, destination);
-    } else {
-        Decompress<std::uint64_t>(source, destination);
+        return Decompress<std::uint32_t>(source, destination);
     }
+    return Decompress<std::uint64_t>(source, destination);
 }
 
 }  // namespace quibel

@@ -10,6 +10,10 @@
 //
 // The buffer is a machine word: 64 bits where the processor has them, 32 on a 32-bit one (the installer), where
 // shifting a 64-bit pair of registers on every symbol costs more than refilling more often.
+//
+// How far the symbols ran into the zero tail is known only at the end: every refill at the end adds its zeros to
+// `tailBits`, so that the bits consumed are the bytes passed plus those zeros less what is still loaded. Only the
+// refill near the end keeps that count; the symbol loop pays nothing for it.
 
 #include <bit>
 #include <cassert>
@@ -35,6 +39,7 @@ struct BasicBitReader {
     const std::uint8_t* end;
     Word bits = 0;
     int count = 0;
+    std::int64_t tailBits = 0;  // zero bits loaded past the end of the stream
 
     BasicBitReader(const std::uint8_t* begin, const std::uint8_t* stop) : next(begin), end(stop) {}
 
@@ -74,6 +79,10 @@ struct BasicBitReader {
         return value;
     }
 
+    // Bits that dropped symbols took past the end of the stream (0 when they stayed inside it); look-ahead loaded
+    // but not consumed does not count.
+    std::int64_t BitsPastEnd() const { return tailBits > count ? tailBits - count : 0; }
+
     static Word LoadBigEndian(const std::uint8_t* p) {
         Word value;
         std::memcpy(&value, p, sizeof value);
@@ -91,6 +100,7 @@ struct BasicBitReader {
     void RefillNearEnd() {
         while (count < RefillGuarantee) {
             if (next == end) {
+                tailBits += BitBufferBits - 1 - count;
                 count = BitBufferBits - 1;
                 return;
             }

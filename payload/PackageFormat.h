@@ -15,6 +15,9 @@
 //                  (counting its own 4 bytes), then L - 4 bytes of compressed block (int32 decoded size + lh5 bits).
 // Canonical form: root entry with the empty name, directories in pre-order each followed at once by its files,
 // no other tags, nothing after the last entry. All integers are little-endian.
+// Installers depart from it at the end: the tree is followed by one ClosingTag per directory entry (the reader
+// opens one list per directory entry, and a foreign tag ends one list), so that the reader's walk ends inside the
+// payload and never reads what signing appends to the file (0 to 7 zero bytes and the certificate table).
 //
 // The marker is never stored as one 8-byte constant: the installer's own image must not contain it.
 
@@ -26,6 +29,7 @@ inline constexpr std::uint16_t MarkerWord = 0x5445;    // bytes 45 54, "ET"
 inline constexpr int MarkerWordCount = 4;              // four in a row make the marker
 inline constexpr std::uint16_t DirectoryTag = 0xDC19;  // bytes 19 DC
 inline constexpr std::uint16_t FileTag = 0xB520;       // bytes 20 B5
+inline constexpr std::uint16_t ClosingTag = 0x0000;    // bytes 00 00: neither entry tag, ends one open list
 inline constexpr std::int32_t PayloadScanStart = 400000;
 inline constexpr std::int32_t BlockLengthFieldSize = 4;
 inline constexpr std::int32_t DecodedSizeFieldSize = 4;

@@ -95,12 +95,15 @@ void TreeExtractor::ExtractFile(const std::string& directoryPath) {
     stream_.CopyTo(block, blockLength - BlockLengthFieldSize);
     block.SetPosition(0);
     PayloadStream content;
-    DecompressBlock(block, content);
+    const BlockDecodeEnd decodeEnd = DecompressBlock(block, content);
 
     const std::string filePath = directoryPath + "\\" + name;
     fileSystem_.WriteWholeFile(filePath, content.Data(), static_cast<std::size_t>(content.Size()));
     log_.AppendLine(Texts::LogFilePrefix + filePath + Texts::LogFileSizeSeparator + std::to_string(blockLength) +
                     Texts::LogFileSizeArrow + std::to_string(content.Size()));
+    if (decodeEnd.bitsPastEnd > 0 && cutShort_) {
+        cutShort_(filePath, decodeEnd.bitsPastEnd);
+    }
 }
 
 }  // namespace quibel

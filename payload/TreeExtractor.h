@@ -2,7 +2,10 @@
 // Walking the entry tree of a package into a base directory: each directory entry is created if missing and
 // logged, each file entry's block is decoded and written as a file, then logged.
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "payload/FileSystem.h"
@@ -22,6 +25,11 @@ class TreeExtractor {
 
     const std::string& BaseDirectory() const { return baseDirectory_; }
 
+    // Called with a file's path when its block's symbols ran past the end of its stream (decoded from zeros, as
+    // the installer decodes it), after the file is written. qpack warns; the installer does not listen.
+    using CutShortHandler = std::function<void(const std::string& filePath, std::int64_t bitsPastEnd)>;
+    void OnCutShortBlock(CutShortHandler handler) { cutShort_ = std::move(handler); }
+
   private:
     // One open directory list: the directory's full path. Nesting is an explicit stack, since a canonical package
     // nests one level deeper with every directory entry.
@@ -35,6 +43,7 @@ class TreeExtractor {
     FileSystem& fileSystem_;
     LineSink& log_;
     std::string baseDirectory_;
+    CutShortHandler cutShort_;
 };
 
 }  // namespace quibel

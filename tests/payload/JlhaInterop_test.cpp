@@ -1,5 +1,6 @@
 // Archives made by an independent lh5 encoder (the `jlha` command, when installed) from generated files:
-// every -lh5- member's data, framed as a compressed block, decodes to the original file. Native only.
+// every -lh5- member's data, framed as a compressed block, decodes to the original file without reading past
+// its end, and without its last byte is found to run past it. Native only.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -127,10 +128,15 @@ TEST(JlhaInterop, Lh5MembersDecodeToTheOriginalFiles) {
             continue;  // stored: the encoder found nothing to gain
         }
         ++lh5Members;
-        const DecodeOutcome outcome =
-            DecodeBlock(MakeBlock(static_cast<std::int32_t>(file.content.size()), member->compressed));
-        EXPECT_FALSE(outcome.corrupt) << file.name;
-        EXPECT_TRUE(outcome.bytes == file.content) << file.name;
+        const Bytes block = MakeBlock(static_cast<std::int32_t>(file.content.size()), member->compressed);
+        for (const int wordBits : {32, 64}) {
+            const DecodeOutcome outcome = DecodeBlock(block, wordBits);
+            EXPECT_FALSE(outcome.corrupt) << file.name;
+            EXPECT_TRUE(outcome.bytes == file.content) << file.name;
+            EXPECT_EQ(outcome.bitsPastEnd, 0) << file.name << ", " << wordBits << " bits";
+            // Without its last byte the stream runs short: its symbols reach into the zeros past the end.
+            EXPECT_GT(DecodeBlock(Bytes(block.begin(), block.end() - 1), wordBits).bitsPastEnd, 0) << file.name;
+        }
     }
     EXPECT_GE(lh5Members, 6);
 #endif

@@ -119,6 +119,18 @@ TEST(ExtractTree, ListEndingRules) {
          PackageBytes().Directory("").File("b", a).Text("\x19"),
          {"Répertoire " + Base, FileLine(Base + "\\b", 15, 1)},
          {Base + "\\b"}},
+        {"closing tags, one per directory entry, end the walk before what signing appends",
+         PackageBytes()
+             .Directory("")
+             .Directory("\\d")
+             .File("in.txt", a)
+             .Word(0)
+             .Word(0)
+             .Text(std::string("\0\0\0\0", 4))
+             .Directory("\\signature")
+             .File("signature.txt", a),
+         {"Répertoire " + Base, "Répertoire " + Base + "\\d", FileLine(Base + "\\d\\in.txt", 15, 1)},
+         {Base + "\\d\\in.txt"}},
         {"a directory name without its leading separator is glued to the base",
          PackageBytes().Directory("").Directory("data"),
          {"Répertoire " + Base, "Répertoire " + Base + "data"},

@@ -247,6 +247,96 @@ TEST(PackageChecker, RejectsFaultyPackagesWithAClearMessage) {
     }
 }
 
+ByteString MinimalPe(std::size_t size) {
+    ByteString stub(size, 0);
+    stub[0] = 'M';
+    stub[1] = 'Z';
+    stub[0x3C] = 0x80;
+    stub[0x80] = 'P';
+    stub[0x81] = 'E';
+    return stub;
+}
+
+// A PE32 image with an empty security directory, then the sound package, closed as an installer closes it.
+ByteString Installer(std::size_t closingTags) {
+    ByteString file = MinimalPe(512);
+    file[0x84 + 16] = 224;  // SizeOfOptionalHeader
+    file[0x98] = 0x0B;      // the optional header: PE32
+    file[0x99] = 0x01;
+    file[0x98 + 92] = 16;  // NumberOfRvaAndSizes
+    const ByteString payload = SoundPackage();
+    file.insert(file.end(), payload.begin(), payload.end());
+    AppendClosingTags(file, closingTags);
+    return file;
+}
+
+// What signing appends: zero padding, then a certificate table named by the security directory (at offset 128
+// of the optional header); sizeSlack misstates its size.
+ByteString Signed(ByteString file,
+                  std::size_t padding,
+                  ByteString table = {0x10, 0, 0, 0, 0, 2, 2, 0, 0x30, 0x82},
+                  int sizeSlack = 0) {
+    file.insert(file.end(), padding, 0);
+    const auto offset = static_cast<std::uint32_t>(file.size());
+    const auto size = static_cast<std::uint32_t>(static_cast<int>(table.size()) + sizeSlack);
+    for (int i = 0; i < 4; ++i) {
+        file[0x98 + 128 + i] = static_cast<std::uint8_t>(offset >> (8 * i));
+        file[0x98 + 132 + i] = static_cast<std::uint8_t>(size >> (8 * i));
+    }
+    file.insert(file.end(), table.begin(), table.end());
+    return file;
+}
+
+ByteString Poked(ByteString file, std::size_t fromEnd, std::uint8_t value) {
+    file[file.size() - fromEnd] = value;
+    return file;
+}
+
+struct TrailerCase {
+    const char* name;
+    ByteString file;
+    const char* expected;           // a part of the fault's text; nullptr: sound
+    std::int64_t certificateTable;  // of a sound file
+};
+
+TEST(PackageChecker, AcceptsAfterTheTreeExactlyTheClosingTagsAndTheSignature) {
+    ByteString cutShort;
+    AppendPackageHeader(cutShort, {});
+    AppendDirectoryEntry(cutShort, "");
+    std::string text;
+    for (int i = 0; i < 400; ++i) {
+        text += "ligne " + std::to_string(i * 7919 % 1000) + "\n";
+    }
+    const ByteString block = Block(text);
+    AppendFileEntry(cutShort, "a.txt", ByteString(block.begin(), block.end() - 2));  // length field adjusted
+
+    const std::vector<TrailerCase> cases = {
+        {"unsigned installer", Installer(3), nullptr, 0},
+        {"unsigned installer of the earlier form", Installer(0), nullptr, 0},
+        {"signed, no padding", Signed(Installer(3), 0), nullptr, 10},
+        {"signed, 7 zero bytes", Signed(Installer(3), 7), nullptr, 10},
+        {"signed, 8 zero bytes", Signed(Installer(3), 8), "only 0 to 7 zero bytes", 0},
+        {"signed, padding not zero", Poked(Signed(Installer(3), 4), 12, 0x45), "not all zero", 0},
+        {"signed without closing tags", Signed(Installer(0), 0, {0x19, 0xDC, 0, 0, 0, 0}), "would read this entry tag",
+         0},
+        {"signed, too few closing tags", Signed(Installer(2), 0), "one closing tag (00 00) per open list (3)", 0},
+        {"unsigned, too few closing tags", Installer(2), "one closing tag (00 00) per open list (3)", 0},
+        {"unsigned, a closing tag too many", Installer(4), "2 bytes follow the tree", 0},
+        {"table not running to the end", Signed(Installer(3), 0, {1, 2, 3, 4}, 1), "does not run to the end", 0},
+        {"block cut short", cutShort, "damaged", 0},
+    };
+    for (const TrailerCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PackageReport report = CheckPackage(c.file, 0, true);
+        if (c.expected == nullptr) {
+            EXPECT_TRUE(report.faults.empty()) << JoinedFaults(report);
+            EXPECT_EQ(report.certificateTableSize, c.certificateTable);
+        } else {
+            EXPECT_NE(JoinedFaults(report).find(c.expected), std::string::npos) << JoinedFaults(report);
+        }
+    }
+}
+
 TEST(WindowsNames, FlagsWhatWindowsCannotHold) {
     const std::vector<std::pair<std::string, bool>> names = {
         {"notes.txt", true}, {"R\xE9sum\xE9.txt", true},
@@ -271,16 +361,6 @@ TEST(WindowsNames, OrdersByUpperCaseWindows1252Bytes) {
     EXPECT_TRUE(ComesBefore("z", "\xE9"));  // accented letters sort after ASCII
     EXPECT_TRUE(ComesBefore("a", "_"));     // compared as 'A' (0x41) and '_' (0x5F)
     EXPECT_EQ(UpperCaseKey("\xE9t\xE9 \xFF\x9C"), "\xC9T\xC9 \x9F\x8C");
-}
-
-ByteString MinimalPe(std::size_t size) {
-    ByteString stub(size, 0);
-    stub[0] = 'M';
-    stub[1] = 'Z';
-    stub[0x3C] = 0x80;
-    stub[0x80] = 'P';
-    stub[0x81] = 'E';
-    return stub;
 }
 
 TEST(StubImage, PadsToAnEvenLengthOfAtLeastTheScanStart) {

@@ -14,6 +14,7 @@ namespace quibel::testing {
 struct DecodeOutcome {
     std::vector<std::uint8_t> bytes;
     bool corrupt = false;
+    std::int64_t bitsPastEnd = 0;  // symbol bits read as zeros past the end of the stream
 };
 
 inline DecodeOutcome DecodeBlock(const std::vector<std::uint8_t>& block, int wordBits = 0) {
@@ -22,11 +23,9 @@ inline DecodeOutcome DecodeBlock(const std::vector<std::uint8_t>& block, int wor
     PayloadStream destination;
     DecodeOutcome outcome;
     try {
-        if (wordBits == 0) {
-            DecompressBlock(source, destination);
-        } else {
-            DecompressBlockWithWordBits(wordBits, source, destination);
-        }
+        const BlockDecodeEnd end = wordBits == 0 ? DecompressBlock(source, destination)
+                                                 : DecompressBlockWithWordBits(wordBits, source, destination);
+        outcome.bitsPastEnd = end.bitsPastEnd;
     } catch (const ECorruptFile&) {
         outcome.corrupt = true;
     }

@@ -6,7 +6,7 @@
 #   1. run: the whole installation into C:\setup\target, checked by the robot, then the installed tree compared
 #      with the product and the exit code checked (0);
 #   2. sample: the same with the sample installer of SAMPLEDIR (quibel-setup.exe, spengFR.maj beside it) when it
-#      has been built, speech engine included;
+#      has been built, speech engine included; then the same installer signed (tests/support/sign-installer.sh);
 #   3. failure: an installation into C:\setup\blocked, where "Quibel" is a file: the failure display;
 #   4. a failure inside FormCreate (the picker cannot follow the Windows drive), shown before the window, which is
 #      still completed; start-up goes on, so that a run installs the product and the speech engine beside it;
@@ -115,20 +115,36 @@ else
     fail "the installed tree differs from the product"
 fi
 
-if [ -n "$sample" ] && [ -f "$sample/quibel-setup.exe" ] && [ -f "$sample/spengFR.maj" ]; then
-    sample_setup="$WINEPREFIX/drive_c/sample"
+# The sample installer from SAMPLEDIR, as built or as signed (NAME and the installer's file): same tree, same log.
+sample_scenario() {
+    name=$1 installer=$2
+    sample_setup="$WINEPREFIX/drive_c/$name"
     rm -rf "$sample_setup" "$WINEPREFIX/drive_c/speng"
-    mkdir -p "$sample_setup/target" "$out/sample"
-    cp "$sample/quibel-setup.exe" "$sample/spengFR.maj" "$sample_setup/"
+    mkdir -p "$sample_setup/target" "$out/$name"
+    cp "$installer" "$sample_setup/quibel-setup.exe"
+    cp "$sample/spengFR.maj" "$sample_setup/"
     lines=$(tree_lines "$sample/product")
     speech_lines=$(tree_lines "$source_dir/examples/speech")
-    scenario sample "$sample_setup" quibel-setup.exe run "$robot_out\sample" 'C:\sample' "$lines" \
+    scenario "$name" "$sample_setup" quibel-setup.exe run "$robot_out\\$name" "C:\\$name" "$lines" \
         $((lines + 2 + speech_lines))
     if diff -r "$sample/product" "$sample_setup/target/Quibel" >/dev/null; then
-        echo "ok: the installed sample equals its product"
+        echo "ok: the installed $name equals its product"
     else
-        fail "the installed sample differs from its product"
+        fail "the installed $name differs from its product"
     fi
+}
+
+if [ -n "$sample" ] && [ -f "$sample/quibel-setup.exe" ] && [ -f "$sample/spengFR.maj" ]; then
+    sample_scenario sample "$sample/quibel-setup.exe"
+    # 2b. The same installer signed as a release is (osslsigncode): signing appends to the file, which the
+    # installer's walk must never read.
+    sh "$source_dir/tests/support/sign-installer.sh" "$sample/quibel-setup.exe" "$out/quibel-setup-signed.exe" \
+        "$out/signing"
+    case $? in
+        0) sample_scenario signed "$out/quibel-setup-signed.exe" ;;
+        77) ;;
+        *) fail "the sample installer could not be signed" ;;
+    esac
 else
     echo "the sample installer is not built: its scenario is skipped"
 fi

@@ -28,7 +28,13 @@ int RunDecode(const Arguments& arguments) {
         PayloadStream block;
         block.Replace(fileSystem->LoadWholeFile(FromNativeText(arguments[0])));
         PayloadStream content;
-        DecompressBlock(block, content);
+        const BlockDecodeEnd decodeEnd = DecompressBlock(block, content);
+        if (decodeEnd.bitsPastEnd > 0) {
+            std::fprintf(stderr,
+                         "qpack decode: warning: the bit stream ends %lld bits short; the missing bits were read as "
+                         "zeros, so the output is likely damaged\n",
+                         static_cast<long long>(decodeEnd.bitsPastEnd));
+        }
         const std::string out = FromNativeText(arguments[1]);
         try {
             fileSystem->WriteWholeFile(out, content.Data(), static_cast<std::size_t>(content.Size()));

@@ -17,6 +17,7 @@
 #include "tools/qpack/RegularFile.h"
 #include "tools/qpack/TerminalText.h"
 #include "tools/qpack/TreeScanner.h"
+#include "tools/qpack/PackageTrailer.h"
 
 namespace quibel::qpack {
 
@@ -45,6 +46,23 @@ bool ParseOffset(const std::string& text, std::int32_t& offset) {
     }
     offset = static_cast<std::int32_t>(value);
     return true;
+}
+
+void WarnCutShort(const std::string& filePath, std::int64_t bitsPastEnd) {
+    std::fflush(stdout);
+    std::fprintf(stderr,
+                 "qpack extract: warning: %s: the block's bit stream ends %lld bits short; the missing bits were "
+                 "read as zeros, as the installer reads them, so the file is likely damaged\n",
+                 TerminalText(filePath).c_str(), static_cast<long long>(bitsPastEnd));
+}
+
+// The installer's walk has ended; what follows must be the signature or nothing (see PackageTrailer.h).
+void WarnAboutTrailer(const PayloadStream& package) {
+    if (const auto problem = TrailerProblem(package.Bytes(), package.Position(), FindSignature(package.Bytes()))) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "qpack extract: warning: offset %lld: %s\n", static_cast<long long>(package.Position()),
+                     problem->c_str());
+    }
 }
 
 }  // namespace
@@ -90,7 +108,9 @@ int RunExtract(const Arguments& arguments) {
         ForceDirectories(*fileSystem, base);
         ConfinedFileSystem confined(*fileSystem, base);
         TreeExtractor extractor(package, confined, log);
+        extractor.OnCutShortBlock(WarnCutShort);
         extractor.ExtractTree(base);
+        WarnAboutTrailer(package);
     } catch (const Exception& failure) {
         std::fflush(stdout);
         std::fprintf(stderr, "%s\n", TerminalText(FailureDisplayText(failure.what())).c_str());

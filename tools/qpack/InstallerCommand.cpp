@@ -24,7 +24,8 @@ int RunInstaller(const Arguments& arguments) {
         std::printf(
             "usage: qpack installer --stub STUB.exe DIR -o SETUP.exe [--banner TEXT]... [-j N] [--best]\n\n"
             "Writes the installer: the stub executable, padded with zero bytes to an even length of at least\n"
-            "400000, then the package of the tree under DIR (as qpack pack writes it).\n"
+            "400000, then the package of the tree under DIR (as qpack pack writes it), ended by one closing tag\n"
+            "per directory, so that the installer never reads what signing appends.\n"
             "The stub must be a PE executable and must not hold four \"ET\" words in a row at an even distance\n"
             "from offset 400000: the installer would find them before the payload.\n\n"
             "  --stub STUB.exe  the installer program\n"
@@ -49,6 +50,7 @@ int RunInstaller(const Arguments& arguments) {
         options.threads = parsed->threads;
         options.encoder.best = parsed->best;
         options.showProgress = StderrIsTerminal();
+        options.closeLists = true;  // signing appends to the file: the installer's walk must end before that
         WritePayload(tree, options, out);
         out.Commit();
         // Read back as the installer will load it: the sizes that count are those of the written file and blocks.

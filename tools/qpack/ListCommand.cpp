@@ -96,6 +96,10 @@ int RunList(const Arguments& arguments) {
         }
         std::printf("%12lld %12lld %6.1f%%  %zu directories, %zu files\n", static_cast<long long>(stored),
                     static_cast<long long>(decoded), Ratio(stored, decoded), directories, files);
+        if (report.certificateTableSize > 0) {
+            std::printf("signed (certificate table of %lld bytes)\n",
+                        static_cast<long long>(report.certificateTableSize));
+        }
         for (const std::string& fault : report.faults) {
             std::fprintf(stderr, "qpack list: %s\n", fault.c_str());
         }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unordered_set>
 
 #include "payload/DecompressBlock.h"
 #include "payload/Errors.h"
@@ -10,6 +11,8 @@
 #include "payload/PackageReader.h"
 #include "payload/PayloadStream.h"
 #include "tools/qpack/TerminalText.h"
+#include "platform/NativeFileSystem.h"
+#include "tools/qpack/PackageTrailer.h"
 #include "tools/qpack/WindowsNames.h"
 
 namespace quibel::qpack {
@@ -57,9 +60,13 @@ std::string Shown(const std::string& name) {
 
 class Checker {
   public:
+    // A signed file's tree is read only up to its certificate table: a tree that ran into it is cut short.
     Checker(const std::vector<std::uint8_t>& bytes, bool decodeBlocks, PackageReport& report)
-        : decodeBlocks_(decodeBlocks), report_(report) {
-        stream_.Replace(bytes);
+        : file_(bytes), signature_(FindSignature(bytes)), decodeBlocks_(decodeBlocks), report_(report) {
+        stream_.Replace(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + TreeLimit(bytes, signature_)));
+        if (signature_.table && !signature_.problem) {
+            report_.certificateTableSize = signature_.table->size;
+        }
     }
 
     void Run(std::int32_t from) {
@@ -90,10 +97,8 @@ class Checker {
                 } else if (tag == FileTag) {
                     CheckFile(offset);
                 } else {
-                    char text[64];
-                    std::snprintf(text, sizeof text, "tag 0x%04X is no entry: nothing may follow the last entry", tag);
-                    Fault(offset, text);
-                    return;
+                    stream_.SetPosition(offset);
+                    break;
                 }
             } catch (const EReadError&) {
                 Fault(offset, "the data ends inside this entry");
@@ -103,6 +108,7 @@ class Checker {
         if (report_.entries.empty()) {
             report_.faults.push_back("the package holds no root directory entry");
         }
+        CheckTrailer(stream_.Position());
     }
 
   private:
@@ -125,6 +131,50 @@ class Checker {
         report_.faults.push_back("offset " + std::to_string(offset) + ": " + text);
     }
 
+    // After the tree: one closing tag per open list (the installer opens one per directory entry), then what
+    // signing appends; or, in an unsigned package, nothing at all. The installer's walk is replayed over it too.
+    void CheckTrailer(std::int64_t treeEnd) {
+        const std::size_t openLists = directories_.size();
+        const std::uint8_t* data = stream_.Data();
+        const std::int64_t limit = stream_.Size();
+        std::int64_t end = treeEnd;
+        while (report_.closingTags < openLists && end + 2 <= limit && data[end] == 0 && data[end + 1] == 0) {
+            ++report_.closingTags;
+            end += 2;
+        }
+        const std::int64_t entryTag = EntryTagInInstallerWalk(file_, treeEnd, openLists);
+        if (entryTag >= 0) {
+            Fault(entryTag, "the installer's walk goes on past the tree and would read this entry tag");
+        }
+        if (signature_.problem) {
+            Fault(treeEnd, *signature_.problem);
+            return;
+        }
+        if (report_.closingTags == 0 && treeEnd == limit && !signature_.table) {
+            return;  // a side archive, or an installer without closing tags: nothing follows
+        }
+        if (report_.closingTags != openLists) {
+            Fault(end, WhatEndsTheTree(end) +
+                           ": nothing may follow the last entry but one closing tag (00 00) per open list (" +
+                           std::to_string(openLists) + ")" + (signature_.table ? ", then the signature" : ""));
+            return;
+        }
+        if (const auto problem = TrailerProblem(file_, end, signature_)) {
+            Fault(end, *problem);
+        }
+    }
+
+    std::string WhatEndsTheTree(std::int64_t end) const {
+        const std::string after = "after " + std::to_string(report_.closingTags) + " closing tags, ";
+        if (end + 2 <= stream_.Size()) {
+            char text[64];
+            std::snprintf(text, sizeof text, "tag 0x%04X is no entry",
+                          static_cast<unsigned>(stream_.Data()[end] | stream_.Data()[end + 1] << 8));
+            return after + text;
+        }
+        return after + (end < stream_.Size() ? "a lone byte" : "the tree ends");
+    }
+
     void CheckDirectory(std::int64_t offset) {
         const std::string name = ReadLengthString(stream_);
         report_.entries.push_back({true, name, name, offset, 0, 0});
@@ -142,7 +192,7 @@ class Checker {
                 }
             }
             const std::string parent = name.substr(0, name.rfind('\\'));
-            if (std::find(directories_.begin(), directories_.end(), parent) == directories_.end()) {
+            if (seenDirectories_.count(parent) == 0) {
                 Fault(offset, "directory \"" + Shown(name) + "\" comes before its parent's entry");
             }
             const int order = CompareDirectories(directories_.back(), name);
@@ -155,6 +205,7 @@ class Checker {
             }
         }
         directories_.push_back(name);
+        seenDirectories_.insert(name);
         lastFile_.clear();
     }
 
@@ -202,32 +253,46 @@ class Checker {
             report_.entries.push_back(entry);
             return;
         }
-        PayloadStream block;
-        stream_.CopyTo(block, blockLength - BlockLengthFieldSize);
-        block.SetPosition(0);
-        block.ReadInt32(entry.decodedSize);
-        block.SetPosition(0);
+        const std::int64_t blockStart = stream_.Position();
+        stream_.ReadInt32(entry.decodedSize);  // the block holds at least its size field (checked above)
+        stream_.SetPosition(blockStart);
         if (entry.decodedSize < 0) {
             Fault(offset, "file \"" + Shown(name) + "\": negative decoded size");
         } else if (decodeBlocks_) {
-            PayloadStream content;
-            try {
-                DecompressBlock(block, content);
-                if (content.Size() != entry.decodedSize) {
-                    Fault(offset, "file \"" + Shown(name) + "\": decoded to " + std::to_string(content.Size()) +
-                                      " bytes instead of " + std::to_string(entry.decodedSize));
-                }
-            } catch (const ECorruptFile&) {
-                Fault(offset, "file \"" + Shown(name) + "\": the block does not decode (Compressed file is corrupt)");
-            }
+            CheckBlock(offset, name, entry.decodedSize, blockLength - BlockLengthFieldSize);
         }
+        stream_.SetPosition(blockStart + blockLength - BlockLengthFieldSize);
         report_.entries.push_back(entry);
     }
 
+    // Decodes the block at the position in memory: it must give its decoded size from its own bits.
+    void CheckBlock(std::int64_t offset, const std::string& name, std::int32_t decodedSize, std::int32_t length) {
+        PayloadStream block;
+        stream_.CopyTo(block, length);
+        block.SetPosition(0);
+        PayloadStream content;
+        try {
+            const BlockDecodeEnd decodeEnd = DecompressBlock(block, content);
+            if (content.Size() != decodedSize) {
+                Fault(offset, "file \"" + Shown(name) + "\": decoded to " + std::to_string(content.Size()) +
+                                  " bytes instead of " + std::to_string(decodedSize));
+            } else if (decodeEnd.bitsPastEnd > 0) {
+                Fault(offset, "file \"" + Shown(name) + "\": damaged: its symbols run " +
+                                  std::to_string(decodeEnd.bitsPastEnd) +
+                                  " bits past the end of the bit stream (cut short, or a block length too small)");
+            }
+        } catch (const ECorruptFile&) {
+            Fault(offset, "file \"" + Shown(name) + "\": the block does not decode (Compressed file is corrupt)");
+        }
+    }
+
+    const std::vector<std::uint8_t>& file_;
+    Signature signature_;
     bool decodeBlocks_;
     PackageReport& report_;
-    PayloadStream stream_;
+    PayloadStream stream_;  // the file up to where its tree must end
     std::vector<std::string> directories_;
+    std::unordered_set<std::string> seenDirectories_;  // for the parent check, in constant time
     std::string lastFile_;
 };
 

@@ -52,4 +52,10 @@ void AppendFileEntry(ByteString& out, const std::string& name, const ByteString&
     out.insert(out.end(), block.begin(), block.end());
 }
 
+void AppendClosingTags(ByteString& out, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        AppendUInt16(out, ClosingTag);
+    }
+}
+
 }  // namespace quibel::qpack

@@ -15,5 +15,7 @@ void AppendPackageHeader(ByteString& out, const std::vector<std::string>& banner
 void AppendDirectoryEntry(ByteString& out, const std::string& name);
 // FileTag, the file name, the block length (4 + block size), then the compressed block.
 void AppendFileEntry(ByteString& out, const std::string& name, const ByteString& block);
+// count ClosingTag words: an installer's tree ends with one per directory entry.
+void AppendClosingTags(ByteString& out, std::size_t count);
 
 }  // namespace quibel::qpack

@@ -78,6 +78,11 @@ PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& optio
         },
         [&](const CompressionProgress& p) { progress.Show(p); });
     writeDirectoriesThrough(tree.directories.size());
+    if (options.closeLists) {
+        bytes.clear();
+        AppendClosingTags(bytes, tree.directories.size());
+        out.Write(bytes);
+    }
     summary.directories = tree.directories.size();
     summary.files = files.size();
     summary.bytesIn = tree.totalBytes;

@@ -17,6 +17,7 @@ struct PayloadOptions {
     int threads = 1;
     EncoderSettings encoder;
     bool showProgress = false;  // a progress line on stderr, for a terminal
+    bool closeLists = false;    // end the tree with one closing tag per directory entry (installers)
 };
 
 struct PayloadSummary {

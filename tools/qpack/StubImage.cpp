@@ -2,27 +2,21 @@
 
 #include "payload/PackageFormat.h"
 #include "tools/qpack/PackError.h"
+#include "tools/qpack/PortableExecutable.h"
 
 namespace quibel::qpack {
 
 namespace {
-
-constexpr std::size_t kNewHeaderOffsetField = 0x3C;  // e_lfanew in the DOS header
 
 std::uint32_t WordAt(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
     return static_cast<std::uint32_t>(bytes[offset] | bytes[offset + 1] << 8);
 }
 
 void CheckPortableExecutable(const std::vector<std::uint8_t>& stub, const std::string& stubName) {
-    if (stub.size() < kNewHeaderOffsetField + 4 || stub[0] != 'M' || stub[1] != 'Z') {
+    if (stub.size() < 2 || stub[0] != 'M' || stub[1] != 'Z') {
         throw PackError(stubName + ": not a PE executable (no MZ header)");
     }
-    std::uint32_t offset = 0;
-    for (int i = 3; i >= 0; --i) {
-        offset = offset << 8 | stub[kNewHeaderOffsetField + static_cast<std::size_t>(i)];
-    }
-    if (offset < kNewHeaderOffsetField + 4 || offset > stub.size() - 4 || stub[offset] != 'P' ||
-        stub[offset + 1] != 'E' || stub[offset + 2] != 0 || stub[offset + 3] != 0) {
+    if (!PeSignatureOffset(stub)) {
         throw PackError(stubName + ": not a PE executable (no PE signature at the offset its MZ header gives)");
     }
 }

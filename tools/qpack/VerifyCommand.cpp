@@ -21,8 +21,10 @@ int RunVerify(const Arguments& arguments) {
             "usage: qpack verify FILE [--from OFFSET]\n\n"
             "Finds the package in FILE from OFFSET (default 0; 400000 for an installer), decodes every block\n"
             "in memory and checks the canonical form: the root entry first, directories in pre-order each\n"
-            "followed by its files, names Windows can hold in sorted order, block lengths, nothing after\n"
-            "the last entry. Prints every fault and exits with 1 when there is one.\n");
+            "followed by its files, names Windows can hold in sorted order, block lengths, bit streams that\n"
+            "hold all their symbols. After the tree only one closing tag per directory may follow (an\n"
+            "installer), then in a signed installer 0 to 7 zero bytes and the certificate table that its\n"
+            "security directory names. Prints every fault and exits with 1 when there is one.\n");
         return 0;
     }
     try {
@@ -37,8 +39,13 @@ int RunVerify(const Arguments& arguments) {
         for (const PackageEntry& entry : report.entries) {
             files += entry.isDirectory ? 0 : 1;
         }
-        std::printf("%s: sound, %zu directories, %zu files\n", parsed->file.c_str(), report.entries.size() - files,
+        std::printf("%s: sound, %zu directories, %zu files", parsed->file.c_str(), report.entries.size() - files,
                     files);
+        if (report.certificateTableSize > 0) {
+            std::printf(", signed (certificate table of %lld bytes)",
+                        static_cast<long long>(report.certificateTableSize));
+        }
+        std::printf("\n");
         return 0;
     } catch (const PackError& failure) {
         std::fprintf(stderr, "qpack verify: %s\n", failure.what());

@@ -1,0 +1,63 @@
+#!/bin/sh
+# signed_installer.sh STUB.exe OUTDIR QPACK...: the release steps on a tree of 321 directories (more than the
+# benchmark corpus's 258): `qpack installer`, signing with a throw-away certificate (osslsigncode, see
+# tests/support/sign-installer.sh), then `qpack verify` and `qpack extract` of the signed file, whose tree must
+# equal the unsigned file's and the source tree. The same installer signed without its closing tags must fail
+# verify. QPACK... is the qpack command (qpack.exe behind its emulator in the Windows build).
+set -u
+stub=$1 out=$2
+shift 2
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+status=0
+fail() { echo "FAILED: $*"; status=1; }
+
+
+rm -rf "$out"
+mkdir -p "$out/tree"
+out=$(cd "$out" && pwd)
+tree="$out/tree"
+i=0
+while [ $i -lt 20 ]; do
+    j=0
+    while [ $j -lt 15 ]; do
+        mkdir -p "$tree/Dossier $i/Données $j"
+        seq 1 $((i * 37 + j * 11)) >"$tree/Dossier $i/Données $j/liste.txt"
+        j=$((j + 1))
+    done
+    echo "dossier $i" >"$tree/Dossier $i/lisezmoi.txt"
+    i=$((i + 1))
+done
+seq 1 60000 >"$tree/grand.txt"
+directories=$(find "$tree" -type d | wc -l)
+
+"$@" installer --stub "$stub" "$tree" -o "$out/setup.exe" >"$out/qpack.out" 2>&1 ||
+    { cat "$out/qpack.out"; echo "FAILED: qpack installer"; exit 1; }
+sh "$source_dir/tests/support/sign-installer.sh" "$out/setup.exe" "$out/signed.exe" "$out/signing"
+signed=$?
+[ $signed -eq 0 ] || exit $signed
+
+for file in setup signed; do
+    "$@" verify "$out/$file.exe" --from 400000 >"$out/$file-verify.out" 2>&1 ||
+        { cat "$out/$file-verify.out"; fail "qpack verify $file.exe"; }
+    "$@" extract "$out/$file.exe" "$out/$file-tree" --from 400000 >"$out/$file-extract.out" 2>"$out/$file-extract.err" ||
+        { cat "$out/$file-extract.err"; fail "qpack extract $file.exe"; }
+    [ ! -s "$out/$file-extract.err" ] || { cat "$out/$file-extract.err"; fail "qpack extract $file.exe warned"; }
+done
+cat "$out/signed-verify.out"
+grep -q "sound, $directories directories, .*, signed (certificate table of [0-9]* bytes)" "$out/signed-verify.out" ||
+    fail "qpack verify does not call signed.exe sound and signed, with $directories directories"
+diff -r "$tree" "$out/setup-tree" >/dev/null || fail "the unsigned installer's tree differs from the source"
+diff -r "$out/setup-tree" "$out/signed-tree" >/dev/null || fail "the signed installer's tree differs from the unsigned one's"
+
+# The earlier form, without the closing tags, signed: the installer's walk would read into the signature.
+size=$(wc -c <"$out/setup.exe")
+head -c $((size - 2 * directories)) "$out/setup.exe" >"$out/open.exe"
+sh "$source_dir/tests/support/sign-installer.sh" "$out/open.exe" "$out/open-signed.exe" "$out/signing" >/dev/null ||
+    fail "signing open.exe"
+if "$@" verify "$out/open-signed.exe" --from 400000 >"$out/open-verify.out" 2>&1; then
+    fail "qpack verify calls a signed installer without closing tags sound"
+fi
+grep -q "one closing tag (00 00) per open list ($directories), then the signature" "$out/open-verify.out" ||
+    { cat "$out/open-verify.out"; fail "qpack verify gives another reason for open-signed.exe"; }
+[ $status -eq 0 ] && echo "ok: signed and unsigned installers verify and extract the same $directories directories"
+exit $status
