@@ -39,6 +39,7 @@ class NoWrites final : public quibel::FileSystem {
     explicit NoWrites(quibel::FileSystem& real) : real_(real) {}
     bool IsDirectory(const std::string&) override { return true; }
     bool IsFile(const std::string&) override { return false; }
+    void RefuseLink(const std::string&) override {}
     void CreateDirectoryLevel(const std::string&) override {}
     void WriteWholeFile(const std::string&, const std::uint8_t*, std::size_t size) override { written = size; }
     std::vector<std::uint8_t> LoadWholeFile(const std::string& path) override { return real_.LoadWholeFile(path); }
