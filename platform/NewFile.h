@@ -28,4 +28,16 @@ class RemovedOnInterrupt {
     RemovedOnInterrupt& operator=(const RemovedOnInterrupt&) = delete;
 };
 
+// While it lives, the interruptions above wait for the calling thread: a file created and handed to
+// RemovedOnInterrupt under it is never left behind by a signal that came in between. Threads started meanwhile
+// inherit the mask, so hold it only before workers start; one at a time. On Windows a console event that comes
+// meanwhile waits on its own thread until the hold ends.
+class InterruptsHeld {
+  public:
+    InterruptsHeld();
+    ~InterruptsHeld();
+    InterruptsHeld(const InterruptsHeld&) = delete;
+    InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+};
+
 }  // namespace quibel

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -34,6 +35,7 @@ constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 char removedPath[4096];
 volatile std::sig_atomic_t armed = 0;
 struct sigaction previous[std::size(kSignals)];
+sigset_t heldMask;
 
 void RemoveAndEnd(int signal) {
     if (armed != 0) {
@@ -68,6 +70,19 @@ RemovedOnInterrupt::~RemovedOnInterrupt() {
         sigaction(kSignals[i], &previous[i], nullptr);
     }
     armed = 0;
+}
+
+InterruptsHeld::InterruptsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int signal : kSignals) {
+        sigaddset(&held, signal);
+    }
+    pthread_sigmask(SIG_BLOCK, &held, &heldMask);
+}
+
+InterruptsHeld::~InterruptsHeld() {
+    pthread_sigmask(SIG_SETMASK, &heldMask, nullptr);
 }
 
 }  // namespace quibel

@@ -38,9 +38,14 @@ namespace {
 
 wchar_t removedPath[32768];
 volatile LONG armed = 0;
+volatile LONG held = 0;
 
-// Runs on a thread of its own; returning FALSE lets the default handler end the process.
+// Runs on a thread of its own; returning FALSE lets the default handler end the process. While interruptions
+// are held it waits for the creating thread to arm (or give up) first.
 BOOL WINAPI RemoveAndEnd(DWORD) {
+    while (held != 0) {
+        Sleep(1);
+    }
     if (armed != 0) {
         DeleteFileW(removedPath);
     }
@@ -65,6 +70,16 @@ RemovedOnInterrupt::~RemovedOnInterrupt() {
     }
     SetConsoleCtrlHandler(RemoveAndEnd, FALSE);
     armed = 0;
+}
+
+InterruptsHeld::InterruptsHeld() {
+    held = 1;
+    SetConsoleCtrlHandler(RemoveAndEnd, TRUE);
+}
+
+InterruptsHeld::~InterruptsHeld() {
+    SetConsoleCtrlHandler(RemoveAndEnd, FALSE);
+    held = 0;
 }
 
 }  // namespace quibel

@@ -30,6 +30,7 @@ OutputFile::OutputFile(const std::filesystem::path& target, const std::function<
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         std::filesystem::path candidate = target;
         candidate += ".qpack-" + drawSuffix();
+        const InterruptsHeld held;  // an interruption right after the creation still finds the file armed
         const NewFile created = CreateNewFile(candidate);
         if (created.file != nullptr) {
             temporary_ = candidate;
