@@ -45,10 +45,14 @@ void AppendDirectoryEntry(ByteString& out, const std::string& name) {
     AppendLengthString(out, name);
 }
 
-void AppendFileEntry(ByteString& out, const std::string& name, const ByteString& block) {
+void AppendFileEntryHead(ByteString& out, const std::string& name, std::size_t blockSize) {
     AppendUInt16(out, FileTag);
     AppendLengthString(out, name);
-    AppendInt32(out, BlockLengthFieldSize + static_cast<std::int64_t>(block.size()));
+    AppendInt32(out, BlockLengthFieldSize + static_cast<std::int64_t>(blockSize));
+}
+
+void AppendFileEntry(ByteString& out, const std::string& name, const ByteString& block) {
+    AppendFileEntryHead(out, name, block.size());
     out.insert(out.end(), block.begin(), block.end());
 }
 

@@ -1,19 +1,24 @@
 #include "tools/qpack/ParallelCompressor.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <thread>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "tools/qpack/PackError.h"
 #include "tools/qpack/RegularFile.h"
+#include "tools/qpack/ReorderWindow.h"
 #include "tools/qpack/TreeScanner.h"
 
 namespace quibel::qpack {
@@ -21,45 +26,118 @@ namespace quibel::qpack {
 namespace {
 
 struct Slot {
-    std::optional<std::vector<std::uint8_t>> block;
+    std::vector<std::uint8_t> block;
     std::exception_ptr failure;
-    std::uint64_t bytesIn = 0;
 };
 
-// The state the workers share with the consuming thread; workers stop taking files once stop is set.
-struct SharedWork {
-    const std::vector<std::filesystem::path>& files;
-    const std::vector<std::size_t>& order;  // largest files first, so that no big one is left for the end
-    const EncoderSettings& settings;
-    std::vector<Slot> slots;
-    std::atomic<std::size_t> next{0};
-    std::atomic<bool> stop{false};
-    std::mutex mutex;
-    std::condition_variable ready;
+// The state the workers share with the consuming thread, all of it under the mutex; workers stop taking files
+// once stop is set.
+class SharedWork {
+  public:
+    SharedWork(const std::vector<InputFile>& files, const CompressionOptions& options)
+        : files_(files), encoder_(options.encoder), window_(SizesOf(files), WindowBytes(options)) {}
 
     void Work() {
         for (;;) {
-            const std::size_t taken = next.fetch_add(1);
-            if (taken >= order.size() || stop) {
+            std::unique_lock lock(mutex_);
+            std::optional<std::size_t> index;
+            while (!stop_ && !window_.AllStarted() && !(index = window_.Start())) {
+                room_.wait(lock);
+            }
+            if (!index) {
                 return;
             }
-            const std::size_t index = order[taken];
+            lock.unlock();
             Slot result;
+            std::uint64_t bytesIn = 0;
             try {
-                const std::vector<std::uint8_t> content = ReadHostFile(files[index]);
-                result.bytesIn = content.size();
-                result.block = EncodeBlock(content, settings);
+                const std::vector<std::uint8_t> content = ReadHostFile(*files_[*index].path);
+                bytesIn = content.size();
+                result.block = EncodeBlock(content, encoder_);
             } catch (...) {
                 result.failure = std::current_exception();
             }
-            {
-                const std::lock_guard lock(mutex);
-                slots[index] = std::move(result);
-            }
-            ready.notify_all();
+            lock.lock();
+            ++progress_.filesDone;
+            progress_.bytesIn += bytesIn;
+            progress_.bytesOut += result.block.size();
+            finished_.emplace(*index, std::move(result));
+            window_.Finish(*index, result.block.size());
+            lock.unlock();
+            ready_.notify_one();
         }
     }
+
+    // Waits for the block whose turn it is, calling report every fifth of a second meanwhile. The block stays
+    // counted in the window until HandedOn.
+    Slot NextInTurn(const std::function<void(const CompressionProgress&)>& report) {
+        std::unique_lock lock(mutex_);
+        while (!window_.TurnIsReady()) {
+            if (ready_.wait_for(lock, std::chrono::milliseconds(200)) == std::cv_status::timeout) {
+                const CompressionProgress snapshot = progress_;
+                lock.unlock();
+                report(snapshot);
+                lock.lock();
+            }
+        }
+        return std::move(finished_.extract(window_.Turn()).mapped());
+    }
+
+    // The block whose turn it was is written: its bytes leave the window and later files may start.
+    CompressionProgress HandedOn() {
+        CompressionProgress snapshot;
+        {
+            const std::lock_guard lock(mutex_);
+            window_.HandedOn();
+            snapshot = progress_;
+        }
+        room_.notify_all();
+        return snapshot;
+    }
+
+    void Stop() {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        room_.notify_all();
+    }
+
+  private:
+    static std::uint64_t WindowBytes(const CompressionOptions& options) {
+        constexpr std::uint64_t perThread = 8u << 20;
+        return options.windowBytes > 0 ? options.windowBytes
+                                       : perThread * static_cast<std::uint64_t>(std::max(2, options.threads));
+    }
+
+    static std::vector<std::uint64_t> SizesOf(const std::vector<InputFile>& files) {
+        std::vector<std::uint64_t> sizes;
+        sizes.reserve(files.size());
+        for (const InputFile& file : files) {
+            sizes.push_back(file.size);
+        }
+        return sizes;
+    }
+
+    const std::vector<InputFile>& files_;
+    const EncoderSettings& encoder_;
+    std::mutex mutex_;
+    std::condition_variable room_;   // a file may start: the window moved, or stop
+    std::condition_variable ready_;  // a block is ready
+    ReorderWindow window_;
+    std::map<std::size_t, Slot> finished_;  // the blocks waiting for their turn
+    CompressionProgress progress_;
+    bool stop_ = false;
 };
+
+// Large buffers (a file's content, its block) go back to the system as soon as they are freed. Left to itself,
+// glibc raises its threshold to the largest buffer freed so far and serves the later ones from a heap that
+// fragments a little more with every file, so that the peak would grow with the package after all.
+void ReturnLargeBuffersToTheSystem() {
+#ifdef __GLIBC__
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+#endif
+}
 
 // Joins the workers however the consuming thread leaves.
 class WorkerThreads {
@@ -70,7 +148,7 @@ class WorkerThreads {
         }
     }
     ~WorkerThreads() {
-        work_.stop = true;
+        work_.Stop();
         for (auto& thread : threads_) {
             thread.join();
         }
@@ -105,45 +183,24 @@ std::vector<std::uint8_t> ReadHostFile(const std::filesystem::path& path) {
     return content;
 }
 
-void CompressInOrder(const std::vector<std::filesystem::path>& files,
-                     int threads,
-                     const EncoderSettings& settings,
+void CompressInOrder(const std::vector<InputFile>& files,
+                     const CompressionOptions& options,
                      const std::function<void(std::size_t, const std::vector<std::uint8_t>&)>& consume,
                      const std::function<void(const CompressionProgress&)>& report) {
-    std::vector<std::size_t> order(files.size());
-    std::vector<std::uintmax_t> sizes(files.size());
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        order[i] = i;
-        std::error_code ignored;
-        sizes[i] = std::filesystem::file_size(files[i], ignored);
-    }
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return sizes[a] > sizes[b]; });
-    SharedWork work{files, order, settings, std::vector<Slot>(files.size()), {}, {}, {}, {}};
-    CompressionProgress progress;
-    WorkerThreads workers(work, std::max(1, std::min<int>(threads, static_cast<int>(files.size()))));
+    ReturnLargeBuffersToTheSystem();
+    SharedWork work(files, options);
+    const int threads = std::max(1, std::min<int>(options.threads, static_cast<int>(files.size())));
+    WorkerThreads workers(work, threads);
     for (std::size_t index = 0; index < files.size(); ++index) {
-        Slot slot;
         {
-            std::unique_lock lock(work.mutex);
-            while (!work.slots[index].block && !work.slots[index].failure) {
-                if (work.ready.wait_for(lock, std::chrono::milliseconds(200)) == std::cv_status::timeout) {
-                    lock.unlock();
-                    report(progress);
-                    lock.lock();
-                }
+            const Slot slot = work.NextInTurn(report);
+            if (slot.failure) {
+                std::rethrow_exception(slot.failure);
             }
-            slot = std::move(work.slots[index]);
-            work.slots[index] = Slot{};
-        }
-        if (slot.failure) {
-            std::rethrow_exception(slot.failure);
-        }
-        consume(index, *slot.block);
-        ++progress.filesDone;
-        progress.bytesIn += slot.bytesIn;
-        progress.bytesOut += slot.block->size();
+            consume(index, slot.block);
+        }  // the block is freed before its bytes leave the window
+        report(work.HandedOn());
     }
-    report(progress);
 }
 
 }  // namespace quibel::qpack

@@ -11,19 +11,34 @@
 
 namespace quibel::qpack {
 
+struct InputFile {
+    const std::filesystem::path* path;  // the caller's, not a copy: a path holds each of its parts again
+    std::uint64_t size = 0;             // as scanned: what the file takes of the window
+};
+
+struct CompressionOptions {
+    int threads = 1;
+    // Files start in order, while those started and not yet handed on hold at most this many bytes (a file
+    // counts its size while it is compressed, its block's once done; a larger file starts alone when its turn
+    // comes): memory follows the files in flight, not their number. 0: 8 MiB per thread, 16 MiB at least,
+    // enough for the others to keep busy while one compresses a large file.
+    std::uint64_t windowBytes = 0;
+    EncoderSettings encoder;
+};
+
+// Work done so far: files compressed (in whatever order they finish), their input and block bytes.
 struct CompressionProgress {
     std::size_t filesDone = 0;
     std::uint64_t bytesIn = 0;
     std::uint64_t bytesOut = 0;
 };
 
-// Reads and compresses files[i] for every i, the largest first; calls consume(i, block) in ascending i on the
-// calling thread (the blocks that are ready before their turn wait in memory), and
-// report every fifth of a second or so while it waits. A file that cannot be read throws PackError naming it;
-// the other threads then stop before their next file.
-void CompressInOrder(const std::vector<std::filesystem::path>& files,
-                     int threads,
-                     const EncoderSettings& settings,
+// Reads and compresses every file; calls consume(i, block) in ascending i on the calling thread as soon as the
+// block of file i and of those before it are ready, and report after each block and every fifth of a second
+// while it waits. A file that cannot be read throws PackError naming it when its turn comes; the other threads
+// then stop before their next file.
+void CompressInOrder(const std::vector<InputFile>& files,
+                     const CompressionOptions& options,
                      const std::function<void(std::size_t, const std::vector<std::uint8_t>&)>& consume,
                      const std::function<void(const CompressionProgress&)>& report);
 

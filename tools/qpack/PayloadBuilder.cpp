@@ -1,47 +1,25 @@
 #include "tools/qpack/PayloadBuilder.h"
 
-#include <chrono>
 #include <cstdio>
 
+#include "payload/PackageFormat.h"
 #include "tools/qpack/PackageWriter.h"
 #include "tools/qpack/ParallelCompressor.h"
+#include "tools/qpack/ProgressLine.h"
+#include "tools/qpack/TerminalText.h"
 
 namespace quibel::qpack {
 
-namespace {
-
-// One line on stderr, rewritten in place, once a pack has run for a second.
-class ProgressLine {
-  public:
-    ProgressLine(bool enabled, std::size_t totalFiles) : enabled_(enabled), totalFiles_(totalFiles) {}
-    ~ProgressLine() {
-        if (shown_) {
-            std::fputc('\n', stderr);
-        }
-    }
-    ProgressLine(const ProgressLine&) = delete;
-    ProgressLine& operator=(const ProgressLine&) = delete;
-
-    void Show(const CompressionProgress& progress) {
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-        if (!enabled_ || seconds < 1.0) {
-            return;
-        }
-        shown_ = true;
-        std::fprintf(stderr, "\r%zu/%zu files, %.1f MB in, %.1f MB out, %.1f MB/s   ", progress.filesDone, totalFiles_,
-                     static_cast<double>(progress.bytesIn) / 1e6, static_cast<double>(progress.bytesOut) / 1e6,
-                     static_cast<double>(progress.bytesIn) / 1e6 / seconds);
-        std::fflush(stderr);
-    }
-
-  private:
-    bool enabled_;
-    std::size_t totalFiles_;
-    bool shown_ = false;
-    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-};
-
-}  // namespace
+std::string ListingLine(const std::string& directory,
+                        const std::string& name,
+                        std::uint64_t size,
+                        std::uint64_t stored) {
+    const double ratio = size > 0 ? 100.0 * static_cast<double>(stored) / static_cast<double>(size) : 0.0;
+    char numbers[64];
+    std::snprintf(numbers, sizeof numbers, "%12llu -> %12llu %6.1f%%  ", static_cast<unsigned long long>(size),
+                  static_cast<unsigned long long>(stored), ratio);
+    return numbers + TerminalText(directory) + "\\" + TerminalText(name);
+}
 
 PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& options, OutputFile& out) {
     const std::uint64_t startOffset = out.BytesWritten();
@@ -49,15 +27,13 @@ PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& optio
     AppendPackageHeader(bytes, options.bannerLines);
     out.Write(bytes);
 
-    std::vector<std::filesystem::path> files;
-    std::vector<std::pair<std::size_t, std::size_t>> owners;  // (directory, file) of each entry in files
-    for (std::size_t d = 0; d < tree.directories.size(); ++d) {
-        for (std::size_t f = 0; f < tree.directories[d].files.size(); ++f) {
-            files.push_back(tree.directories[d].files[f].hostPath);
-            owners.emplace_back(d, f);
+    std::vector<InputFile> files;
+    files.reserve(tree.fileCount);
+    for (const ScannedDirectory& directory : tree.directories) {
+        for (const ScannedFile& file : directory.files) {
+            files.push_back({&file.hostPath, file.size});
         }
     }
-    PayloadSummary summary;
     std::size_t directoriesWritten = 0;
     auto writeDirectoriesThrough = [&](std::size_t last) {
         while (directoriesWritten <= last && directoriesWritten < tree.directories.size()) {
@@ -66,23 +42,42 @@ PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& optio
             out.Write(bytes);
         }
     };
-    ProgressLine progress(options.showProgress, files.size());
+    ProgressLine progress(options.showProgress, files.size(), tree.totalBytes);
+    CompressionProgress done;
+    std::size_t d = 0;  // the directory and file whose turn it is
+    std::size_t f = 0;
     CompressInOrder(
-        files, options.threads, options.encoder,
-        [&](std::size_t index, const std::vector<std::uint8_t>& block) {
-            const auto [d, f] = owners[index];
+        files, {options.threads, options.windowBytes, options.encoder},
+        [&](std::size_t, const std::vector<std::uint8_t>& block) {
+            for (; f == tree.directories[d].files.size(); f = 0) {
+                ++d;
+            }
             writeDirectoriesThrough(d);
+            const ScannedFile& file = tree.directories[d].files[f++];
             bytes.clear();
-            AppendFileEntry(bytes, tree.directories[d].files[f].name, block);
+            AppendFileEntryHead(bytes, file.name, block.size());
             out.Write(bytes);
+            out.Write(block);  // from where it lies: a large block is held once
+            if (options.verbose) {
+                progress.Clear();
+                std::printf("%s\n", ListingLine(tree.directories[d].name, file.name, file.size,
+                                                BlockLengthFieldSize + block.size())
+                                        .c_str());
+                std::fflush(stdout);
+            }
         },
-        [&](const CompressionProgress& p) { progress.Show(p); });
+        [&](const CompressionProgress& p) {
+            done = p;
+            progress.Update(p);
+        });
     writeDirectoriesThrough(tree.directories.size());
     if (options.closeLists) {
         bytes.clear();
         AppendClosingTags(bytes, tree.directories.size());
         out.Write(bytes);
     }
+    progress.Finish(done);
+    PayloadSummary summary;
     summary.directories = tree.directories.size();
     summary.files = files.size();
     summary.bytesIn = tree.totalBytes;

@@ -1,12 +1,13 @@
 #pragma once
 // Builds the payload of a scanned tree (marker, banner, entries) and writes it to an output file, the files
-// compressed on several threads and written in canonical order.
+// compressed on several threads and written in canonical order as soon as each one's turn comes.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "tools/qpack/OutputFile.h"
+#include "tools/qpack/ParallelCompressor.h"
 #include "tools/qpack/TreeScanner.h"
 #include "tools/qpack/encoder/Lh5Encoder.h"
 
@@ -16,8 +17,10 @@ struct PayloadOptions {
     std::vector<std::string> bannerLines;  // Windows-1252
     int threads = 1;
     EncoderSettings encoder;
-    bool showProgress = false;  // a progress line on stderr, for a terminal
-    bool closeLists = false;    // end the tree with one closing tag per directory entry (installers)
+    std::uint64_t windowBytes = 0;  // see CompressionOptions; 0 for the default
+    bool showProgress = false;      // a progress line on stderr, rewritten in place: for a terminal only
+    bool verbose = false;           // one line per file on stdout as it is written (ListingLine)
+    bool closeLists = false;        // end the tree with one closing tag per directory entry (installers)
 };
 
 struct PayloadSummary {
@@ -28,5 +31,12 @@ struct PayloadSummary {
 };
 
 PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& options, OutputFile& out);
+
+// One file of a verbose pack: its size, stored size (block length, as qpack list shows it) and their ratio in
+// aligned columns, then its path in the package ("\data\a.txt"), control characters shown as "?".
+std::string ListingLine(const std::string& directory,
+                        const std::string& name,
+                        std::uint64_t size,
+                        std::uint64_t stored);
 
 }  // namespace quibel::qpack
