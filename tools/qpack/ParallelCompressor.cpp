@@ -57,12 +57,13 @@ class SharedWork {
             } catch (...) {
                 result.failure = std::current_exception();
             }
+            const std::size_t held = result.block.size();
             lock.lock();
             ++progress_.filesDone;
             progress_.bytesIn += bytesIn;
-            progress_.bytesOut += result.block.size();
+            progress_.bytesOut += held;
             finished_.emplace(*index, std::move(result));
-            window_.Finish(*index, result.block.size());
+            window_.Finish(*index, held);
             lock.unlock();
             ready_.notify_one();
         }
