@@ -30,7 +30,7 @@ std::string ProgressText(const CompressionProgress& progress,
     const double rate = seconds > 0 ? megabytes / seconds : 0.0;
     std::string time;
     if (progress.filesDone == totalFiles) {
-        time = Clock(seconds);
+        time = "done in " + Clock(seconds);
     } else if (progress.bytesIn > 0 && progress.bytesIn < totalBytes) {
         time = Clock(static_cast<double>(totalBytes - progress.bytesIn) * seconds /
                      static_cast<double>(progress.bytesIn)) +

@@ -10,7 +10,7 @@
 
 namespace quibel::qpack {
 
-// "12.3/58.4 MB, 812/2064 files, 9.7 MB/s, 0:04 left"; once all is done, the time taken instead of the time left.
+// "12.3/58.4 MB, 812/2064 files, 9.7 MB/s, 0:04 left"; once all is done, "done in 0:06" instead of the time left.
 std::string ProgressText(const CompressionProgress& progress,
                          std::size_t totalFiles,
                          std::uint64_t totalBytes,
