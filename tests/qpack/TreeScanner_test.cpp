@@ -24,10 +24,6 @@ void Write(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Each expected problem is a path fragment and a word of its reason, in the order they must come.
 using Expected = std::vector<std::pair<std::string, std::string>>;
@@ -142,6 +138,11 @@ TEST_F(TreeScannerTest, EveryProblemIsReportedInTreeOrder) {
 }
 
 #ifndef _WIN32  // links as POSIX has them
+std::string Read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 TEST_F(TreeScannerTest, FollowedLinksPackWhatTheyPointToAndLoopsAreRefused) {
     struct Case {
         const char* name;
