@@ -53,13 +53,17 @@ void NameEntry(Entry& entry) {
     }
 }
 
-std::optional<std::string> ReadProblem(const fs::path& path) {
+// The size as reading the file will find it: through a link it is the target's on every system (the C library of
+// Windows gives a link's own size). Opening it also finds a file that cannot be read before anything is written.
+std::optional<std::uint64_t> SizeByReading(const fs::path& path, std::string& problem) {
     errno = 0;
-    const std::ifstream in(path, std::ios::binary);
-    if (in) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+    if (size < 0) {
+        problem = "cannot be read" + (errno != 0 ? ": " + std::generic_category().message(errno) : std::string());
         return std::nullopt;
     }
-    return "cannot be read" + (errno != 0 ? " (" + std::generic_category().message(errno) + ")" : std::string());
+    return static_cast<std::uint64_t>(size);
 }
 
 // A link that goes nowhere, or around in circles among links.
@@ -178,14 +182,14 @@ class Scanner {
     }
 
     void InspectFile(Entry& entry) {
-        std::error_code error;
-        entry.size = fs::file_size(entry.hostPath, error);
-        if (error) {
-            entry.problems.push_back(error.message());
-        } else if (entry.size > kMaxFileSize) {
+        std::string problem;
+        const auto size = SizeByReading(entry.hostPath, problem);
+        if (!size) {
+            entry.problems.push_back(problem);
+        } else if (*size > kMaxFileSize) {
             entry.problems.push_back("files of 2 GiB or more cannot be packed");
-        } else if (const auto problem = ReadProblem(entry.hostPath)) {
-            entry.problems.push_back(*problem);
+        } else {
+            entry.size = *size;
         }
     }
 
