@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -23,7 +24,6 @@ void Write(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
 }
-
 
 // Each expected problem is a path fragment and a word of its reason, in the order they must come.
 using Expected = std::vector<std::pair<std::string, std::string>>;
@@ -232,26 +232,95 @@ TEST_F(TreeScannerTest, TheProductProgramIsLookedForAtTheRootInAnyCase) {
 }
 
 #ifdef QPACK_HAS_HOST_TOOLS
-// The tool refuses the whole tree in one run, naming each problem, and writes nothing.
-TEST_F(TreeScannerTest, PackReportsEveryProblemAndWritesNothing) {
-    const fs::path tree = root_ / "tree";
-    Write(tree / "a:b.txt", "");
-    Write(tree / "d" / "CON", "");
-    Write(tree / "d" / "e" / "trail.", "");
-    const fs::path package = root_ / "p.maj";
-    const std::string command =
-        std::string(QPACK_EXECUTABLE) + " pack '" + tree.string() + "' -o '" + package.string() + "' 2>&1";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
+struct ToolRun {
+    int exitCode;
+    std::string output;  // stdout and stderr
+};
+
+ToolRun RunQpack(const std::string& arguments) {
+    std::FILE* pipe = popen((std::string(QPACK_EXECUTABLE) + " " + arguments + " 2>&1").c_str(), "r");
+    ToolRun run{-1, {}};
     char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        output += buffer;
+    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        run.output += buffer;
     }
-    const int status = pclose(pipe);
-    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1) << output;
-    ExpectInOrder(output, {{"a:b.txt", "forbids"}, {"CON", "device"}, {"trail.", "dot"}});
-    EXPECT_FALSE(fs::exists(package));
+    const int status = pipe != nullptr ? pclose(pipe) : -1;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+// pack and installer refuse the whole tree in one run, one error line per problem, and write nothing; with
+// --follow-links they pack what links lead to.
+TEST_F(TreeScannerTest, TheToolReportsEveryProblemOrFollowsLinks) {
+    struct Case {
+        const char* name;
+        std::string command;  // before the tree's path
+        std::function<void(const fs::path&)> make;
+        int exitCode;
+        Expected lines;  // in order; on failure every line is an error of the command
+    };
+    const std::string stub = "--stub '" + (root_ / "stub.exe").string() + "' ";
+    const auto badNames = [](const fs::path& t) {
+        Write(t / "a:b.txt", "");
+        Write(t / "d" / "CON", "");
+        Write(t / "d" / "e" / "trail.", "");
+    };
+    const Expected badNamesReport = {{"a:b.txt", "forbids"}, {"CON", "device"}, {"trail.", "dot"}};
+    const std::vector<Case> cases = {
+        {"pack, several bad names", "pack", badNames, 1, badNamesReport},
+        {"installer, several bad names", "installer " + stub, badNames, 1, badNamesReport},
+        {"more than 100",
+         "pack",
+         [](const fs::path& t) {
+             for (int i = 0; i < 105; ++i) {
+                 Write(t / ("bad:" + std::to_string(100 + i)), "");
+             }
+         },
+         1,
+         {{"bad:100", "forbids"}, {"bad:199", "forbids"}, {"error: and 5 more problems", ""}}},
+        {"link to a directory followed",
+         "pack --follow-links",
+         [](const fs::path& t) {
+             Write(t.parent_path() / "lib" / "x.txt", "x");
+             fs::create_directory_symlink("../lib", t / "lib");
+         },
+         0,
+         {}},
+        {"loop refused",
+         "pack --follow-links",
+         [](const fs::path& t) {
+             fs::create_directories(t / "d");
+             fs::create_directory_symlink("..", t / "d" / "up");
+         },
+         1,
+         {{"d/up", "loops back"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "tree");
+        std::string pe(1001, '\0');
+        pe.replace(0, 2, "MZ");
+        pe[0x3C] = 0x40;
+        pe.replace(0x40, 2, "PE");
+        Write(root_ / "stub.exe", pe);
+        c.make(root_ / "tree");
+        const fs::path package = root_ / "p.maj";
+        const ToolRun run = RunQpack(c.command + " '" + (root_ / "tree").string() + "' -o '" + package.string() + "'");
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
+        ExpectInOrder(run.output, c.lines);
+        EXPECT_EQ(fs::exists(package), c.exitCode == 0);
+        if (c.exitCode != 0) {
+            const std::string prefix = "qpack " + c.command.substr(0, c.command.find(' ')) + ": error: ";
+            for (std::size_t at = 0; at < run.output.size(); at = run.output.find('\n', at) + 1) {
+                EXPECT_EQ(run.output.compare(at, prefix.size(), prefix), 0) << run.output.substr(at);
+            }
+            EXPECT_LE(std::count(run.output.begin(), run.output.end(), '\n'), 101);
+        } else {
+            const ToolRun list = RunQpack("list '" + package.string() + "'");
+            ExpectInOrder(list.output, {{"\\lib\\", ""}, {"x.txt", ""}});
+        }
+    }
 }
 #endif
 

@@ -51,6 +51,11 @@ int RunInstaller(const PackOptions& options) {
             PrintWarning("installer", ToNativeText(*warning, false));
         }
         PrintPackSummary("installer", options, summary);
+    } catch (const TreeProblems& problems) {
+        for (const std::string& line : ProblemReport(problems.Problems())) {
+            PrintError("installer", line);
+        }
+        return 1;
     } catch (const PackError& failure) {
         PrintError("installer", failure.what());
         return 1;

@@ -15,6 +15,11 @@ int RunPack(const PackOptions& options) {
         const PayloadSummary summary = WritePayload(tree, payload, out);
         out.Commit();
         PrintPackSummary("pack", options, summary);
+    } catch (const TreeProblems& problems) {
+        for (const std::string& line : ProblemReport(problems.Problems())) {
+            PrintError("pack", line);
+        }
+        return 1;
     } catch (const PackError& failure) {
         PrintError("pack", failure.what());
         return 1;

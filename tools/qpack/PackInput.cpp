@@ -7,8 +7,12 @@
 namespace quibel::qpack {
 
 ScannedTree ScanPackInput(const std::string& command, const PackOptions& options) {
-    RefuseOutputInsideInput(HostPathFromArgument(options.output), HostPathFromArgument(options.directory));
-    ScannedTree tree = ScanTree(HostPathFromArgument(options.directory));
+    const std::filesystem::path output = HostPathFromArgument(options.output);
+    RefuseOutputInsideInput(output, HostPathFromArgument(options.directory));
+    ScannedTree tree = ScanTree(HostPathFromArgument(options.directory), {options.followLinks});
+    for (const std::filesystem::path& linked : tree.linkedDirectories) {
+        RefuseOutputInsideInput(output, linked);  // what a followed link leads to is input too
+    }
     PrintWarnings(command, tree.warnings);
     return tree;
 }

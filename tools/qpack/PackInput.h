@@ -8,8 +8,9 @@
 
 namespace quibel::qpack {
 
-// Scans options.directory with the output checked not to lie inside it. Throws PackError on the first problem
-// that stops the command (the tree's problems reported first on stderr, as "qpack COMMAND: error: ...").
+// Scans options.directory (following links with --follow-links) with the output checked not to lie inside it,
+// nor inside a directory a followed link leads to. Throws TreeProblems listing everything wrong in the tree (the
+// command prints ProblemReport's lines, one "qpack COMMAND: error: ..." each) or PackError.
 ScannedTree ScanPackInput(const std::string& command, const PackOptions& options);
 
 PayloadOptions PayloadOptionsFrom(const PackOptions& options);
