@@ -10,7 +10,6 @@
 #include "tools/qpack/PackageChecker.h"
 #include "tools/qpack/ParallelCompressor.h"
 #include "tools/qpack/StubImage.h"
-#include "tools/qpack/WindowsNames.h"
 
 namespace quibel::qpack {
 
@@ -18,10 +17,8 @@ namespace {
 
 // The installer puts its shortcut on quibel.exe at the tree's root, whatever the tree holds.
 void WarnWithoutProgram(const ScannedTree& tree, const PackOptions& options) {
-    for (const ScannedFile& file : tree.directories.front().files) {
-        if (UpperCaseKey(file.name) == "QUIBEL.EXE") {
-            return;
-        }
+    if (RootHoldsProductProgram(tree)) {
+        return;
     }
     PrintWarning("installer", DisplayPath(HostPathFromArgument(options.directory)) +
                                   ": no quibel.exe at the tree's root; the installer puts the tree under <chosen "
