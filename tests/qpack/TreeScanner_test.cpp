@@ -24,23 +24,6 @@ void Write(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-// Each expected line is a fragment and a word that must follow it on its line, in the order they must come.
-using Expected = std::vector<std::pair<std::string, std::string>>;
-
-void ExpectInOrder(const std::string& text, const Expected& expected, bool everyLine = true) {
-    std::size_t at = 0;
-    for (const auto& [fragment, word] : expected) {
-        const std::size_t line = text.find(fragment, at);
-        ASSERT_NE(line, std::string::npos) << fragment << " missing or out of order in\n" << text;
-        const std::size_t end = text.find('\n', line);
-        EXPECT_NE(text.substr(line, end - line).find(word), std::string::npos) << word << " for " << fragment;
-        at = end;
-    }
-    if (everyLine) {
-        EXPECT_EQ(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')), expected.size()) << text;
-    }
-}
-
 class TreeScannerTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -66,6 +49,23 @@ TEST_F(TreeScannerTest, TheProductProgramIsLookedForAtTheRootInAnyCase) {
 }
 
 #ifdef QPACK_HAS_HOST_TOOLS
+// Each expected line is a fragment and a word that must follow it on its line, in the order they must come.
+using Expected = std::vector<std::pair<std::string, std::string>>;
+
+void ExpectInOrder(const std::string& text, const Expected& expected, bool everyLine = true) {
+    std::size_t at = 0;
+    for (const auto& [fragment, word] : expected) {
+        const std::size_t line = text.find(fragment, at);
+        ASSERT_NE(line, std::string::npos) << fragment << " missing or out of order in\n" << text;
+        const std::size_t end = text.find('\n', line);
+        EXPECT_NE(text.substr(line, end - line).find(word), std::string::npos) << word << " for " << fragment;
+        at = end;
+    }
+    if (everyLine) {
+        EXPECT_EQ(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')), expected.size()) << text;
+    }
+}
+
 struct ToolRun {
     int exitCode;
     std::string output;  // stdout and stderr
