@@ -29,8 +29,18 @@ std::optional<DirectoryIdentity> IdentityOf(const std::filesystem::path& directo
 
 bool IsLink(const std::filesystem::path& path) {
     // The C library's stat follows links on Windows, so the standard library cannot tell a link from its target.
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    // Only the reparse points that name another place are links; the others (cloud placeholders, deduplicated
+    // files) are the files themselves, stored another way.
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    FindClose(search);
+    constexpr DWORD kWslLinkTag = 0xA000001D;  // IO_REPARSE_TAG_LX_SYMLINK, absent from older headers
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+           (found.dwReserved0 == IO_REPARSE_TAG_SYMLINK || found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT ||
+            found.dwReserved0 == kWslLinkTag);
 }
 
 #else
