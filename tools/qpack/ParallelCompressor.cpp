@@ -133,10 +133,13 @@ class SharedWork {
 
 // Large buffers (a file's content, its block) go back to the system as soon as they are freed. Left to itself,
 // glibc raises its threshold to the largest buffer freed so far and serves the later ones from a heap that
-// fragments a little more with every file, so that the peak would grow with the package after all.
+// fragments a little more with every file, so that the peak would grow with the package after all. The
+// encoder's tables of each file (a few hundred KiB) stay below the threshold, and the heap keeps that much free
+// at its top, so that they are not mapped and faulted in anew for every file.
 void ReturnLargeBuffersToTheSystem() {
 #ifdef __GLIBC__
-    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    mallopt(M_TRIM_THRESHOLD, 2 << 20);
 #endif
 }
 
