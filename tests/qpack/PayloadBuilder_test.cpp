@@ -1,6 +1,7 @@
 // A verbose pack lists each file on stdout as it is written, in package order: size, stored size (as qpack list
 // shows it), ratio and path, in aligned columns. The window changes nothing in the package: one smaller than
-// every file, on several threads, gives the bytes of no limit on one thread.
+// every file, on several threads, gives the bytes of no limit on one thread. The summary names the file the
+// installer needs the most memory for, as the written package shows it.
 
 #include "tools/qpack/PayloadBuilder.h"
 
@@ -56,9 +57,10 @@ TEST(WritePayload, ListsEachFileAsWrittenWhateverTheWindow) {
         options.windowBytes = run.windowBytes;
         options.verbose = true;
         testing::internal::CaptureStdout();
+        PayloadSummary summary;
         {
             OutputFile out(dir / "out.pkg");
-            WritePayload(ScanTree(dir / "tree"), options, out);
+            summary = WritePayload(ScanTree(dir / "tree"), options, out);
             out.Commit();
         }
         std::istringstream listing(testing::internal::GetCapturedStdout());
@@ -92,6 +94,14 @@ TEST(WritePayload, ListsEachFileAsWrittenWhateverTheWindow) {
             EXPECT_EQ(fields.position(4), pathColumn) << "paths in one column";
         }
         EXPECT_FALSE(std::getline(listing, line)) << "more lines than files: " << line;
+        const auto heaviest = std::max_element(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+            return a.blockLength + a.decodedSize < b.blockLength + b.decodedSize;
+        });
+        ASSERT_TRUE(summary.heaviestFile);
+        EXPECT_EQ(summary.heaviestFile->directory + "\\" + summary.heaviestFile->name,
+                  heaviest->directory + "\\" + heaviest->name);
+        EXPECT_EQ(summary.heaviestFile->blockLength, heaviest->blockLength);
+        EXPECT_EQ(summary.heaviestFile->decodedSize, heaviest->decodedSize);
     }
     fs::remove_all(dir);
 }

@@ -21,6 +21,30 @@ std::string ListingLine(const std::string& directory,
     return numbers + TerminalText(directory) + "\\" + TerminalText(name);
 }
 
+namespace {
+
+void NoteIfHeaviest(PayloadSummary& summary,
+                    const std::string& directory,
+                    const std::string& name,
+                    const std::vector<std::uint8_t>& block) {
+    std::int32_t decoded = 0;  // the block's own size field: the bytes read, whatever the scan saw
+    for (int i = 3; i >= 0; --i) {
+        decoded = static_cast<std::int32_t>(static_cast<std::uint32_t>(decoded) << 8 | block.at(i));
+    }
+    const auto blockLength = static_cast<std::int32_t>(BlockLengthFieldSize + block.size());
+    const auto weight = [](const PackageEntry& e) { return std::int64_t{e.blockLength} + e.decodedSize; };
+    PackageEntry entry;
+    entry.name = name;
+    entry.directory = directory;
+    entry.blockLength = blockLength;
+    entry.decodedSize = decoded;
+    if (!summary.heaviestFile || weight(entry) > weight(*summary.heaviestFile)) {
+        summary.heaviestFile = std::move(entry);
+    }
+}
+
+}  // namespace
+
 PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& options, OutputFile& out) {
     const std::uint64_t startOffset = out.BytesWritten();
     ByteString bytes;
@@ -44,6 +68,7 @@ PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& optio
     };
     ProgressLine progress(options.showProgress, files.size(), tree.totalBytes);
     CompressionProgress done;
+    PayloadSummary summary;
     std::size_t d = 0;  // the directory and file whose turn it is
     std::size_t f = 0;
     CompressInOrder(
@@ -58,6 +83,7 @@ PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& optio
             AppendFileEntryHead(bytes, file.name, block.size());
             out.Write(bytes);
             out.Write(block);  // from where it lies: a large block is held once
+            NoteIfHeaviest(summary, tree.directories[d].name, file.name, block);
             if (options.verbose) {
                 progress.Clear();
                 std::printf("%s\n", ListingLine(tree.directories[d].name, file.name, file.size,
@@ -77,7 +103,6 @@ PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& optio
         out.Write(bytes);
     }
     progress.Finish(done);
-    PayloadSummary summary;
     summary.directories = tree.directories.size();
     summary.files = files.size();
     summary.bytesIn = tree.totalBytes;

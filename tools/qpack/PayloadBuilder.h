@@ -3,10 +3,12 @@
 // compressed on several threads and written in canonical order as soon as each one's turn comes.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "tools/qpack/OutputFile.h"
+#include "tools/qpack/PackageChecker.h"
 #include "tools/qpack/ParallelCompressor.h"
 #include "tools/qpack/TreeScanner.h"
 #include "tools/qpack/encoder/Lh5Encoder.h"
@@ -28,6 +30,10 @@ struct PayloadSummary {
     std::size_t files = 0;
     std::uint64_t bytesIn = 0;
     std::uint64_t payloadBytes = 0;
+    // The first file whose block length and decoded size together are the largest: its name, directory, block
+    // length and decoded size as the package checker lists them (what the installer holds at once beside itself,
+    // so that InstallerMemoryWarning needs no reading back); none when the tree holds no file.
+    std::optional<PackageEntry> heaviestFile;
 };
 
 PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& options, OutputFile& out);
