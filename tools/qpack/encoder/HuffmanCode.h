@@ -28,7 +28,8 @@ void AssignCanonicalCodes(HuffmanCode& code, int maxLength);
 void HuffmanLengths(std::span<const std::uint32_t> frequencies, int maxLength, std::span<std::uint8_t> lengths);
 
 // The complete code of least total cost when each used symbol costs its length times its frequency plus
-// lengthCost[length] (what sending that length takes); lengthCost has maxLength + 1 entries. Lengths only.
+// lengthCost[length] (what sending that length takes); lengthCost has maxLength + 1 entries, and the total must
+// stay below 2^30 (segment counts and header bits do). Lengths only.
 HuffmanCode BuildCodeForLengthCosts(std::span<const std::uint32_t> frequencies,
                                     int maxLength,
                                     std::span<const std::uint32_t> lengthCost);
