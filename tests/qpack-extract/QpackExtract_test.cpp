@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 
 #include "tests/support/PackageBytes.h"
@@ -84,13 +85,45 @@ TEST_F(QpackCommand, ExtractPrintsTheInstallersLogInUtf8) {
               "x");
 }
 
+// An installer's stub may hold a marker before 400000: a PE executable is scanned from there unless --from says
+// otherwise, and a note says so; -q leaves out the note and the log's lines.
 TEST_F(QpackCommand, ExtractFromAnInstallerOffset) {
     PackageBytes installer;
     installer.Zeros(400000).Header().Directory("").File("quibel.exe", BytesOf("MZ"));
+    for (const auto& [at, byte] : std::map<std::size_t, std::uint8_t>{{0, 'M'},
+                                                                      {1, 'Z'},
+                                                                      {0x3C, 0x40},
+                                                                      {0x40, 'P'},
+                                                                      {0x41, 'E'},
+                                                                      {1000, 'E'},
+                                                                      {1001, 'T'},
+                                                                      {1002, 'E'},
+                                                                      {1003, 'T'},
+                                                                      {1004, 'E'},
+                                                                      {1005, 'T'},
+                                                                      {1006, 'E'},
+                                                                      {1007, 'T'}}) {
+        installer.bytes[at] = byte;  // a PE signature, and a decoy marker in the stub
+    }
     Write("setup.exe", installer.bytes);
-    const Outcome outcome = Run("extract " + P("setup.exe") + " " + P("q") + " --from 400000");
-    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
-    EXPECT_EQ(ReadText(dir_ / "q/quibel.exe"), "MZ");
+    const struct {
+        std::string options;
+        std::string note;
+        bool extracted;
+        bool logged;
+    } cases[] = {{"", "scanning from offset 400000", true, true},
+                 {" --from 400000 -q", "", true, false},
+                 {" --from 0", "", false, false}};  // the decoy: an empty tree
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options);
+        fs::remove_all(dir_ / "q");
+        const Outcome outcome = Run("extract " + P("setup.exe") + " " + P("q") + c.options);
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+        EXPECT_NE(outcome.err.find(c.note), std::string::npos) << outcome.err;
+        EXPECT_EQ(outcome.err.find("scanning") != std::string::npos, !c.note.empty()) << outcome.err;
+        EXPECT_EQ(ReadText(dir_ / "q/quibel.exe") == "MZ", c.extracted);
+        EXPECT_EQ(outcome.out.find("quibel.exe") != std::string::npos, c.logged) << outcome.out;
+    }
 }
 
 // A file without a payload is a failure of extract (the installer goes on quietly), and nothing is created.
@@ -117,14 +150,19 @@ TEST_F(QpackCommand, ExtractFailuresShowTheFailureText) {
     Write("p.maj", package.bytes);
     const Outcome outcome = Run("extract " + P("p.maj") + " " + P("t"));
     EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_EQ(outcome.err, "Nom de fichier incorrect.\n");
+    // The installer's own failure text, after the message prefix; the scan's note comes first.
+    EXPECT_EQ(outcome.err,
+              "qpack extract: scanning from offset 0 (no PE executable; --from sets another)\n"
+              "qpack extract: error: Nom de fichier incorrect.\n");
     // The lines logged before the failure are printed, the failing directory's line last.
     EXPECT_NE(outcome.out.find("Fichier " + P("t") + "/a taille :"), std::string::npos);
     EXPECT_NE(outcome.out.find("pertoire " + P("t") + "/d/e\n"), std::string::npos);
 
     const Outcome missing = Run("extract " + P("absent.maj") + " " + P("t"));
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err.rfind("Impossible d'ouvrir le fichier \"" + P("absent.maj") + "\". ", 0), 0u) << missing.err;
+    EXPECT_EQ(
+        missing.err.rfind("qpack extract: error: Impossible d'ouvrir le fichier \"" + P("absent.maj") + "\". ", 0), 0u)
+        << missing.err;
 }
 
 // Every path below root, as text relative to it.

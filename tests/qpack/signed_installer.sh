@@ -37,14 +37,15 @@ signed=$?
 [ $signed -eq 0 ] || exit $signed
 
 for file in setup signed; do
-    "$@" verify "$out/$file.exe" --from 400000 >"$out/$file-verify.out" 2>&1 ||
+    "$@" verify "$out/$file.exe" >"$out/$file-verify.out" 2>&1 ||
         { cat "$out/$file-verify.out"; fail "qpack verify $file.exe"; }
-    "$@" extract "$out/$file.exe" "$out/$file-tree" --from 400000 >"$out/$file-extract.out" 2>"$out/$file-extract.err" ||
+    "$@" extract -q "$out/$file.exe" "$out/$file-tree" >"$out/$file-extract.out" 2>"$out/$file-extract.err" ||
         { cat "$out/$file-extract.err"; fail "qpack extract $file.exe"; }
     [ ! -s "$out/$file-extract.err" ] || { cat "$out/$file-extract.err"; fail "qpack extract $file.exe warned"; }
 done
 cat "$out/signed-verify.out"
-grep -q "sound, $directories directories, .*, signed (certificate table of [0-9]* bytes)" "$out/signed-verify.out" ||
+grep -q "sound, $directories directories, .*, signed (certificate table of [0-9]* bytes); scanning from offset 400000" \
+    "$out/signed-verify.out" ||
     fail "qpack verify does not call signed.exe sound and signed, with $directories directories"
 diff -r "$tree" "$out/setup-tree" >/dev/null || fail "the unsigned installer's tree differs from the source"
 diff -r "$out/setup-tree" "$out/signed-tree" >/dev/null || fail "the signed installer's tree differs from the unsigned one's"

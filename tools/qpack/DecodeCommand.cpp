@@ -1,52 +1,46 @@
 // qpack decode BLOCK OUT: one compressed block file (int32 size + lh5 bits) decoded into OUT.
 
-#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
 #include "payload/DecompressBlock.h"
 #include "payload/Errors.h"
 #include "platform/NativeFileSystem.h"
 #include "tools/qpack/Commands.h"
-#include "tools/qpack/PackArguments.h"
+#include "tools/qpack/HostArguments.h"
+#include "tools/qpack/Messages.h"
 #include "tools/qpack/PackError.h"
 #include "tools/qpack/RegularFile.h"
 
 namespace quibel::qpack {
 
-int RunDecode(const Arguments& arguments) {
-    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        std::printf(
-            "usage: qpack decode BLOCK OUT\n\nDecodes one compressed block (a 4-byte little-endian decoded size "
-            "followed by an lh5 bit stream)\ninto OUT. On failure nothing is left at OUT.\n");
-        return 0;
-    }
-    if (arguments.size() != 2) {
-        return UsageError("decode", "expected BLOCK and OUT");
-    }
+int RunDecode(const DecodeOptions& options) {
     const auto fileSystem = MakeNativeFileSystem();
     try {
-        RequireRegularFile(HostPathFromArgument(arguments[0]));
+        RequireRegularFile(HostPathFromArgument(options.block));
         PayloadStream block;
-        block.Replace(fileSystem->LoadWholeFile(FromNativeText(arguments[0])));
+        block.Replace(fileSystem->LoadWholeFile(InstallerPathFromArgument(options.block)));
         PayloadStream content;
         const BlockDecodeEnd decodeEnd = DecompressBlock(block, content);
         if (decodeEnd.bitsPastEnd > 0) {
-            std::fprintf(stderr,
-                         "qpack decode: warning: the bit stream ends %lld bits short; the missing bits were read as "
-                         "zeros, so the output is likely damaged\n",
-                         static_cast<long long>(decodeEnd.bitsPastEnd));
+            PrintWarning("decode", "the bit stream ends " + std::to_string(decodeEnd.bitsPastEnd) +
+                                       " bits short; the missing bits were read as zeros, so the output is likely "
+                                       "damaged");
         }
-        const std::string out = FromNativeText(arguments[1]);
+        const std::string out = InstallerPathFromArgument(options.output);
         try {
             fileSystem->WriteWholeFile(out, content.Data(), static_cast<std::size_t>(content.Size()));
         } catch (const EWriteError&) {
-            std::remove(arguments[1].c_str());
+            std::error_code ignored;
+            std::filesystem::remove(HostPathFromArgument(options.output), ignored);
             throw;
         }
     } catch (const Exception& failure) {
-        std::fprintf(stderr, "qpack decode: %s\n", ToNativeText(FailureDisplayText(failure.what()), false).c_str());
+        PrintError("decode", ToNativeText(FailureDisplayText(failure.what()), false));
         return 1;
     } catch (const PackError& failure) {
-        std::fprintf(stderr, "qpack decode: %s\n", failure.what());
+        PrintError("decode", failure.what());
         return 1;
     }
     return 0;

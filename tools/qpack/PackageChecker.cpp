@@ -10,9 +10,9 @@
 #include "payload/PackageFormat.h"
 #include "payload/PackageReader.h"
 #include "payload/PayloadStream.h"
-#include "tools/qpack/TerminalText.h"
 #include "platform/NativeFileSystem.h"
 #include "tools/qpack/PackageTrailer.h"
+#include "tools/qpack/TerminalText.h"
 #include "tools/qpack/WindowsNames.h"
 
 namespace quibel::qpack {

@@ -1,10 +1,13 @@
 #include "tools/qpack/TreeScanner.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <optional>
 #include <system_error>
 
 #include "platform/TextEncoding.h"
-#include "tools/qpack/PackError.h"
+#include "tools/qpack/HostLinks.h"
 #include "tools/qpack/WindowsNames.h"
 
 namespace quibel::qpack {
@@ -16,105 +19,207 @@ namespace fs = std::filesystem;
 constexpr std::uint64_t kMaxFileSize = 0x7FFFFFFF;  // the decoded size is a signed 32-bit count
 
 struct Entry {
-    std::string name;
+    std::string name;  // Windows-1252; the host's bytes when the name has no such form (only for sorting)
     fs::path hostPath;
     bool isDirectory = false;
+    bool viaLink = false;
     std::uint64_t size = 0;
+    std::vector<std::string> problems;  // what keeps it from being packed, without the path
 };
 
-std::string Cp1252Name(const fs::path& hostPath) {
-    const std::u8string utf8 = hostPath.filename().u8string();
-    const std::string text(utf8.begin(), utf8.end());
+struct Ancestor {
+    DirectoryIdentity identity;
+    fs::path hostPath;
+};
+
+std::string HostBytes(const fs::path& path) {
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
+
+void NameEntry(Entry& entry) {
+    const std::string text = HostBytes(entry.hostPath.filename());
     const std::optional<std::string> name = Utf8ToCp1252(text);
     if (!name) {
-        throw PackError(DisplayPath(hostPath) + (IsWellFormedUtf8(text)
-                                                     ? ": the name has no Windows-1252 form"
-                                                     : ": the name is not well-formed UTF-8 "
-                                                       "(overlong form, surrogate or cut sequence)"));
+        entry.name = text;
+        entry.problems.push_back(IsWellFormedUtf8(text) ? "the name has no Windows-1252 form"
+                                                        : "the name is not well-formed UTF-8 "
+                                                          "(overlong form, surrogate or cut sequence)");
+        return;
     }
-    return *name;
+    entry.name = *name;
+    if (const auto problem = WindowsNameProblem(entry.name)) {
+        entry.problems.push_back(*problem);
+    }
 }
 
-Entry Inspect(const fs::directory_entry& item) {
-    std::error_code error;
-    const fs::file_status status = item.symlink_status(error);
-    if (error) {
-        throw PackError(DisplayPath(item.path()) + ": " + error.message());
+// The size as reading the file will find it: through a link it is the target's on every system (the C library of
+// Windows gives a link's own size). Opening it also finds a file that cannot be read before anything is written.
+std::optional<std::uint64_t> SizeByReading(const fs::path& path, std::string& problem) {
+    errno = 0;
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+    if (size < 0) {
+        problem = "cannot be read" + (errno != 0 ? ": " + std::generic_category().message(errno) : std::string());
+        return std::nullopt;
     }
-    Entry entry{Cp1252Name(item.path()), item.path(), false, 0};
-    if (const auto problem = WindowsNameProblem(entry.name)) {
-        throw PackError(DisplayPath(item.path()) + ": " + *problem);
+    return static_cast<std::uint64_t>(size);
+}
+
+// A link that goes nowhere, or around in circles among links.
+std::string BrokenLinkProblem(const fs::path& link, const std::error_code& error) {
+    std::error_code unreadable;
+    const fs::path target = fs::read_symlink(link, unreadable);
+    const std::string to = unreadable ? "" : " to " + DisplayPath(target);
+    if (error == std::errc::no_such_file_or_directory) {
+        return "symbolic link" + to + ", which does not exist";
     }
-    if (fs::is_symlink(status)) {
-        throw PackError(DisplayPath(item.path()) + ": symbolic links are not followed; copy what it points to");
+    return "symbolic link" + to + " that cannot be followed: " + error.message();
+}
+
+class Scanner {
+  public:
+    explicit Scanner(const ScanOptions& options) : options_(options) {}
+
+    void ScanDirectory(const fs::path& hostPath, const std::string& name) {
+        const std::size_t depth = ancestors_.size();
+        if (options_.followLinks) {
+            if (const auto identity = IdentityOf(hostPath)) {
+                ancestors_.push_back({*identity, hostPath});
+            }
+        }
+        std::vector<Entry> entries = ReadDirectory(hostPath);
+        tree_.directories.push_back({name, {}});
+        std::vector<const Entry*> subdirectories;
+        for (const Entry& entry : entries) {
+            const std::string path = name + "\\" + entry.name;
+            if (path.size() > LongPathWarning) {
+                tree_.warnings.push_back(DisplayPath(entry.hostPath) + ": " + std::to_string(path.size()) +
+                                         " characters below the package root; installed under a directory, it may "
+                                         "pass Windows' 260-character limit");
+            }
+            if (entry.isDirectory) {
+                subdirectories.push_back(&entry);
+                continue;
+            }
+            if (entry.problems.empty()) {
+                tree_.directories.back().files.push_back({entry.name, entry.hostPath, entry.size});
+                ++tree_.fileCount;
+                tree_.totalBytes += entry.size;
+            }
+        }
+        for (const Entry* directory : subdirectories) {
+            if (directory->viaLink) {
+                tree_.linkedDirectories.push_back(directory->hostPath);
+            }
+            ScanDirectory(directory->hostPath, name + "\\" + directory->name);
+        }
+        ancestors_.resize(depth);
     }
-    if (fs::is_directory(status)) {
-        entry.isDirectory = true;
+
+    ScannedTree Result() {
+        if (!problems_.empty()) {
+            throw TreeProblems(std::move(problems_));
+        }
+        return std::move(tree_);
+    }
+
+  private:
+    std::vector<Entry> ReadDirectory(const fs::path& directory) {
+        std::vector<Entry> entries;
+        std::error_code error;
+        fs::directory_iterator it(directory, error);
+        for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+            entries.push_back(Inspect(it->path()));
+        }
+        if (error) {
+            problems_.push_back(DisplayPath(directory) + ": the directory cannot be read: " + error.message());
+        }
+        std::sort(entries.begin(), entries.end(),
+                  [](const Entry& a, const Entry& b) { return ComesBefore(a.name, b.name); });
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (i > 0 && UpperCaseKey(entries[i - 1].name) == UpperCaseKey(entries[i].name)) {
+                problems_.push_back(DisplayPath(entries[i - 1].hostPath) + " and " + DisplayPath(entries[i].hostPath) +
+                                    ": names that differ only in letter case; Windows would take them for one");
+            }
+            for (const std::string& problem : entries[i].problems) {
+                problems_.push_back(DisplayPath(entries[i].hostPath) + ": " + problem);
+            }
+        }
+        return entries;
+    }
+
+    Entry Inspect(const fs::path& path) {
+        Entry entry{{}, path, false, false, 0, {}};
+        NameEntry(entry);
+        std::error_code error;
+        fs::file_status status = fs::symlink_status(path, error);
+        if (!error && IsLink(path)) {
+            if (!options_.followLinks) {
+                entry.problems.push_back("symbolic link, not followed; copy what it points to or use --follow-links");
+                return entry;
+            }
+            entry.viaLink = true;
+            status = fs::status(path, error);
+            if (error) {
+                entry.problems.push_back(BrokenLinkProblem(path, error));
+                return entry;
+            }
+        }
+        if (error) {
+            entry.problems.push_back(error.message());
+        } else if (fs::is_directory(status)) {
+            entry.isDirectory = true;
+            if (entry.viaLink) {
+                RefuseLoop(entry);
+            }
+        } else if (!fs::is_regular_file(status)) {
+            entry.problems.push_back("not a regular file");
+        } else {
+            InspectFile(entry);
+        }
         return entry;
     }
-    if (!fs::is_regular_file(status)) {
-        throw PackError(DisplayPath(item.path()) + ": not a regular file");
-    }
-    entry.size = item.file_size(error);
-    if (error) {
-        throw PackError(DisplayPath(item.path()) + ": " + error.message());
-    }
-    if (entry.size > kMaxFileSize) {
-        throw PackError(DisplayPath(item.path()) + ": files of 2 GiB or more cannot be packed");
-    }
-    return entry;
-}
 
-std::vector<Entry> ReadDirectory(const fs::path& directory) {
-    std::vector<Entry> entries;
-    std::error_code error;
-    fs::directory_iterator it(directory, error);
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        entries.push_back(Inspect(*it));
-    }
-    if (error) {
-        throw PackError(DisplayPath(directory) + ": " + error.message());
-    }
-    std::sort(entries.begin(), entries.end(),
-              [](const Entry& a, const Entry& b) { return ComesBefore(a.name, b.name); });
-    for (std::size_t i = 1; i < entries.size(); ++i) {
-        if (UpperCaseKey(entries[i - 1].name) == UpperCaseKey(entries[i].name)) {
-            throw PackError(DisplayPath(entries[i - 1].hostPath) + " and " + DisplayPath(entries[i].hostPath) +
-                            ": names that differ only in letter case; Windows would take them for one");
+    void InspectFile(Entry& entry) {
+        std::string problem;
+        const auto size = SizeByReading(entry.hostPath, problem);
+        if (!size) {
+            entry.problems.push_back(problem);
+        } else if (*size > kMaxFileSize) {
+            entry.problems.push_back("files of 2 GiB or more cannot be packed");
+        } else {
+            entry.size = *size;
         }
     }
-    return entries;
-}
 
-void ScanDirectory(const fs::path& hostPath, const std::string& name, ScannedTree& tree) {
-    std::vector<Entry> entries = ReadDirectory(hostPath);
-    tree.directories.push_back({name, {}});
-    std::vector<const Entry*> subdirectories;
-    for (const Entry& entry : entries) {
-        const std::string path = name + "\\" + entry.name;
-        if (path.size() > LongPathWarning) {
-            tree.warnings.push_back(DisplayPath(entry.hostPath) + ": " + std::to_string(path.size()) +
-                                    " characters below the package root; installed under a directory, it may pass "
-                                    "Windows' 260-character limit");
+    // A link to a directory that holds it would be followed without end. The directories along the current path
+    // are compared by identity, so that a loop through several links is found too.
+    void RefuseLoop(Entry& entry) {
+        const auto identity = IdentityOf(entry.hostPath);
+        if (!identity) {
+            entry.problems.push_back("symbolic link to a directory that cannot be identified");
+            return;
         }
-        if (entry.isDirectory) {
-            subdirectories.push_back(&entry);
-            continue;
+        const auto loop = std::find_if(ancestors_.begin(), ancestors_.end(),
+                                       [&](const Ancestor& ancestor) { return ancestor.identity == *identity; });
+        if (loop != ancestors_.end()) {
+            entry.isDirectory = false;
+            entry.problems.push_back("symbolic link that loops back to " + DisplayPath(loop->hostPath) +
+                                     ", a directory that holds it");
         }
-        tree.directories.back().files.push_back({entry.name, entry.hostPath, entry.size});
-        ++tree.fileCount;
-        tree.totalBytes += entry.size;
     }
-    for (const Entry* directory : subdirectories) {
-        ScanDirectory(directory->hostPath, name + "\\" + directory->name, tree);
-    }
-}
+
+    const ScanOptions options_;
+    ScannedTree tree_;
+    std::vector<std::string> problems_;
+    std::vector<Ancestor> ancestors_;  // the directories from the root to the one being read, when links are followed
+};
 
 }  // namespace
 
 std::string DisplayPath(const std::filesystem::path& path) {
-    const std::u8string utf8 = path.u8string();
-    std::string text(utf8.begin(), utf8.end());
+    std::string text = HostBytes(path);
 #ifdef _WIN32
     // The console of a Windows build shows the ANSI code page.
     if (const auto ansi = Utf8ToCp1252(text)) {
@@ -124,14 +229,24 @@ std::string DisplayPath(const std::filesystem::path& path) {
     return text;
 }
 
-ScannedTree ScanTree(const std::filesystem::path& root) {
+ScannedTree ScanTree(const std::filesystem::path& root, const ScanOptions& options) {
     std::error_code error;
     if (!fs::is_directory(root, error)) {
         throw PackError(DisplayPath(root) + ": not a directory");
     }
-    ScannedTree tree;
-    ScanDirectory(root, "", tree);
-    return tree;
+    Scanner scanner(options);
+    scanner.ScanDirectory(root, "");
+    return scanner.Result();
+}
+
+bool RootHoldsProductProgram(const ScannedTree& tree) {
+    if (tree.directories.empty()) {
+        return false;
+    }
+    const std::string wanted = UpperCaseKey(ProductProgram);
+    const auto& files = tree.directories.front().files;
+    return std::any_of(files.begin(), files.end(),
+                       [&](const ScannedFile& file) { return UpperCaseKey(file.name) == wanted; });
 }
 
 }  // namespace quibel::qpack

@@ -1,14 +1,24 @@
 #pragma once
 // Reads a directory tree from the host file system into the canonical order of a package, checking that
-// Windows can hold every name. Symbolic links are refused, not followed: a link could pull in a tree from
-// outside or loop, and the package would not show what the directory holds.
+// Windows can hold every name. Symbolic links are refused unless asked for: a link could pull in a tree from
+// outside or loop, and the package would not show what the directory holds. The whole tree is checked before
+// anything is written, and every problem is reported at once, so that one run shows all there is to fix.
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "tools/qpack/TreeProblems.h"
+
 namespace quibel::qpack {
+
+struct ScanOptions {
+    // As tar -h: a link to a file packs the file's content under the link's name, a link to a directory packs
+    // that directory's tree under it. A link that loops back to a directory above it, or leads nowhere, is a
+    // problem.
+    bool followLinks = false;
+};
 
 struct ScannedFile {
     std::string name;  // Windows-1252
@@ -26,11 +36,22 @@ struct ScannedTree {
     std::vector<std::string> warnings;
     std::size_t fileCount = 0;
     std::uint64_t totalBytes = 0;
+    // Directories packed through a followed link, as the link names them: an output written inside one is
+    // written inside the input too.
+    std::vector<std::filesystem::path> linkedDirectories;
 };
 
-// Throws PackError naming the path on a name Windows cannot hold, two names that differ only in letter case,
-// a symbolic link or other non-regular file, a file of 2 GiB or more, or a directory that cannot be read.
-ScannedTree ScanTree(const std::filesystem::path& root);
+// Throws TreeProblems listing, in tree order and each naming its path: names Windows cannot hold, names that
+// differ only in letter case, symbolic links (unless followed; then dangling links and loops), other non-regular
+// files, files of 2 GiB or more, files and directories that cannot be read. Throws PackError when the root is no
+// directory.
+ScannedTree ScanTree(const std::filesystem::path& root, const ScanOptions& options = {});
+
+// The program the installer's shortcut starts; it must stand at the root of the tree.
+inline constexpr const char* ProductProgram = "quibel.exe";
+
+// True when the root directory of the tree holds a file named quibel.exe, in any letter case.
+bool RootHoldsProductProgram(const ScannedTree& tree);
 
 // A host path as text for messages: UTF-8 on Linux, Windows-1252 on Windows.
 std::string DisplayPath(const std::filesystem::path& path);

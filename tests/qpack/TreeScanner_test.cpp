@@ -1,0 +1,204 @@
+// The tree scan before packing: every problem of a tree found in one run and reported in tree order, links
+// followed on request (as tar -h does) with loops and dangling links refused, and the product program looked for.
+
+#include "tools/qpack/TreeScanner.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+
+#ifdef QPACK_HAS_HOST_TOOLS
+#include <sys/wait.h>
+#endif
+
+namespace quibel::qpack {
+namespace {
+
+namespace fs = std::filesystem;
+
+void Write(const fs::path& path, const std::string& text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+class TreeScannerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        root_ = fs::temp_directory_path() /
+                ("qpack-scan-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "tree");
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    fs::path root_;
+};
+
+TEST_F(TreeScannerTest, TheProductProgramIsLookedForAtTheRootInAnyCase) {
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"Quibel.EXE", true}, {"sub/quibel.exe", false}, {"quibel.exe/x.txt", false}, {"quibel.ex", false}};
+    for (const auto& [file, holds] : cases) {
+        SCOPED_TRACE(file);
+        fs::remove_all(root_ / "tree");
+        Write(root_ / "tree" / fs::path(file).make_preferred(), "MZ");
+        EXPECT_EQ(RootHoldsProductProgram(ScanTree(root_ / "tree")), holds);
+    }
+}
+
+#ifdef QPACK_HAS_HOST_TOOLS
+// Each expected line is a fragment and a word that must follow it on its line, in the order they must come.
+using Expected = std::vector<std::pair<std::string, std::string>>;
+
+void ExpectInOrder(const std::string& text, const Expected& expected, bool everyLine = true) {
+    std::size_t at = 0;
+    for (const auto& [fragment, word] : expected) {
+        const std::size_t line = text.find(fragment, at);
+        ASSERT_NE(line, std::string::npos) << fragment << " missing or out of order in\n" << text;
+        const std::size_t end = text.find('\n', line);
+        EXPECT_NE(text.substr(line, end - line).find(word), std::string::npos) << word << " for " << fragment;
+        at = end;
+    }
+    if (everyLine) {
+        EXPECT_EQ(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')), expected.size()) << text;
+    }
+}
+
+struct ToolRun {
+    int exitCode;
+    std::string output;  // stdout and stderr
+};
+
+ToolRun RunQpack(const std::string& arguments) {
+    std::FILE* pipe = popen((std::string(QPACK_EXECUTABLE) + " " + arguments + " 2>&1").c_str(), "r");
+    ToolRun run{-1, {}};
+    char buffer[4096];
+    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        run.output += buffer;
+    }
+    const int status = pipe != nullptr ? pclose(pipe) : -1;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+// pack and installer refuse the whole tree in one run, one error line per problem, and write nothing; with
+// --follow-links they pack what links lead to (as tar -h does) and refuse loops and links leading nowhere.
+TEST_F(TreeScannerTest, TheToolReportsEveryProblemOrFollowsLinks) {
+    struct Case {
+        const char* name;
+        std::string command;  // before the tree's path
+        std::function<void(const fs::path&)> make;
+        int exitCode;
+        Expected lines;  // in order: the errors on failure (every line one), the package's list on success
+        bool everyLine = true;
+    };
+    const std::string stub = "--stub '" + (root_ / "stub.exe").string() + "' ";
+    // Problems of every kind, anywhere in the tree: reported in package order below each directory.
+    const auto badTree = [](const fs::path& t) {
+        Write(t / "x.txt", "1");
+        Write(t / "X.TXT", "2");
+        Write(t / "trail.", "");
+        Write(t / "CON", "");
+        Write(t / "a:b.txt", "");
+        Write(t / "ok.txt", "fine");
+        Write(t / "sub" / "deep" / "bad?", "");
+        Write(t / "sub" / "huge.bin", "");
+        fs::resize_file(t / "sub" / "huge.bin", std::uintmax_t{1} << 31);  // sparse: nothing is written
+        fs::create_directories(t / "com1" / "in:side");                    // a bad directory is still read
+        fs::create_symlink("ok.txt", t / "lien");
+    };
+    const Expected badTreeReport = {{"a:b.txt", "forbids"},      {"/com1:", "device"},  {"/CON:", "device"},
+                                    {"/lien:", "symbolic link"}, {"/trail.:", "dot"},   {"x.txt:", "letter case"},
+                                    {"in:side", "forbids"},      {"huge.bin", "2 GiB"}, {"bad?", "forbids"}};
+    const std::vector<Case> cases = {
+        {"pack, every problem", "pack", badTree, 1, badTreeReport},
+        {"installer, every problem", "installer " + stub, badTree, 1, badTreeReport},
+        {"more than 100",
+         "pack",
+         [](const fs::path& t) {
+             for (int i = 0; i < 105; ++i) {
+                 Write(t / ("bad:" + std::to_string(100 + i)), "");
+             }
+         },
+         1,
+         {{"bad:100", "forbids"}, {"bad:199", "forbids"}, {"error: and 5 more problems", ""}},
+         false},
+        {"link to a file followed",
+         "pack --follow-links",
+         [](const fs::path& t) {
+             Write(t.parent_path() / "outside.txt", "outside");
+             fs::create_symlink("../outside.txt", t / "copy.txt");
+         },
+         0,
+         {{"   7  ", "\\copy.txt"}}},
+        {"link to a directory followed",
+         "pack --follow-links",
+         [](const fs::path& t) {
+             Write(t.parent_path() / "lib" / "sub" / "f.txt", "deep");
+             fs::create_directory_symlink("../lib", t / "lib");
+         },
+         0,
+         {{"\\lib\\sub\\", ""}, {"   4  ", "f.txt"}}},
+        {"link to an ancestor refused",
+         "pack --follow-links",
+         [](const fs::path& t) {
+             fs::create_directories(t / "d");
+             fs::create_directory_symlink("..", t / "d" / "up");
+         },
+         1,
+         {{"d/up", "loops back"}}},
+        {"loop through two links refused",
+         "pack --follow-links",
+         [](const fs::path& t) {
+             fs::create_directories(t / "a");
+             fs::create_directories(t / "b");
+             fs::create_directory_symlink("../b", t / "a" / "to-b");
+             fs::create_directory_symlink("../a", t / "b" / "to-a");
+         },
+         1,
+         {{"/a/to-b/to-a", "loops back"}, {"/b/to-a/to-b", "loops back"}}},
+        {"dangling and circular links refused",
+         "pack --follow-links",
+         [](const fs::path& t) {
+             fs::create_symlink("nowhere", t / "gone");
+             fs::create_symlink("l2", t / "l1");
+             fs::create_symlink("l1", t / "l2");
+         },
+         1,
+         {{"/gone", "does not exist"}, {"/l1", "cannot be followed"}, {"/l2", "cannot be followed"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "tree");
+        std::string pe(1001, '\0');
+        pe.replace(0, 2, "MZ");
+        pe[0x3C] = 0x40;
+        pe.replace(0x40, 2, "PE");
+        Write(root_ / "stub.exe", pe);
+        c.make(root_ / "tree");
+        const fs::path package = root_ / "p.maj";
+        const ToolRun run = RunQpack(c.command + " '" + (root_ / "tree").string() + "' -o '" + package.string() + "'");
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
+        EXPECT_EQ(fs::exists(package), c.exitCode == 0);
+        if (c.exitCode == 0) {
+            EXPECT_EQ(run.output, "");
+            ExpectInOrder(RunQpack("list '" + package.string() + "'").output, c.lines, false);
+            continue;
+        }
+        ExpectInOrder(run.output, c.lines, c.everyLine);
+        const std::string prefix = "qpack " + c.command.substr(0, c.command.find(' ')) + ": error: ";
+        for (std::size_t at = 0; at < run.output.size(); at = run.output.find('\n', at) + 1) {
+            EXPECT_EQ(run.output.compare(at, prefix.size(), prefix), 0) << run.output.substr(at);
+        }
+        if (!c.everyLine) {
+            EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 101);  // 100, then the count
+        }
+    }
+}
+#endif
+
+}  // namespace
+}  // namespace quibel::qpack

@@ -1,0 +1,261 @@
+#include "tools/qpack/CommandLine.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "tools/qpack/Commands.h"
+#include "tools/qpack/Messages.h"
+
+#ifndef QPACK_VERSION
+#error "QPACK_VERSION is set by the build from the project's version"
+#endif
+
+namespace quibel::qpack {
+
+namespace {
+
+// One command: its parser and what runs once the parse has filled the options.
+struct CommandParser {
+    std::string name;
+    std::string summary;
+    std::string usage;
+    std::unique_ptr<CLI::App> app;
+    std::function<int()> run;
+};
+
+// Help shows the command's own usage line instead of CLI11's generic one.
+class UsageFormatter : public CLI::Formatter {
+  public:
+    explicit UsageFormatter(std::string usage) : usage_(std::move(usage)) {}
+    std::string make_usage(const CLI::App*, std::string) const override { return "usage: " + usage_ + "\n"; }
+
+  private:
+    std::string usage_;
+};
+
+CommandParser NewParser(const char* name, const char* summary, const char* usage, const char* details) {
+    CommandParser parser{name, summary, usage, std::make_unique<CLI::App>(summary, std::string("qpack ") + name),
+                         nullptr};
+    parser.app->formatter(std::make_shared<UsageFormatter>(usage));
+    parser.app->footer(details);
+    return parser;
+}
+
+CLI::Option* AddOffset(CLI::App& app, std::optional<std::int32_t>& from) {
+    return app
+        .add_option_function<std::int32_t>(
+            "--from", [&from](const std::int32_t& value) { from = value; },
+            "scan for the marker from OFFSET (default: 400000 for a PE executable, 0 for anything else)")
+        ->type_name("OFFSET")
+        ->check(CLI::Range(0, 0x7FFFFFFF));
+}
+
+void AddPackOptions(CLI::App& app, PackOptions& options, bool installer) {
+    if (installer) {
+        app.add_option("--stub", options.stub, "the installer program (a PE executable)")
+            ->type_name("STUB.exe")
+            ->required();
+    }
+    app.add_option("DIR", options.directory, "the product tree")->type_name("")->required();
+    app.add_option("-o,--output", options.output, "the file to write (written whole or not at all)")
+        ->type_name(installer ? "SETUP.exe" : "FILE")
+        ->required();
+    app.add_option("--banner", options.bannerLines, "a banner line; repeat for more lines")
+        ->type_name("TEXT")
+        ->expected(1)
+        ->allow_extra_args(false)  // each --banner takes one line, never the DIR after it
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("-j,--jobs", options.jobs, "compress on N threads (default: all cores); the output is the same")
+        ->type_name("N")
+        ->check(CLI::Range(1, 256));
+    app.add_flag("--best", options.best, "the smallest output, at several times the time");
+    app.add_flag("--follow-links", options.followLinks,
+                 "pack what symbolic links name (as tar -h does; loops are refused) instead of refusing them");
+    app.add_flag("-q,--quiet", options.quiet, "no progress nor summary; warnings and errors only");
+    app.add_flag("-v,--verbose", options.verbose, "one line per file: its size, stored size and ratio");
+}
+
+struct AllOptions {
+    PackOptions pack;
+    InspectOptions inspect;
+    ExtractOptions extract;
+    DecodeOptions decode;
+};
+
+std::vector<CommandParser> MakeParsers(AllOptions& all) {
+    std::vector<CommandParser> parsers;
+
+    CommandParser pack = NewParser(
+        "pack", "write a directory tree as a package (side archive)", "qpack pack [OPTIONS] DIR -o FILE",
+        "Writes the tree under DIR as a package whose marker stands at offset 0 (a side archive).\n"
+        "Directories come in pre-order, each followed by its files; names are stored in Windows-1252 and sorted\n"
+        "by their upper-case form, so the same tree always gives the same bytes.\n"
+        "The whole tree is checked first: names Windows cannot hold, names that differ only in letter case,\n"
+        "symbolic links (unless --follow-links), files of 2 GiB or more and unreadable files are all reported,\n"
+        "and nothing is written (exit code 1).");
+    AddPackOptions(*pack.app, all.pack, false);
+    pack.run = [&all] { return RunPack(all.pack); };
+    parsers.push_back(std::move(pack));
+
+    CommandParser installer = NewParser(
+        "installer", "write an installer: stub executable followed by a package",
+        "qpack installer [OPTIONS] --stub STUB.exe DIR -o SETUP.exe",
+        "Writes the installer: the stub executable, padded with zero bytes to an even length of at least\n"
+        "400000, then the package of the tree under DIR (as qpack pack writes it), ended by one closing tag per\n"
+        "directory, so that the installer never reads what signing appends.\n"
+        "The installer puts the tree under <chosen directory>\\Quibel and a desktop shortcut \"Quibel 4.1\" to\n"
+        "quibel.exe at the tree's root: a warning says so when the tree has none.\n"
+        "The stub must be a PE executable and must not hold four \"ET\" words in a row at an even distance\n"
+        "from offset 400000: the installer would find them before the payload.\n"
+        "Warns (and still writes the installer) when installing one of the files would need more memory at\n"
+        "once than the 32-bit installer can hold: the installer file, the file's block and its content.");
+    AddPackOptions(*installer.app, all.pack, true);
+    installer.run = [&all] { return RunInstaller(all.pack); };
+    parsers.push_back(std::move(installer));
+
+    CommandParser list =
+        NewParser("list", "print a package's banner and tree", "qpack list [OPTIONS] FILE",
+                  "Prints the banner and the tree of the package in FILE: each directory, then its files with the\n"
+                  "stored size (block length), the decoded size and their ratio. Writes nothing.");
+    list.app->add_option("FILE", all.inspect.file, "a package or an installer")->type_name("")->required();
+    AddOffset(*list.app, all.inspect.from);
+    list.app->add_flag("-q,--quiet", all.inspect.quiet, "the totals only, no line per entry");
+    list.run = [&all] { return RunList(all.inspect); };
+    parsers.push_back(std::move(list));
+
+    CommandParser verify = NewParser(
+        "verify", "decode and check every entry of a package", "qpack verify [OPTIONS] FILE",
+        "Finds the package in FILE, decodes every block in memory and checks the canonical form: the root\n"
+        "entry first, directories in pre-order each followed by its files, names Windows can hold in sorted\n"
+        "order, block lengths, bit streams that hold all their symbols. After the tree only one closing tag\n"
+        "per directory may follow (an installer), then in a signed installer 0 to 7 zero bytes and the\n"
+        "certificate table that its security directory names. Prints every fault and exits with 1 when there\n"
+        "is one.");
+    verify.app->add_option("FILE", all.inspect.file, "a package or an installer")->type_name("")->required();
+    AddOffset(*verify.app, all.inspect.from);
+    verify.app->add_flag("-q,--quiet", all.inspect.quiet, "print nothing when the package is sound");
+    verify.run = [&all] { return RunVerify(all.inspect); };
+    parsers.push_back(std::move(verify));
+
+    CommandParser decode =
+        NewParser("decode", "decode one compressed block file", "qpack decode BLOCK OUT",
+                  "Decodes one compressed block (a 4-byte little-endian decoded size followed by an lh5 bit\n"
+                  "stream) into OUT. On failure nothing is left at OUT.");
+    decode.app->add_option("BLOCK", all.decode.block, "the block file")->type_name("")->required();
+    decode.app->add_option("OUT", all.decode.output, "the file to write")->type_name("")->required();
+    decode.run = [&all] { return RunDecode(all.decode); };
+    parsers.push_back(std::move(decode));
+
+    CommandParser extract = NewParser(
+        "extract", "extract a package's tree into a directory", "qpack extract [OPTIONS] PACKAGE DIR",
+        "Finds the payload of PACKAGE, creates DIR with any missing parents and extracts the tree into it as\n"
+        "the installer does, printing one line per directory and file as the installer logs them. Nothing is\n"
+        "created outside DIR and nothing is written through a symbolic link.");
+    extract.app->add_option("PACKAGE", all.extract.package, "a package or an installer")->type_name("")->required();
+    extract.app->add_option("DIR", all.extract.directory, "where the tree goes")->type_name("")->required();
+    AddOffset(*extract.app, all.extract.from);
+    extract.app->add_flag("-q,--quiet", all.extract.quiet, "no line per entry; warnings and errors only");
+    extract.run = [&all] { return RunExtract(all.extract); };
+    parsers.push_back(std::move(extract));
+
+    return parsers;
+}
+
+void PrintToolUsage(std::FILE* out, const std::vector<CommandParser>& parsers) {
+    std::fprintf(out, "usage: qpack COMMAND [OPTIONS] [ARGUMENTS]\n       qpack --version\n\ncommands:\n");
+    for (const CommandParser& parser : parsers) {
+        std::fprintf(out, "  %-10s %s\n", parser.name.c_str(), parser.summary.c_str());
+    }
+    std::fprintf(out, "\n'qpack help COMMAND' or 'qpack COMMAND --help' describes a command.\n");
+}
+
+const CommandParser* Find(const std::vector<CommandParser>& parsers, const std::string& name) {
+    for (const CommandParser& parser : parsers) {
+        if (parser.name == name) {
+            return &parser;
+        }
+    }
+    return nullptr;
+}
+
+int UsageError(const std::string& command, const std::string& usage, const std::string& problem) {
+    PrintError(command, problem);
+    std::fprintf(stderr, "usage: %s\n", usage.c_str());
+    return 2;
+}
+
+// CLI11 reports a missing argument before an unknown option; the unknown option is the better clue.
+std::optional<std::string> UnknownOption(const CLI::App& app, const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (argument == "--") {
+            break;
+        }
+        if (argument.size() < 2 || argument[0] != '-') {
+            continue;
+        }
+        const std::string name = argument[1] == '-' ? argument.substr(0, argument.find('=')) : argument.substr(0, 2);
+        if (app.get_option_no_throw(name) == nullptr) {
+            return name;
+        }
+    }
+    return std::nullopt;
+}
+
+int RunParsed(const CommandParser& parser, std::vector<std::string> arguments) {
+    if (const auto unknown = UnknownOption(*parser.app, arguments)) {
+        return UsageError(parser.name, parser.usage, "unknown option " + *unknown);
+    }
+    std::reverse(arguments.begin(), arguments.end());  // CLI11 takes them last first
+    try {
+        parser.app->parse(arguments);
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(parser.app->help().c_str(), stdout);
+        return 0;
+    } catch (const CLI::ParseError& problem) {
+        return UsageError(parser.name, parser.usage, problem.what());
+    }
+    return parser.run();
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& arguments) {
+    AllOptions options;
+    const std::vector<CommandParser> parsers = MakeParsers(options);
+    if (arguments.empty()) {
+        PrintToolUsage(stderr, parsers);
+        return 2;
+    }
+    const std::string& first = arguments[0];
+    if (first == "--version") {
+        std::printf("qpack %s\n", QPACK_VERSION);
+        return 0;
+    }
+    if (first == "--help" || first == "-h" || (first == "help" && arguments.size() == 1)) {
+        PrintToolUsage(stdout, parsers);
+        return 0;
+    }
+    if (first == "help") {
+        const CommandParser* parser = Find(parsers, arguments[1]);
+        if (parser == nullptr || arguments.size() > 2) {
+            std::fprintf(stderr, "qpack: error: 'help' takes one command's name\n");
+            PrintToolUsage(stderr, parsers);
+            return 2;
+        }
+        std::fputs(parser->app->help().c_str(), stdout);
+        return 0;
+    }
+    const CommandParser* parser = Find(parsers, first);
+    if (parser == nullptr) {
+        std::fprintf(stderr, "qpack: error: unknown command '%s'\n", first.c_str());
+        PrintToolUsage(stderr, parsers);
+        return 2;
+    }
+    return RunParsed(*parser, std::vector<std::string>(arguments.begin() + 1, arguments.end()));
+}
+
+}  // namespace quibel::qpack

@@ -1,0 +1,34 @@
+#include "tools/qpack/Messages.h"
+
+#include <cstdio>
+
+namespace quibel::qpack {
+
+namespace {
+
+void Print(const std::string& command, const char* kind, const std::string& text) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "qpack %s: %s%s\n", command.c_str(), kind, text.c_str());
+}
+
+}  // namespace
+
+void PrintError(const std::string& command, const std::string& text) {
+    Print(command, "error: ", text);
+}
+
+void PrintWarning(const std::string& command, const std::string& text) {
+    Print(command, "warning: ", text);
+}
+
+void PrintWarnings(const std::string& command, const std::vector<std::string>& texts) {
+    for (const std::string& text : texts) {
+        PrintWarning(command, text);
+    }
+}
+
+void PrintNote(const std::string& command, const std::string& text) {
+    Print(command, "", text);
+}
+
+}  // namespace quibel::qpack

@@ -1,0 +1,40 @@
+#include "tools/qpack/PackInput.h"
+
+#include "tools/qpack/HostArguments.h"
+#include "tools/qpack/Messages.h"
+#include "tools/qpack/OutputFile.h"
+
+namespace quibel::qpack {
+
+ScannedTree ScanPackInput(const std::string& command, const PackOptions& options) {
+    const std::filesystem::path output = HostPathFromArgument(options.output);
+    RefuseOutputInsideInput(output, HostPathFromArgument(options.directory));
+    ScannedTree tree = ScanTree(HostPathFromArgument(options.directory), {options.followLinks});
+    for (const std::filesystem::path& linked : tree.linkedDirectories) {
+        RefuseOutputInsideInput(output, linked);  // what a followed link leads to is input too
+    }
+    PrintWarnings(command, tree.warnings);
+    return tree;
+}
+
+PayloadOptions PayloadOptionsFrom(const PackOptions& options) {
+    PayloadOptions payload;
+    for (const std::string& line : options.bannerLines) {
+        payload.bannerLines.push_back(BannerLineFromArgument(line));
+    }
+    payload.threads = options.jobs > 0 ? options.jobs : DefaultThreadCount();
+    payload.encoder.best = options.best;
+    payload.showProgress = !options.quiet && StderrIsTerminal();
+    return payload;
+}
+
+void PrintPackSummary(const std::string& command, const PackOptions& options, const PayloadSummary& summary) {
+    if (options.quiet || !StderrIsTerminal()) {
+        return;
+    }
+    PrintNote(command, std::to_string(summary.directories) + " directories, " + std::to_string(summary.files) +
+                           " files, " + std::to_string(summary.bytesIn) + " bytes -> " +
+                           std::to_string(summary.payloadBytes) + " bytes");
+}
+
+}  // namespace quibel::qpack
