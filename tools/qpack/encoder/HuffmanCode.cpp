@@ -130,7 +130,7 @@ void HuffmanLengths(std::span<const std::uint32_t> frequencies, int maxLength, s
     std::size_t next = keys.size();
     for (int length = 1; length <= maxLength; ++length) {
         for (int i = 0; i < count[static_cast<std::size_t>(length)]; ++i) {
-            lengths[0xFFFFu - (keys[--next] & 0xFFFFu)] = static_cast<std::uint8_t>(length);
+            lengths[static_cast<std::size_t>(0xFFFFu - (keys[--next] & 0xFFFFu))] = static_cast<std::uint8_t>(length);
         }
     }
 }
