@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -215,6 +218,68 @@ TEST(HuffmanCode, LimitedCodesAreCompleteAndCanonical) {
     const HuffmanCode single = BuildHuffmanCode(std::vector<std::uint32_t>{0, 0, 4}, 16);
     EXPECT_TRUE(single.IsSingle());
     EXPECT_EQ(single.singleSymbol, 2);
+}
+
+// Bits of the symbols and of their lengths under a code; none when the lengths are not a complete code.
+std::optional<std::uint64_t> CostOf(const std::vector<std::uint8_t>& lengths,
+                                    const std::vector<std::uint32_t>& frequencies,
+                                    const std::vector<std::uint32_t>& lengthCost,
+                                    int maxLength) {
+    std::uint64_t kraft = 0;
+    std::uint64_t cost = 0;
+    for (std::size_t s = 0; s < lengths.size(); ++s) {
+        if (lengths[s] > 0) {
+            kraft += std::uint64_t{1} << (maxLength - lengths[s]);
+            cost += std::uint64_t{frequencies[s]} * lengths[s] + lengthCost[lengths[s]];
+        }
+    }
+    return kraft == std::uint64_t{1} << maxLength ? std::optional(cost) : std::nullopt;
+}
+
+// The least cost over every assignment of lengths to the used symbols.
+std::uint64_t CheapestByTrial(const std::vector<std::uint32_t>& frequencies,
+                              const std::vector<std::uint32_t>& lengthCost,
+                              int maxLength) {
+    std::vector<std::uint8_t> lengths(frequencies.size(), 0);
+    std::uint64_t best = std::numeric_limits<std::uint64_t>::max();
+    const auto next = [&](auto& self, std::size_t s) -> void {
+        if (s == frequencies.size()) {
+            best = std::min(best, CostOf(lengths, frequencies, lengthCost, maxLength).value_or(best));
+            return;
+        }
+        for (int l = frequencies[s] > 0 ? 1 : 0; l <= (frequencies[s] > 0 ? maxLength : 0); ++l) {
+            lengths[s] = static_cast<std::uint8_t>(l);
+            self(self, s + 1);
+        }
+    };
+    next(next, 0);
+    return best;
+}
+
+TEST(HuffmanCode, CodesForLengthCostsAreCompleteAndCheapest) {
+    struct CostCase {
+        std::vector<std::uint32_t> frequencies;
+        std::vector<std::uint32_t> lengthCost;  // by length, 0 to maxLength
+        int maxLength;
+    };
+    const std::vector<CostCase> cases = {
+        {{5, 0, 9, 1}, {0, 0, 0, 0, 0}, 4},             // no length costs: Huffman's bits
+        {{1, 1, 1, 1, 1, 1}, {0, 9, 9, 0, 9, 9}, 5},    // length 3 free: as many as fit take it
+        {{20, 3, 3, 2, 1, 1}, {0, 1, 2, 3, 4, 5}, 5},   // longer lengths dearer
+        {{7, 7, 1, 0, 1, 1}, {0, 6, 2, 6, 2, 6}, 5},    // alternating
+        {{100, 1, 1, 1, 1, 1}, {0, 0, 0, 0, 0, 0}, 3},  // the limit binds
+    };
+    for (const CostCase& c : cases) {
+        const HuffmanCode code = BuildCodeForLengthCosts(c.frequencies, c.maxLength, c.lengthCost);
+        const auto cost = CostOf(code.lengths, c.frequencies, c.lengthCost, c.maxLength);
+        ASSERT_TRUE(cost.has_value()) << "incomplete code";
+        for (std::size_t s = 0; s < c.frequencies.size(); ++s) {
+            EXPECT_EQ(code.lengths[s] == 0, c.frequencies[s] == 0);
+        }
+        EXPECT_EQ(*cost, CheapestByTrial(c.frequencies, c.lengthCost, c.maxLength));
+    }
+    EXPECT_TRUE(
+        BuildCodeForLengthCosts(std::vector<std::uint32_t>{0, 3, 0}, 16, std::vector<std::uint32_t>(17, 1)).IsSingle());
 }
 
 #ifdef QPACK_HAS_HOST_TOOLS

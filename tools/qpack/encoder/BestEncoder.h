@@ -1,7 +1,8 @@
 #pragma once
 // The encoder's thorough mode: time spent for size. The data is parsed in short pieces, the pieces are merged into
-// segments wherever one segment costs fewer bits than two, and each segment is parsed again under the prices of
-// its own codes until its size stops falling.
+// segments wherever one segment costs fewer bits than two, the edges between segments move piece by piece while
+// that saves bits, each segment is parsed again under the prices of its own codes until its size stops falling,
+// and its codes are chosen for the bits of the symbols and of the code lengths together.
 
 #include <cstdint>
 #include <span>
@@ -14,7 +15,7 @@ namespace quibel::qpack {
 struct BestSettings {
     ParserSettings parser{.depthLimit = WindowSize,  // every string in the window
                           .niceLength = MaxMatchLength,
-                          .pieceLength = 1024};
+                          .pieceLength = 256};
     std::size_t blockLength = std::size_t{1} << 19;  // matches kept in memory at once; segments end at its end
     int passes = 8;                                  // most parses per segment after the first
 };

@@ -1,18 +1,24 @@
 #include "tools/qpack/encoder/HuffmanCode.h"
 
 #include <algorithm>
+#include <array>
+#include <limits>
 #include <numeric>
 
 namespace quibel::qpack {
 
 namespace {
 
-// Depth of each leaf in an unlimited Huffman tree over the sorted leaves (two-queue construction).
-std::vector<int> HuffmanDepths(const std::vector<std::uint64_t>& sortedWeights) {
+// Depth of each leaf in an unlimited Huffman tree over leaves sorted by ascending weight (two-queue
+// construction); depth and the scratch vectors are the caller's, so that no call allocates once they have grown.
+void HuffmanDepths(const std::vector<std::uint64_t>& sortedWeights,
+                   std::vector<std::uint64_t>& weight,
+                   std::vector<std::uint32_t>& parent,
+                   std::vector<int>& depth) {
     const std::size_t leafCount = sortedWeights.size();
-    std::vector<std::uint64_t> weight(sortedWeights);
+    weight.assign(sortedWeights.begin(), sortedWeights.end());
     weight.resize(2 * leafCount - 1);
-    std::vector<std::size_t> parent(2 * leafCount - 1, 0);
+    parent.resize(2 * leafCount - 1);
     std::size_t nextLeaf = 0;
     std::size_t nextInner = leafCount;
     auto takeSmallest = [&](std::size_t innerEnd) {
@@ -25,48 +31,42 @@ std::vector<int> HuffmanDepths(const std::vector<std::uint64_t>& sortedWeights) 
         const std::size_t a = takeSmallest(node);
         const std::size_t b = takeSmallest(node);
         weight[node] = weight[a] + weight[b];
-        parent[a] = node;
-        parent[b] = node;
+        parent[a] = static_cast<std::uint32_t>(node);
+        parent[b] = static_cast<std::uint32_t>(node);
     }
-    std::vector<int> depth(2 * leafCount - 1, 0);
-    for (std::size_t node = 2 * leafCount - 1; node-- > 0;) {
-        if (node != 2 * leafCount - 2) {
-            depth[node] = depth[parent[node]] + 1;
-        }
+    depth.assign(2 * leafCount - 1, 0);
+    for (std::size_t node = 2 * leafCount - 2; node-- > 0;) {
+        depth[node] = depth[parent[node]] + 1;
     }
     depth.resize(leafCount);
-    return depth;
 }
 
 // Number of codes of each length after limiting to maxLength; the Kraft sum stays exactly 1.
-std::vector<int> LimitedLengthCounts(const std::vector<int>& depths, int maxLength) {
-    std::vector<int> count(static_cast<std::size_t>(maxLength) + 1, 0);
+void LimitLengthCounts(const std::vector<int>& depths, int maxLength, std::vector<int>& count) {
+    count.assign(static_cast<std::size_t>(maxLength) + 1, 0);
     for (int depth : depths) {
         ++count[static_cast<std::size_t>(std::min(depth, maxLength))];
     }
     std::uint64_t kraft = 0;
     for (int length = 1; length <= maxLength; ++length) {
-        kraft += static_cast<std::uint64_t>(count[length]) << (maxLength - length);
+        kraft += static_cast<std::uint64_t>(count[static_cast<std::size_t>(length)]) << (maxLength - length);
     }
     // Each round takes one code of the longest length away and splits a shorter one in two: the sum drops by one.
     while (kraft > (std::uint64_t{1} << maxLength)) {
-        --count[maxLength];
+        --count[static_cast<std::size_t>(maxLength)];
         for (int length = maxLength - 1; length > 0; --length) {
-            if (count[length] > 0) {
-                --count[length];
-                count[length + 1] += 2;
+            if (count[static_cast<std::size_t>(length)] > 0) {
+                --count[static_cast<std::size_t>(length)];
+                count[static_cast<std::size_t>(length) + 1] += 2;
                 break;
             }
         }
         --kraft;
     }
-    return count;
 }
 
-}  // namespace
-
-HuffmanCode BuildHuffmanCode(std::span<const std::uint32_t> frequencies, int maxLength) {
-    HuffmanCode code;
+// The used symbols (nonzero frequency), in ascending order.
+std::vector<std::size_t> UsedSymbols(std::span<const std::uint32_t> frequencies, HuffmanCode& code) {
     code.lengths.assign(frequencies.size(), 0);
     code.codes.assign(frequencies.size(), 0);
     std::vector<std::size_t> used;
@@ -78,33 +78,165 @@ HuffmanCode BuildHuffmanCode(std::span<const std::uint32_t> frequencies, int max
     code.usedSymbols = static_cast<int>(used.size());
     if (used.size() <= 1) {
         code.singleSymbol = used.empty() ? 0 : static_cast<int>(used[0]);
+    }
+    return used;
+}
+
+}  // namespace
+
+void HuffmanLengths(std::span<const std::uint32_t> frequencies, int maxLength, std::span<std::uint8_t> lengths) {
+    thread_local std::vector<std::uint64_t> keys;
+    thread_local std::vector<std::uint64_t> sorted;
+    thread_local std::vector<std::uint64_t> weights;
+    thread_local std::vector<std::uint64_t> scratchWeights;
+    thread_local std::vector<std::uint32_t> parents;
+    thread_local std::vector<int> depths;
+    thread_local std::vector<int> count;
+    std::fill(lengths.begin(), lengths.end(), std::uint8_t{0});
+    // Ascending weight, ties by descending symbol, so that the lower symbol gets the shorter code: a stable radix
+    // sort, byte by byte, of the used symbols taken in descending order.
+    keys.clear();
+    std::uint32_t largest = 0;
+    for (std::size_t s = frequencies.size(); s-- > 0;) {
+        if (frequencies[s] > 0) {
+            keys.push_back(std::uint64_t{frequencies[s]} << 16 | (0xFFFFu - s));
+            largest = std::max(largest, frequencies[s]);
+        }
+    }
+    if (keys.size() <= 1) {
+        return;
+    }
+    sorted.resize(keys.size());
+    for (int shift = 16; shift < 48 && (std::uint64_t{largest} >> (shift - 16)) > 0; shift += 8) {
+        std::array<std::uint32_t, 257> start{};
+        for (std::uint64_t key : keys) {
+            ++start[((key >> shift) & 0xFF) + 1];
+        }
+        for (std::size_t b = 1; b < start.size(); ++b) {
+            start[b] += start[b - 1];
+        }
+        for (std::uint64_t key : keys) {
+            sorted[start[(key >> shift) & 0xFF]++] = key;
+        }
+        keys.swap(sorted);
+    }
+    weights.clear();
+    for (std::uint64_t key : keys) {
+        weights.push_back(key >> 16);
+    }
+    HuffmanDepths(weights, scratchWeights, parents, depths);
+    LimitLengthCounts(depths, maxLength, count);
+    // The heaviest symbols take the shortest lengths.
+    std::size_t next = keys.size();
+    for (int length = 1; length <= maxLength; ++length) {
+        for (int i = 0; i < count[static_cast<std::size_t>(length)]; ++i) {
+            lengths[static_cast<std::size_t>(0xFFFFu - (keys[--next] & 0xFFFFu))] = static_cast<std::uint8_t>(length);
+        }
+    }
+}
+
+// Canonical codes: ascending (length, symbol) take consecutive codes.
+void AssignCanonicalCodes(HuffmanCode& code, int maxLength) {
+    std::vector<std::uint32_t> next(static_cast<std::size_t>(maxLength) + 2, 0);
+    for (std::uint8_t length : code.lengths) {
+        ++next[length];
+    }
+    next[0] = 0;
+    std::uint32_t first = 0;
+    for (int length = 1; length <= maxLength; ++length) {
+        const std::uint32_t count = next[static_cast<std::size_t>(length)];
+        next[static_cast<std::size_t>(length)] = first;
+        first = (first + count) << 1;
+    }
+    for (std::size_t s = 0; s < code.lengths.size(); ++s) {
+        if (code.lengths[s] > 0) {
+            code.codes[s] = static_cast<std::uint16_t>(next[code.lengths[s]]++);
+        }
+    }
+}
+
+HuffmanCode BuildHuffmanLengths(std::span<const std::uint32_t> frequencies, int maxLength) {
+    HuffmanCode code;
+    code.lengths.resize(frequencies.size());
+    HuffmanLengths(frequencies, maxLength, code.lengths);
+    for (std::size_t s = 0; s < frequencies.size(); ++s) {
+        if (frequencies[s] > 0) {
+            code.singleSymbol = code.usedSymbols == 0 ? static_cast<int>(s) : code.singleSymbol;
+            ++code.usedSymbols;
+        }
+    }
+    return code;
+}
+
+HuffmanCode BuildHuffmanCode(std::span<const std::uint32_t> frequencies, int maxLength) {
+    HuffmanCode code = BuildHuffmanLengths(frequencies, maxLength);
+    code.codes.assign(frequencies.size(), 0);
+    AssignCanonicalCodes(code, maxLength);
+    return code;
+}
+
+HuffmanCode BuildCodeForLengthCosts(std::span<const std::uint32_t> frequencies,
+                                    int maxLength,
+                                    std::span<const std::uint32_t> lengthCost) {
+    HuffmanCode code;
+    std::vector<std::size_t> used = UsedSymbols(frequencies, code);
+    if (used.size() <= 1) {
         return code;
     }
-    // Ascending weight, ties by descending symbol, so that the lower symbol gets the shorter code.
-    std::stable_sort(used.begin(), used.end(), [&](std::size_t a, std::size_t b) {
-        return frequencies[a] != frequencies[b] ? frequencies[a] < frequencies[b] : a > b;
+    // Heaviest first, ties by ascending symbol: an optimal code gives them lengths that never fall.
+    std::sort(used.begin(), used.end(), [&](std::size_t a, std::size_t b) {
+        return frequencies[a] != frequencies[b] ? frequencies[a] > frequencies[b] : a < b;
     });
-    std::vector<std::uint64_t> weights;
-    for (std::size_t s : used) {
-        weights.push_back(frequencies[s]);
-    }
-    const std::vector<int> count = LimitedLengthCounts(HuffmanDepths(weights), maxLength);
-    // The heaviest symbols take the shortest lengths.
-    std::size_t next = used.size();
-    for (int length = 1; length <= maxLength; ++length) {
-        for (int i = 0; i < count[length]; ++i) {
-            code.lengths[used[--next]] = static_cast<std::uint8_t>(length);
-        }
-    }
-    std::uint32_t nextCode = 0;
-    for (int length = 1; length <= maxLength; ++length) {
-        for (std::size_t s = 0; s < frequencies.size(); ++s) {
-            if (code.lengths[s] == length) {
-                code.codes[s] = static_cast<std::uint16_t>(nextCode++);
+    const std::size_t n = used.size();
+    const std::size_t width = n + 1;
+    constexpr std::uint32_t kInfinite = 0x3FFFFFFFu;
+    // here[i * width + k]: the least cost of giving symbols i.. lengths of at least the current level when k nodes
+    // of that level are free (below: the same a level deeper); take: whether symbol i takes one of them. Only the
+    // cells with k <= n - i are ever read: every node must end as a leaf for the code to be complete.
+    thread_local std::vector<std::uint32_t> here;
+    thread_local std::vector<std::uint32_t> below;
+    thread_local std::vector<std::uint8_t> take;
+    here.resize(width * width);
+    below.resize(width * width);
+    take.resize(width * width * static_cast<std::size_t>(maxLength + 1));
+    for (int level = maxLength; level >= 1; --level) {
+        std::uint8_t* taken = take.data() + width * width * static_cast<std::size_t>(level);
+        here[n * width] = 0;
+        for (std::size_t i = n; i-- > 0;) {
+            const std::uint32_t leaf =
+                frequencies[used[i]] * static_cast<std::uint32_t>(level) + lengthCost[static_cast<std::size_t>(level)];
+            const std::uint32_t* next = here.data() + (i + 1) * width;
+            const std::uint32_t* deeper = below.data() + i * width;
+            std::uint32_t* cell = here.data() + i * width;
+            cell[0] = kInfinite;
+            const std::size_t splittable = level < maxLength ? (n - i) / 2 : 0;  // 2k nodes need 2k symbols
+            const std::size_t free = std::min(n - i, std::size_t{1} << level);
+            for (std::size_t k = 1; k <= free; ++k) {
+                std::uint32_t best = std::min(next[k - 1] + leaf, kInfinite);
+                std::uint8_t choice = 1;
+                if (k <= splittable && deeper[2 * k] < best) {
+                    best = deeper[2 * k];
+                    choice = 0;
+                }
+                cell[k] = best;
+                taken[i * width + k] = choice;
             }
         }
-        nextCode <<= 1;
+        std::swap(here, below);
     }
+    std::size_t i = 0;
+    std::size_t k = 2;
+    for (int level = 1; i < n;) {
+        if (take[width * width * static_cast<std::size_t>(level) + i * width + k] != 0) {
+            code.lengths[used[i]] = static_cast<std::uint8_t>(level);
+            ++i;
+            --k;
+        } else {
+            ++level;
+            k *= 2;
+        }
+    }
+    code.codes.clear();
     return code;
 }
 

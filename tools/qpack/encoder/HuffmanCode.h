@@ -19,5 +19,19 @@ struct HuffmanCode {
 
 // Builds the code for the given frequencies; deterministic (ties go by symbol number).
 HuffmanCode BuildHuffmanCode(std::span<const std::uint32_t> frequencies, int maxLength);
+// The lengths alone of that code (0 for unused symbols; none either when fewer than two are used): no allocation
+// once the thread has built a code of that size.
+void HuffmanLengths(std::span<const std::uint32_t> frequencies, int maxLength, std::span<std::uint8_t> lengths);
+// BuildHuffmanCode without the codes (codes left empty): what costs are worked out from.
+HuffmanCode BuildHuffmanLengths(std::span<const std::uint32_t> frequencies, int maxLength);
+// Fills codes (sized like lengths) with the canonical codes of the lengths.
+void AssignCanonicalCodes(HuffmanCode& code, int maxLength);
+
+// The complete code of least total cost when each used symbol costs its length times its frequency plus
+// lengthCost[length] (what sending that length takes); lengthCost has maxLength + 1 entries, and the total must
+// stay below 2^30 (segment counts and header bits do). Lengths only.
+HuffmanCode BuildCodeForLengthCosts(std::span<const std::uint32_t> frequencies,
+                                    int maxLength,
+                                    std::span<const std::uint32_t> lengthCost);
 
 }  // namespace quibel::qpack

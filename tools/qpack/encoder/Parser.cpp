@@ -85,6 +85,17 @@ SymbolPrices SymbolPrices::FromPlan(const SegmentPlan& plan, const SymbolHistogr
     return prices;
 }
 
+SymbolPrices SymbolPrices::Halfway(const SymbolPrices& a, const SymbolPrices& b) {
+    SymbolPrices prices;
+    for (std::size_t s = 0; s < prices.main.size(); ++s) {
+        prices.main[s] = (a.main[s] + b.main[s]) / 2;
+    }
+    for (std::size_t v = 0; v < prices.offset.size(); ++v) {
+        prices.offset[v] = (a.offset[v] + b.offset[v]) / 2;
+    }
+    return prices;
+}
+
 Parser::Parser(const std::uint8_t* data, std::size_t size, const ParserSettings& settings)
     : data_(data), size_(size), settings_(settings), finder_(data, size, settings.depthLimit) {}
 

@@ -26,6 +26,8 @@ struct SymbolPrices {
     static SymbolPrices FromHistogram(const SymbolHistogram& histogram);
     // The bits that the plan's codes give each symbol; symbols it has no code for priced as by FromHistogram.
     static SymbolPrices FromPlan(const SegmentPlan& plan, const SymbolHistogram& histogram);
+    // The mean of two price sets.
+    static SymbolPrices Halfway(const SymbolPrices& a, const SymbolPrices& b);
 };
 
 struct ParserSettings {

@@ -21,6 +21,8 @@ struct SymbolHistogram {
 
     void Add(const Symbol& symbol);
     void Add(const SymbolHistogram& other);
+    // This histogram less a part of it.
+    SymbolHistogram Without(const SymbolHistogram& part) const;
 };
 
 // The codes of one segment and what it costs in bits, worked out from its histogram.
@@ -33,8 +35,12 @@ struct SegmentPlan {
 };
 
 SegmentPlan PlanSegment(const SymbolHistogram& histogram);
+// PlanSegment(histogram).totalBits.
+std::uint64_t SegmentBits(const SymbolHistogram& histogram);
 // The plan of fewest bits among codes built also from smoothed counts: slower, for the segment to be written.
 SegmentPlan SmallestPlan(const SymbolHistogram& histogram);
+// Slower still: codes whose lengths are chosen for the bits of the symbols and of the lengths together.
+SegmentPlan FewestBitsPlan(const SymbolHistogram& histogram);
 
 // Writes a segment of 1 to MaxSegmentSymbols symbols whose histogram the plan was made from.
 void WriteSegment(BitWriter& out, const SegmentPlan& plan, std::span<const Symbol> symbols);
