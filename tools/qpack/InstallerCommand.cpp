@@ -41,10 +41,13 @@ int RunInstaller(const PackOptions& options) {
         out.Write(image);
         const PayloadSummary summary = WritePayload(tree, payload, out);
         out.Commit();
-        // Read back as the installer will load it: the sizes that count are those of the written file and blocks.
-        const std::vector<std::uint8_t> written = ReadHostFile(HostPathFromArgument(options.output));
-        const PackageReport report = CheckPackage(written, PayloadScanStart, false);
-        if (const auto warning = InstallerMemoryWarning(written.size(), report.entries)) {
+        // The installer holds its whole file, then one file's block and content at once: the heaviest such file
+        // decides whether it fits.
+        std::vector<PackageEntry> heaviest;
+        if (summary.heaviestFile) {
+            heaviest.push_back(*summary.heaviestFile);
+        }
+        if (const auto warning = InstallerMemoryWarning(out.BytesWritten(), heaviest)) {
             PrintWarning("installer", ToNativeText(*warning, false));
         }
         PrintPackSummary("installer", options, summary);

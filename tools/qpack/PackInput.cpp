@@ -25,6 +25,7 @@ PayloadOptions PayloadOptionsFrom(const PackOptions& options) {
     payload.threads = options.jobs > 0 ? options.jobs : DefaultThreadCount();
     payload.encoder.best = options.best;
     payload.showProgress = !options.quiet && StderrIsTerminal();
+    payload.verbose = options.verbose;
     return payload;
 }
 

@@ -51,7 +51,7 @@ class SharedWork {
             Slot result;
             std::uint64_t bytesIn = 0;
             try {
-                const std::vector<std::uint8_t> content = ReadHostFile(*files_[*index].path);
+                const std::vector<std::uint8_t> content = ReadHostFile(*files_[*index].directory / *files_[*index].name);
                 bytesIn = content.size();
                 result.block = EncodeBlock(content, encoder_);
             } catch (...) {

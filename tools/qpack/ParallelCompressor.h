@@ -11,9 +11,11 @@
 
 namespace quibel::qpack {
 
+// The caller's directory path and file name, not copies: the path is put together only while the file is read.
 struct InputFile {
-    const std::filesystem::path* path;  // the caller's, not a copy: a path holds each of its parts again
-    std::uint64_t size = 0;             // as scanned: what the file takes of the window
+    const std::filesystem::path* directory;
+    const std::filesystem::path::string_type* name;
+    std::uint64_t size = 0;  // as scanned: what the file takes of the window
 };
 
 struct CompressionOptions {

@@ -55,7 +55,7 @@ PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& optio
     files.reserve(tree.fileCount);
     for (const ScannedDirectory& directory : tree.directories) {
         for (const ScannedFile& file : directory.files) {
-            files.push_back({&file.hostPath, file.size});
+            files.push_back({&directory.hostPath, &file.hostName, file.size});
         }
     }
     std::size_t directoriesWritten = 0;

@@ -89,7 +89,7 @@ class Scanner {
             }
         }
         std::vector<Entry> entries = ReadDirectory(hostPath);
-        tree_.directories.push_back({name, {}});
+        tree_.directories.push_back({name, hostPath, {}});
         std::vector<const Entry*> subdirectories;
         for (const Entry& entry : entries) {
             const std::string path = name + "\\" + entry.name;
@@ -103,7 +103,7 @@ class Scanner {
                 continue;
             }
             if (entry.problems.empty()) {
-                tree_.directories.back().files.push_back({entry.name, entry.hostPath, entry.size});
+                tree_.directories.back().files.push_back({entry.name, entry.hostPath.filename().native(), entry.size});
                 ++tree_.fileCount;
                 tree_.totalBytes += entry.size;
             }

@@ -20,14 +20,17 @@ struct ScanOptions {
     bool followLinks = false;
 };
 
+// A file keeps only its host name: its directory holds the path once (a path per file would hold every part of
+// it again, and a large tree's scan would outweigh the packing).
 struct ScannedFile {
     std::string name;  // Windows-1252
-    std::filesystem::path hostPath;
+    std::filesystem::path::string_type hostName;
     std::uint64_t size = 0;
 };
 
 struct ScannedDirectory {
     std::string name;                // the path from the root in Windows-1252 ("\data\sounds"); empty for the root
+    std::filesystem::path hostPath;  // as scanned: through the link for a directory reached through one
     std::vector<ScannedFile> files;  // in package order
 };
 
