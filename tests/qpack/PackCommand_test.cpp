@@ -405,6 +405,7 @@ TEST_F(PackCommandTest, EveryCommandTakesTheSameCommandLine) {
         {"list a --from -4", 2, "qpack list: error:"},
         {"pack " + t + " -o " + o + " -j2", 0, ""},
         {"pack --jobs=2 --output=" + o + " " + t, 0, ""},
+        {"pack -v " + t + " -o " + o, 0, "%  \\Aide\\x.txt\n"},
         {"pack -o " + o + " -- " + Quoted(root_ / "-dash"), 0, ""},
         {"installer" + s + "--banner X " + t + " -o " + o, 0,
          "qpack installer: warning: " + tree.string() + ": no quibel.exe"},
