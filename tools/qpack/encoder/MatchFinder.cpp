@@ -38,7 +38,7 @@ MatchFinder::MatchFinder(const std::uint8_t* data, std::size_t size, int depthLi
       size_(size),
       depthLimit_(depthLimit),
       head_(std::size_t{1} << kHashBits, kNone),
-      children_(2 * kCyclicSize, kNone) {}
+      children_(2 * std::min(kCyclicSize, size), kNone) {}  // a small file needs a slot per position only
 
 int MatchFinder::Find(std::size_t position, Match* out) {
     return Insert(position, out);
