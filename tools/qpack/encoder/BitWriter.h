@@ -12,9 +12,13 @@ class BitWriter {
     void Write(std::uint32_t value, int count) {
         accumulator_ = (accumulator_ << count) | (value & ((std::uint64_t{1} << count) - 1));
         pending_ += count;
-        while (pending_ >= 8) {
-            pending_ -= 8;
-            bytes_.push_back(static_cast<std::uint8_t>(accumulator_ >> pending_));
+        // Four bytes at a time: fewer appends per symbol (at most 31 + 24 bits are pending).
+        if (pending_ >= 32) {
+            pending_ -= 32;
+            const auto word = static_cast<std::uint32_t>(accumulator_ >> pending_);
+            const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
+                                           static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
+            bytes_.insert(bytes_.end(), bytes, bytes + 4);
         }
     }
 
@@ -22,6 +26,10 @@ class BitWriter {
 
     // The bytes written, the last one padded with zero bits.
     std::vector<std::uint8_t> Finish() {
+        while (pending_ >= 8) {
+            pending_ -= 8;
+            bytes_.push_back(static_cast<std::uint8_t>(accumulator_ >> pending_));
+        }
         if (pending_ > 0) {
             bytes_.push_back(static_cast<std::uint8_t>(accumulator_ << (8 - pending_)));
             pending_ = 0;
