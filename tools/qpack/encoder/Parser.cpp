@@ -48,8 +48,9 @@ SymbolPrices SymbolPrices::Initial() {
 SymbolPrices SymbolPrices::FromHistogram(const SymbolHistogram& histogram) {
     SymbolPrices prices;
     std::uint32_t matches = 0;
+    const std::uint32_t unused = InformationPrice(0, histogram.symbols);  // most symbols of a piece: one logarithm
     for (std::size_t s = 0; s < histogram.main.size(); ++s) {
-        prices.main[s] = InformationPrice(histogram.main[s], histogram.symbols);
+        prices.main[s] = histogram.main[s] > 0 ? InformationPrice(histogram.main[s], histogram.symbols) : unused;
         if (s >= LiteralCount) {
             matches += histogram.main[s];
         }
@@ -148,7 +149,7 @@ std::size_t Parser::Parse(const SymbolPrices& prices,
     const std::size_t length = std::min(nominalTo, end_) - first;
     // A long match taken last may reach past the nominal end.
     cost_.assign(length + MaxMatchLength + 1, kUnreached);
-    from_.assign(length + MaxMatchLength + 1, Match{0, 0});
+    from_.resize(length + MaxMatchLength + 1);  // written wherever cost is, before it is read
     const std::uint8_t* piece = data_ + first;
     // Plain pointers: the compiler cannot tell that the stores into cost and from leave the vectors alone.
     std::uint32_t* cost = cost_.data();
