@@ -6,28 +6,9 @@
 #   QPACK_BUILD_DIR   build directory (default: the release preset's, build/release)
 #   QPACK_BENCH_CACHE where the corpus and the outputs go (default: ~/.cache/quibel-bench); never in the repo
 set -euo pipefail
-export LC_ALL=C
-
-REPO=$(cd "$(dirname "$0")/../.." && pwd)
-BUILD=${QPACK_BUILD_DIR:-$REPO/build/release}
-CACHE=${QPACK_BENCH_CACHE:-$HOME/.cache/quibel-bench}
-CORPUS=$CACHE/corpus
+source "$(dirname "$0")/common.sh"
 OUT=$CACHE/pack-out
-MAKE_CORPUS=$REPO/../shared/bench/make-corpus.sh
 
-if [ "$BUILD" = "$REPO/build/release" ]; then
-    cmake --preset release -S "$REPO" >/dev/null
-else
-    cmake -S "$REPO" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" >/dev/null
-fi
-cmake --build "$BUILD" --target qpack -j 2 >/dev/null
-QPACK=$BUILD/tools/qpack/qpack
-
-if [ ! -f "$CORPUS/SUMMARY.txt" ]; then
-    rm -rf "$CORPUS"
-    mkdir -p "$CACHE"
-    bash "$MAKE_CORPUS" "$CORPUS" >/dev/null
-fi
 command -v jlha >/dev/null || { echo "bench: jlha is not installed (apt-get install jlha-utils)" >&2; exit 1; }
 
 rm -rf "$OUT"

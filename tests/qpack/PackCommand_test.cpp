@@ -25,28 +25,18 @@
 
 #ifdef QPACK_HAS_HOST_TOOLS
 
+#include "tests/support/ToolRun.h"
+
 namespace quibel::qpack {
 namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-struct ToolRun {
-    int exitCode;
-    std::string output;  // stdout and stderr
-};
+using testing::ToolRun;
 
 ToolRun RunQpack(const std::string& arguments) {
-    const std::string command = std::string(QPACK_EXECUTABLE) + " " + arguments + " 2>&1";
-    ToolRun run{0, {}};
-    std::FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        run.output += buffer;
-    }
-    const int status = pipe != nullptr ? pclose(pipe) : -1;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return testing::RunTool(std::string(QPACK_EXECUTABLE) + " " + arguments);
 }
 
 Bytes ReadFile(const fs::path& path) {
@@ -104,6 +94,18 @@ class PackCommandTest : public ::testing::Test {
         WriteFile(tree / "Aide" / "x.txt", Text("x"));
         fs::create_directories(tree / fs::path(u8"Données") / "Sons");
         return tree;
+    }
+
+    // The smallest file that passes for a PE executable: an MZ header naming a PE signature.
+    Bytes WriteStub() {
+        Bytes stub(1001, 0);
+        stub[0] = 'M';
+        stub[1] = 'Z';
+        stub[0x3C] = 0x40;
+        stub[0x40] = 'P';
+        stub[0x41] = 'E';
+        WriteFile(root_ / "stub.exe", stub);
+        return stub;
     }
 
     fs::path root_;
@@ -182,13 +184,7 @@ TEST_F(PackCommandTest, OutputIsTheSameForEveryThreadCount) {
 
 TEST_F(PackCommandTest, InstallerPutsThePayloadBehindThePaddedStub) {
     const fs::path tree = MakeTree();
-    Bytes stub(1001, 0);
-    stub[0] = 'M';
-    stub[1] = 'Z';
-    stub[0x3C] = 0x40;
-    stub[0x40] = 'P';
-    stub[0x41] = 'E';
-    WriteFile(root_ / "stub.exe", stub);
+    const Bytes stub = WriteStub();
     const fs::path setup = root_ / "setup.exe";
     const ToolRun installer =
         RunQpack("installer --stub " + Quoted(root_ / "stub.exe") + " " + Quoted(tree) + " -o " + Quoted(setup));
@@ -372,13 +368,7 @@ TEST_F(PackCommandTest, LongPathsGetAWarning) {
 TEST_F(PackCommandTest, EveryCommandTakesTheSameCommandLine) {
     const fs::path tree = MakeTree();
     WriteFile(root_ / "-dash" / "x.txt", Text("x"));
-    Bytes stub(1001, 0);
-    stub[0] = 'M';
-    stub[1] = 'Z';
-    stub[0x3C] = 0x40;
-    stub[0x40] = 'P';
-    stub[0x41] = 'E';
-    WriteFile(root_ / "stub.exe", stub);
+    WriteStub();
     const std::string t = Quoted(tree);
     const std::string o = Quoted(root_ / "o");
     const std::string s = " --stub " + Quoted(root_ / "stub.exe") + " ";

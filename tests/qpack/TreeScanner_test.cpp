@@ -11,7 +11,7 @@
 #include <functional>
 
 #ifdef QPACK_HAS_HOST_TOOLS
-#include <sys/wait.h>
+#include "tests/support/ToolRun.h"
 #endif
 
 namespace quibel::qpack {
@@ -66,21 +66,10 @@ void ExpectInOrder(const std::string& text, const Expected& expected, bool every
     }
 }
 
-struct ToolRun {
-    int exitCode;
-    std::string output;  // stdout and stderr
-};
+using testing::ToolRun;
 
 ToolRun RunQpack(const std::string& arguments) {
-    std::FILE* pipe = popen((std::string(QPACK_EXECUTABLE) + " " + arguments + " 2>&1").c_str(), "r");
-    ToolRun run{-1, {}};
-    char buffer[4096];
-    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        run.output += buffer;
-    }
-    const int status = pipe != nullptr ? pclose(pipe) : -1;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return testing::RunTool(std::string(QPACK_EXECUTABLE) + " " + arguments);
 }
 
 // pack and installer refuse the whole tree in one run, one error line per problem, and write nothing; with

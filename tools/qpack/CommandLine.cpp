@@ -54,6 +54,12 @@ CLI::Option* AddOffset(CLI::App& app, std::optional<std::int32_t>& from) {
         ->check(CLI::Range(0, 0x7FFFFFFF));
 }
 
+void AddInspectOptions(CLI::App& app, InspectOptions& options, const char* quietMeaning) {
+    app.add_option("FILE", options.file, "a package or an installer")->type_name("")->required();
+    AddOffset(app, options.from);
+    app.add_flag("-q,--quiet", options.quiet, quietMeaning);
+}
+
 void AddPackOptions(CLI::App& app, PackOptions& options, bool installer) {
     if (installer) {
         app.add_option("--stub", options.stub, "the installer program (a PE executable)")
@@ -121,9 +127,7 @@ std::vector<CommandParser> MakeParsers(AllOptions& all) {
         NewParser("list", "print a package's banner and tree", "qpack list [OPTIONS] FILE",
                   "Prints the banner and the tree of the package in FILE: each directory, then its files with the\n"
                   "stored size (block length), the decoded size and their ratio. Writes nothing.");
-    list.app->add_option("FILE", all.inspect.file, "a package or an installer")->type_name("")->required();
-    AddOffset(*list.app, all.inspect.from);
-    list.app->add_flag("-q,--quiet", all.inspect.quiet, "the totals only, no line per entry");
+    AddInspectOptions(*list.app, all.inspect, "the totals only, no line per entry");
     list.run = [&all] { return RunList(all.inspect); };
     parsers.push_back(std::move(list));
 
@@ -135,9 +139,7 @@ std::vector<CommandParser> MakeParsers(AllOptions& all) {
         "per directory may follow (an installer), then in a signed installer 0 to 7 zero bytes and the\n"
         "certificate table that its security directory names. Prints every fault and exits with 1 when there\n"
         "is one.");
-    verify.app->add_option("FILE", all.inspect.file, "a package or an installer")->type_name("")->required();
-    AddOffset(*verify.app, all.inspect.from);
-    verify.app->add_flag("-q,--quiet", all.inspect.quiet, "print nothing when the package is sound");
+    AddInspectOptions(*verify.app, all.inspect, "print nothing when the package is sound");
     verify.run = [&all] { return RunVerify(all.inspect); };
     parsers.push_back(std::move(verify));
 
