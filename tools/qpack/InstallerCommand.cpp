@@ -1,6 +1,5 @@
 // qpack installer --stub STUB.exe DIR -o SETUP.exe: the stub, zero padding, then the payload.
 
-#include "payload/PackageFormat.h"
 #include "platform/NativeFileSystem.h"
 #include "tools/qpack/HostArguments.h"
 #include "tools/qpack/InstallerMemory.h"
