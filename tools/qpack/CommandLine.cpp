@@ -40,6 +40,9 @@ class UsageFormatter : public CLI::Formatter {
 CommandParser NewParser(const char* name, const char* summary, const char* usage, const char* details) {
     CommandParser parser{name, summary, usage, std::make_unique<CLI::App>(summary, std::string("qpack ") + name),
                          nullptr};
+    // Options are -x and --xx everywhere: a path that starts with / (a Unix path given to qpack.exe under Wine, a
+    // drive-relative one) is an argument, not a Windows-style option.
+    parser.app->allow_windows_style_options(false);
     parser.app->formatter(std::make_shared<UsageFormatter>(usage));
     parser.app->footer(details);
     return parser;
