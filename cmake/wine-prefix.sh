@@ -31,8 +31,9 @@ start_window_session() {
         openbox --sm-disable >/dev/null 2>&1 &
         session_wm=$!
     fi
-    timeout 30 wineserver -p </dev/null >/dev/null 2>&1
-    timeout 60 wineboot </dev/null >/dev/null 2>&1
+    # The server outlives this script when the script is killed: it must not hold the prefix's lock (fd 9) then.
+    timeout 30 wineserver -p </dev/null >/dev/null 2>&1 9>&-
+    timeout 60 wineboot </dev/null >/dev/null 2>&1 9>&-
     trap end_window_session EXIT
 }
 

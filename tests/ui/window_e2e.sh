@@ -76,12 +76,15 @@ scenario() {
     [ $installer_status -eq 0 ] || fail "$name: the installer ended with exit code $installer_status"
 }
 
-# What the X side shows of the taskbar entry, read while the robot waits (it prints TASKBAR_READY): the
-# application window is mapped as a window with a taskbar entry and an icon, the form as one without either.
+# What the X side shows of the taskbar entry, read while the robot of scenario NAME waits (it prints
+# TASKBAR_READY, then waits for DIR/xprop.done, DIR being its output directory): the application window is
+# mapped as a window with a taskbar entry and an icon, the form as one without an entry. (Whether the form shows
+# an icon is the classes' business, tested in WindowClasses: Wine gives every managed window one.)
 x_properties() {
-    rm -f "$out/xprop.done" "$out/xprop.out"
+    name=$1 dir=$2
+    rm -f "$dir/xprop.done" "$dir/xprop.out"
     for _ in $(seq 1200); do
-        grep -q TASKBAR_READY "$out/run-robot.out" 2>/dev/null && break
+        grep -q TASKBAR_READY "$out/$name-robot.out" 2>/dev/null && break
         sleep 0.1
     done
     tree=$(xwininfo -root -tree 2>/dev/null)
@@ -89,26 +92,28 @@ x_properties() {
         id=$(echo "$tree" | grep "\"$window\"" | head -n 1 | awk '{print $1}')
         echo "window \"$window\" $id"
         [ -n "$id" ] && xprop -id "$id" _NET_WM_STATE _NET_WM_ICON | cut -c 1-120
-    done >"$out/xprop.out" 2>&1
-    : >"$out/xprop.done"
+    done >"$dir/xprop.out" 2>&1
+    : >"$dir/xprop.done"
 }
-# The lines xprop printed for one window's property.
-x_property() { sed -n "/^window \"$1\"/,/^window/p" "$out/xprop.out" | grep "^$2"; }
+# The lines xprop printed into DIR for one window's property.
+x_property() { sed -n "/^window \"$2\"/,/^window/p" "$1/xprop.out" | grep "^$3"; }
 check_x_properties() {
-    cat "$out/xprop.out"
-    x_property 'installateur Quibel 3' '_NET_WM_STATE' | grep -q SKIP_TASKBAR &&
+    dir=$1
+    cat "$dir/xprop.out"
+    x_property "$dir" 'installateur Quibel 3' '_NET_WM_STATE' | grep -q SKIP_TASKBAR &&
         fail "the application window is mapped as skipping the taskbar"
-    x_property 'installateur Quibel 3' '_NET_WM_ICON(' >/dev/null || fail "the application window has no icon"
-    x_property 'Installation' '_NET_WM_STATE' | grep -q SKIP_TASKBAR || fail "the form has a taskbar entry of its own"
-    x_property 'Installation' '_NET_WM_ICON(' >/dev/null && fail "the form has an icon"
+    x_property "$dir" 'installateur Quibel 3' '_NET_WM_ICON(' >/dev/null || fail "the application window has no icon"
+    x_property "$dir" 'Installation' '_NET_WM_STATE' | grep -q SKIP_TASKBAR ||
+        fail "the form has a taskbar entry of its own"
     echo "x side checked"
 }
 
 lines=$(tree_lines "$product")
-x_properties &
+x_properties run "$out" &
+x_reader=$!
 scenario run "$setup" setup.exe run "$robot_out" 'C:\setup' "$lines" $((lines + 2))
-wait
-check_x_properties
+wait $x_reader  # not a bare wait: the window manager of the session is a child of this shell too
+check_x_properties "$out"
 if diff -r "$product" "$setup/target/Quibel" >/dev/null; then
     echo "ok: the installed tree equals the product"
 else
@@ -125,8 +130,12 @@ sample_scenario() {
     cp "$sample/spengFR.maj" "$sample_setup/"
     lines=$(tree_lines "$sample/product")
     speech_lines=$(tree_lines "$source_dir/examples/speech")
+    x_properties "$name" "$out/$name" &
+    x_reader=$!
     scenario "$name" "$sample_setup" quibel-setup.exe run "$robot_out\\$name" "C:\\$name" "$lines" \
         $((lines + 2 + speech_lines))
+    wait $x_reader
+    check_x_properties "$out/$name"
     if diff -r "$sample/product" "$sample_setup/target/Quibel" >/dev/null; then
         echo "ok: the installed $name equals its product"
     else
@@ -172,8 +181,8 @@ rm -rf "$out/Quibel"
 # designed size (a window that ignored the resolution would come out at 13/16 of it).
 timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 120 /f </dev/null >/dev/null 2>&1
 timeout 30 wineserver -k >/dev/null 2>&1
-timeout 30 wineserver -p </dev/null >/dev/null 2>&1
-timeout 60 wineboot </dev/null >/dev/null 2>&1
+timeout 30 wineserver -p </dev/null >/dev/null 2>&1 9>&-
+timeout 60 wineboot </dev/null >/dev/null 2>&1 9>&-
 scenario dpi120 "$setup" setup.exe layout "$robot_out" page1-120dpi.bmp
 timeout 60 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f </dev/null >/dev/null 2>&1
 
