@@ -2,6 +2,8 @@
 # reparse_point_e2e.sh QPACK.exe: the Win32 file system refuses an existing directory below the base that is a
 # reparse point ("Nom de fichier incorrect") and writes nothing through it. Wine cannot make junctions, but it
 # shows a Unix symbolic link inside drive_c as a directory with FILE_ATTRIBUTE_REPARSE_POINT: planted with ln -s.
+# Then pack meets a directory that holds itself through such a link, whose reparse tag Wine does not give (so it is
+# no link to qpack): the walk must end, refusing it, and write nothing.
 set -u
 qpack=$1
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
@@ -30,6 +32,16 @@ grep -q "Nom de fichier incorrect" "$work/err.txt" || fail "stderr: $(cat "$work
 grep -q 'pertoire C:\\quibel-reparse\\base\\linkdir' "$work/out.txt" || fail "stdout: $(cat "$work/out.txt")"
 [ -z "$(ls -A "$work/outside")" ] || fail "written through the link: $(ls "$work/outside")"
 [ -L "$work/base/linkdir" ] || fail "the link was replaced"
+
+mkdir -p "$work/looping/sub"
+echo a >"$work/looping/quibel.exe"
+ln -s .. "$work/looping/sub/up"
+timeout 120 "$run" "$qpack" pack 'C:\quibel-reparse\looping' -o 'C:\quibel-reparse\loop.maj' 2>"$work/loop-err.txt"
+code=$?
+[ "$code" -eq 1 ] || fail "pack of a tree that holds itself: exit code $code, expected 1"
+grep -q 'looping\\sub\\up: .*quibel-reparse\\looping again' "$work/loop-err.txt" ||
+    fail "pack of a tree that holds itself: $(cat "$work/loop-err.txt")"
+[ ! -e "$work/loop.maj" ] || fail "pack of a tree that holds itself wrote its output"
 
 [ "$status" -eq 0 ] && rm -rf "$work"
 exit "$status"

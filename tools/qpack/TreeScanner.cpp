@@ -83,10 +83,8 @@ class Scanner {
 
     void ScanDirectory(const fs::path& hostPath, const std::string& name) {
         const std::size_t depth = ancestors_.size();
-        if (options_.followLinks) {
-            if (const auto identity = IdentityOf(hostPath)) {
-                ancestors_.push_back({*identity, hostPath});
-            }
+        if (const auto identity = IdentityOf(hostPath)) {
+            ancestors_.push_back({*identity, hostPath});
         }
         std::vector<Entry> entries = ReadDirectory(hostPath);
         tree_.directories.push_back({name, hostPath, {}});
@@ -170,9 +168,7 @@ class Scanner {
             entry.problems.push_back(error.message());
         } else if (fs::is_directory(status)) {
             entry.isDirectory = true;
-            if (entry.viaLink) {
-                RefuseLoop(entry);
-            }
+            RefuseLoop(entry);
         } else if (!fs::is_regular_file(status)) {
             entry.problems.push_back("not a regular file");
         } else {
@@ -194,26 +190,35 @@ class Scanner {
     }
 
     // A link to a directory that holds it would be followed without end. The directories along the current path
-    // are compared by identity, so that a loop through several links is found too.
+    // are compared by identity, so that a loop through several links is found too. Every directory is compared,
+    // not only those reached through a link qpack sees: a reparse point of a kind it does not know (Wine shows
+    // Unix links so) must not walk in circles either. A file system that gives no identity (0) is taken at its
+    // word that a directory is a directory.
     void RefuseLoop(Entry& entry) {
         const auto identity = IdentityOf(entry.hostPath);
-        if (!identity) {
-            entry.problems.push_back("symbolic link to a directory that cannot be identified");
+        if (!identity || identity->object == 0) {
+            if (entry.viaLink) {
+                entry.problems.push_back("symbolic link to a directory that cannot be identified");
+            }
             return;
         }
         const auto loop = std::find_if(ancestors_.begin(), ancestors_.end(),
                                        [&](const Ancestor& ancestor) { return ancestor.identity == *identity; });
-        if (loop != ancestors_.end()) {
-            entry.isDirectory = false;
-            entry.problems.push_back("symbolic link that loops back to " + DisplayPath(loop->hostPath) +
-                                     ", a directory that holds it");
+        if (loop == ancestors_.end()) {
+            return;
         }
+        entry.isDirectory = false;
+        entry.problems.push_back(entry.viaLink ? "symbolic link that loops back to " + DisplayPath(loop->hostPath) +
+                                                     ", a directory that holds it"
+                                               : "the directory " + DisplayPath(loop->hostPath) +
+                                                     " again, which holds it (through a link or mount that does not "
+                                                     "show as one)");
     }
 
     const ScanOptions options_;
     ScannedTree tree_;
     std::vector<std::string> problems_;
-    std::vector<Ancestor> ancestors_;  // the directories from the root to the one being read, when links are followed
+    std::vector<Ancestor> ancestors_;  // the directories from the root to the one being read
 };
 
 }  // namespace
