@@ -23,6 +23,7 @@ struct Entry {
     fs::path hostPath;
     bool isDirectory = false;
     bool viaLink = false;
+    std::optional<DirectoryIdentity> identity;  // a directory's, once looked up
     std::uint64_t size = 0;
     std::vector<std::string> problems;  // what keeps it from being packed, without the path
 };
@@ -81,9 +82,11 @@ class Scanner {
   public:
     explicit Scanner(const ScanOptions& options) : options_(options) {}
 
-    void ScanDirectory(const fs::path& hostPath, const std::string& name) {
+    void ScanDirectory(const fs::path& hostPath,
+                       const std::string& name,
+                       const std::optional<DirectoryIdentity>& identity) {
         const std::size_t depth = ancestors_.size();
-        if (const auto identity = IdentityOf(hostPath)) {
+        if (identity) {
             ancestors_.push_back({*identity, hostPath});
         }
         std::vector<Entry> entries = ReadDirectory(hostPath);
@@ -110,7 +113,7 @@ class Scanner {
             if (directory->viaLink) {
                 tree_.linkedDirectories.push_back(directory->hostPath);
             }
-            ScanDirectory(directory->hostPath, name + "\\" + directory->name);
+            ScanDirectory(directory->hostPath, name + "\\" + directory->name, directory->identity);
         }
         ancestors_.resize(depth);
     }
@@ -148,7 +151,7 @@ class Scanner {
     }
 
     Entry Inspect(const fs::path& path) {
-        Entry entry{{}, path, false, false, 0, {}};
+        Entry entry{{}, path, false, false, std::nullopt, 0, {}};
         NameEntry(entry);
         std::error_code error;
         fs::file_status status = fs::symlink_status(path, error);
@@ -195,7 +198,8 @@ class Scanner {
     // Unix links so) must not walk in circles either. A file system that gives no identity (0) is taken at its
     // word that a directory is a directory.
     void RefuseLoop(Entry& entry) {
-        const auto identity = IdentityOf(entry.hostPath);
+        entry.identity = IdentityOf(entry.hostPath);
+        const auto& identity = entry.identity;
         if (!identity || identity->object == 0) {
             if (entry.viaLink) {
                 entry.problems.push_back("symbolic link to a directory that cannot be identified");
@@ -240,7 +244,7 @@ ScannedTree ScanTree(const std::filesystem::path& root, const ScanOptions& optio
         throw PackError(DisplayPath(root) + ": not a directory");
     }
     Scanner scanner(options);
-    scanner.ScanDirectory(root, "");
+    scanner.ScanDirectory(root, "", IdentityOf(root));
     return scanner.Result();
 }
 
