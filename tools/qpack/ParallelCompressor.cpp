@@ -143,7 +143,9 @@ void ReturnLargeBuffersToTheSystem() {
 #endif
 }
 
-// Joins the workers however the consuming thread leaves.
+// Joins the workers however the consuming thread leaves. What they run keeps no thread_local object with a
+// destructor: the 32-bit Windows runtime may free such an object's storage before its destructor runs when the
+// thread ends, and the destructor then frees a pointer read from freed memory.
 class WorkerThreads {
   public:
     WorkerThreads(SharedWork& work, int count) : work_(work) {

@@ -282,6 +282,7 @@ void Refine(Parser& parser, int passes, const SymbolPrices& first, Stretch& segm
 void EncodeBest(std::span<const std::uint8_t> data, const BestSettings& settings, BitWriter& out) {
     Parser parser(data.data(), data.size(), settings.parser);
     SymbolHistogram previous;
+    LengthCostWork codeWork;
     for (std::size_t position = 0; position < data.size();) {
         const std::size_t end = parser.Collect(position, position + settings.blockLength);
         std::vector<Stretch> segments =
@@ -289,7 +290,7 @@ void EncodeBest(std::span<const std::uint8_t> data, const BestSettings& settings
         for (Stretch& segment : segments) {
             Refine(parser, settings.passes, SymbolPrices::FromHistogram(segment.histogram), segment);
             TryLiterals(data, segment);
-            WriteSegment(out, FewestBitsPlan(segment.histogram), segment.symbols);
+            WriteSegment(out, FewestBitsPlan(segment.histogram, codeWork), segment.symbols);
         }
         position = end;
     }

@@ -4,21 +4,20 @@
 #include <array>
 #include <limits>
 #include <numeric>
+#include <stdexcept>
 
 namespace quibel::qpack {
 
 namespace {
 
 // Depth of each leaf in an unlimited Huffman tree over leaves sorted by ascending weight (two-queue
-// construction); depth and the scratch vectors are the caller's, so that no call allocates once they have grown.
-void HuffmanDepths(const std::vector<std::uint64_t>& sortedWeights,
-                   std::vector<std::uint64_t>& weight,
-                   std::vector<std::uint32_t>& parent,
-                   std::vector<int>& depth) {
+// construction). weight and parent hold the 2n - 1 nodes; depth the n leaves (and the inner nodes while working).
+void HuffmanDepths(std::span<const std::uint64_t> sortedWeights,
+                   std::span<std::uint64_t> weight,
+                   std::span<std::uint32_t> parent,
+                   std::span<int> depth) {
     const std::size_t leafCount = sortedWeights.size();
-    weight.assign(sortedWeights.begin(), sortedWeights.end());
-    weight.resize(2 * leafCount - 1);
-    parent.resize(2 * leafCount - 1);
+    std::copy(sortedWeights.begin(), sortedWeights.end(), weight.begin());
     std::size_t nextLeaf = 0;
     std::size_t nextInner = leafCount;
     auto takeSmallest = [&](std::size_t innerEnd) {
@@ -34,16 +33,15 @@ void HuffmanDepths(const std::vector<std::uint64_t>& sortedWeights,
         parent[a] = static_cast<std::uint32_t>(node);
         parent[b] = static_cast<std::uint32_t>(node);
     }
-    depth.assign(2 * leafCount - 1, 0);
+    depth[2 * leafCount - 2] = 0;
     for (std::size_t node = 2 * leafCount - 2; node-- > 0;) {
         depth[node] = depth[parent[node]] + 1;
     }
-    depth.resize(leafCount);
 }
 
 // Number of codes of each length after limiting to maxLength; the Kraft sum stays exactly 1.
-void LimitLengthCounts(const std::vector<int>& depths, int maxLength, std::vector<int>& count) {
-    count.assign(static_cast<std::size_t>(maxLength) + 1, 0);
+void LimitLengthCounts(std::span<const int> depths, int maxLength, std::span<int> count) {
+    std::fill(count.begin(), count.begin() + maxLength + 1, 0);
     for (int depth : depths) {
         ++count[static_cast<std::size_t>(std::min(depth, maxLength))];
     }
@@ -85,51 +83,57 @@ std::vector<std::size_t> UsedSymbols(std::span<const std::uint32_t> frequencies,
 }  // namespace
 
 void HuffmanLengths(std::span<const std::uint32_t> frequencies, int maxLength, std::span<std::uint8_t> lengths) {
-    thread_local std::vector<std::uint64_t> keys;
-    thread_local std::vector<std::uint64_t> sorted;
-    thread_local std::vector<std::uint64_t> weights;
-    thread_local std::vector<std::uint64_t> scratchWeights;
-    thread_local std::vector<std::uint32_t> parents;
-    thread_local std::vector<int> depths;
-    thread_local std::vector<int> count;
+    if (frequencies.size() > kMaxHuffmanSymbols || maxLength > kMaxHuffmanLength) {
+        throw std::length_error("a Huffman code of more symbols or longer codes than lh5 has");
+    }
+    // The working memory lives on the stack: planning builds codes by the million, on many threads.
+    struct Work {
+        std::array<std::uint64_t, kMaxHuffmanSymbols> keys;
+        std::array<std::uint64_t, kMaxHuffmanSymbols> sorted;
+        std::array<std::uint64_t, 2 * kMaxHuffmanSymbols> weight;
+        std::array<std::uint32_t, 2 * kMaxHuffmanSymbols> parent;
+        std::array<int, 2 * kMaxHuffmanSymbols> depth;
+        std::array<int, kMaxHuffmanLength + 1> count;
+    } work;
     std::fill(lengths.begin(), lengths.end(), std::uint8_t{0});
     // Ascending weight, ties by descending symbol, so that the lower symbol gets the shorter code: a stable radix
     // sort, byte by byte, of the used symbols taken in descending order.
-    keys.clear();
+    std::uint64_t* keys = work.keys.data();
+    std::uint64_t* sorted = work.sorted.data();
+    std::size_t used = 0;
     std::uint32_t largest = 0;
     for (std::size_t s = frequencies.size(); s-- > 0;) {
         if (frequencies[s] > 0) {
-            keys.push_back(std::uint64_t{frequencies[s]} << 16 | (0xFFFFu - s));
+            keys[used++] = std::uint64_t{frequencies[s]} << 16 | (0xFFFFu - s);
             largest = std::max(largest, frequencies[s]);
         }
     }
-    if (keys.size() <= 1) {
+    if (used <= 1) {
         return;
     }
-    sorted.resize(keys.size());
     for (int shift = 16; shift < 48 && (std::uint64_t{largest} >> (shift - 16)) > 0; shift += 8) {
         std::array<std::uint32_t, 257> start{};
-        for (std::uint64_t key : keys) {
-            ++start[((key >> shift) & 0xFF) + 1];
+        for (std::size_t i = 0; i < used; ++i) {
+            ++start[((keys[i] >> shift) & 0xFF) + 1];
         }
         for (std::size_t b = 1; b < start.size(); ++b) {
             start[b] += start[b - 1];
         }
-        for (std::uint64_t key : keys) {
-            sorted[start[(key >> shift) & 0xFF]++] = key;
+        for (std::size_t i = 0; i < used; ++i) {
+            sorted[start[(keys[i] >> shift) & 0xFF]++] = keys[i];
         }
-        keys.swap(sorted);
+        std::swap(keys, sorted);
     }
-    weights.clear();
-    for (std::uint64_t key : keys) {
-        weights.push_back(key >> 16);
+    for (std::size_t i = 0; i < used; ++i) {
+        sorted[i] = keys[i] >> 16;
     }
-    HuffmanDepths(weights, scratchWeights, parents, depths);
-    LimitLengthCounts(depths, maxLength, count);
+    const std::span<int> depths(work.depth.data(), used);
+    HuffmanDepths(std::span(sorted, used), work.weight, work.parent, work.depth);
+    LimitLengthCounts(depths, maxLength, work.count);
     // The heaviest symbols take the shortest lengths.
-    std::size_t next = keys.size();
+    std::size_t next = used;
     for (int length = 1; length <= maxLength; ++length) {
-        for (int i = 0; i < count[static_cast<std::size_t>(length)]; ++i) {
+        for (int i = 0; i < work.count[static_cast<std::size_t>(length)]; ++i) {
             lengths[static_cast<std::size_t>(0xFFFFu - (keys[--next] & 0xFFFFu))] = static_cast<std::uint8_t>(length);
         }
     }
@@ -178,6 +182,14 @@ HuffmanCode BuildHuffmanCode(std::span<const std::uint32_t> frequencies, int max
 HuffmanCode BuildCodeForLengthCosts(std::span<const std::uint32_t> frequencies,
                                     int maxLength,
                                     std::span<const std::uint32_t> lengthCost) {
+    LengthCostWork work;
+    return BuildCodeForLengthCosts(frequencies, maxLength, lengthCost, work);
+}
+
+HuffmanCode BuildCodeForLengthCosts(std::span<const std::uint32_t> frequencies,
+                                    int maxLength,
+                                    std::span<const std::uint32_t> lengthCost,
+                                    LengthCostWork& work) {
     HuffmanCode code;
     std::vector<std::size_t> used = UsedSymbols(frequencies, code);
     if (used.size() <= 1) {
@@ -193,12 +205,12 @@ HuffmanCode BuildCodeForLengthCosts(std::span<const std::uint32_t> frequencies,
     // here[i * width + k]: the least cost of giving symbols i.. lengths of at least the current level when k nodes
     // of that level are free (below: the same a level deeper); take: whether symbol i takes one of them. Only the
     // cells with k <= n - i are ever read: every node must end as a leaf for the code to be complete.
-    thread_local std::vector<std::uint32_t> here;
-    thread_local std::vector<std::uint32_t> below;
-    thread_local std::vector<std::uint8_t> take;
-    here.resize(width * width);
-    below.resize(width * width);
-    take.resize(width * width * static_cast<std::size_t>(maxLength + 1));
+    std::vector<std::uint32_t>& here = work.here;
+    std::vector<std::uint32_t>& below = work.below;
+    std::vector<std::uint8_t>& take = work.take;
+    here.resize(std::max(here.size(), width * width));
+    below.resize(here.size());
+    take.resize(std::max(take.size(), width * width * static_cast<std::size_t>(maxLength + 1)));
     for (int level = maxLength; level >= 1; --level) {
         std::uint8_t* taken = take.data() + width * width * static_cast<std::size_t>(level);
         here[n * width] = 0;

@@ -262,7 +262,7 @@ constexpr std::uint32_t kUncodedLengthBits = 8;
 
 // Codes chosen for their symbols' bits and their lengths' bits together: each main length priced by the length
 // code of the plan before, each offset length by its small-list bits.
-SegmentPlan LengthCostPlan(const SymbolHistogram& histogram, const SegmentPlan& before) {
+SegmentPlan LengthCostPlan(const SymbolHistogram& histogram, const SegmentPlan& before, LengthCostWork& work) {
     if (before.main.IsSingle() || before.lengthCode.IsSingle()) {
         return before;
     }
@@ -273,9 +273,11 @@ SegmentPlan LengthCostPlan(const SymbolHistogram& histogram, const SegmentPlan& 
         mainCost[static_cast<std::size_t>(l)] = length > 0 ? static_cast<std::uint32_t>(length) : kUncodedLengthBits;
         offsetCost[static_cast<std::size_t>(l)] = static_cast<std::uint32_t>(SmallLengthBits(l));
     }
-    HuffmanCode offset =
-        before.offset.IsSingle() ? before.offset : BuildCodeForLengthCosts(histogram.offset, MaxCodeLength, offsetCost);
-    return CompletePlan(histogram, BuildCodeForLengthCosts(histogram.main, MaxCodeLength, mainCost), std::move(offset));
+    HuffmanCode offset = before.offset.IsSingle()
+                             ? before.offset
+                             : BuildCodeForLengthCosts(histogram.offset, MaxCodeLength, offsetCost, work);
+    return CompletePlan(histogram, BuildCodeForLengthCosts(histogram.main, MaxCodeLength, mainCost, work),
+                        std::move(offset));
 }
 
 }  // namespace
@@ -292,13 +294,13 @@ SegmentPlan SmallestPlan(const SymbolHistogram& histogram) {
     return plan;
 }
 
-SegmentPlan FewestBitsPlan(const SymbolHistogram& histogram) {
+SegmentPlan FewestBitsPlan(const SymbolHistogram& histogram, LengthCostWork& work) {
     SegmentPlan plan = SmallestPlan(histogram);
     // Each round prices the lengths by the length code the round before ended with; a third round still pays a
     // little on the benchmark corpus.
     constexpr int kRounds = 3;
     for (int round = 0; round < kRounds; ++round) {
-        SegmentPlan next = LengthCostPlan(histogram, plan);
+        SegmentPlan next = LengthCostPlan(histogram, plan, work);
         if (next.totalBits >= plan.totalBits) {
             break;
         }

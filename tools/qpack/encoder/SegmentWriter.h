@@ -40,7 +40,7 @@ std::uint64_t SegmentBits(const SymbolHistogram& histogram);
 // The plan of fewest bits among codes built also from smoothed counts: slower, for the segment to be written.
 SegmentPlan SmallestPlan(const SymbolHistogram& histogram);
 // Slower still: codes whose lengths are chosen for the bits of the symbols and of the lengths together.
-SegmentPlan FewestBitsPlan(const SymbolHistogram& histogram);
+SegmentPlan FewestBitsPlan(const SymbolHistogram& histogram, LengthCostWork& work);
 
 // Writes a segment of 1 to MaxSegmentSymbols symbols whose histogram the plan was made from.
 void WriteSegment(BitWriter& out, const SegmentPlan& plan, std::span<const Symbol> symbols);
