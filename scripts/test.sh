@@ -32,11 +32,13 @@ else
     phase "tests win32 NOT RUN"
     echo "WARNING: this machine cannot run 32-bit programs ($(wine --version 2>&1 | tail -n 1)): Wine cannot" \
         "start, so the Windows tests were built but not run"
-    # Signing a release needs no Wine: the stub is signed and checked by the native tools.
-    phase "tests win32: the signed release alone (native tools)"
+    # Signing a release needs no Wine: the stub is signed and checked by the native tools; the programs' symbols
+    # are read by the cross tools.
+    phase "tests win32: the signed release and the programs' symbols alone (native tools)"
     # (ctest cannot load the Windows tests' list without Wine: the script is run directly, as its test would.)
     sh tests/qpack/signed_installer.sh build/win32/app/quibel-setup-stub.exe build/win32/tests/qpack/signed_installer \
         "$PWD/build/host/tools/qpack/qpack" || status=1
+    sh tests/qpack/thread_exit_destructors.sh i686-w64-mingw32-nm build/win32/tools/qpack/qpack.exe || status=1
 fi
 if [ -x scripts/extra-tests.sh ]; then
     phase "extra tests"
