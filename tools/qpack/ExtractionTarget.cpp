@@ -6,6 +6,7 @@
 #include "payload/Errors.h"
 #include "platform/TextEncoding.h"
 #include "tools/qpack/PackError.h"
+#include "tools/qpack/TerminalText.h"
 #include "tools/qpack/TreeScanner.h"
 
 namespace quibel::qpack {
@@ -80,7 +81,12 @@ void ConfinedFileSystem::CreateDirectoryLevel(const std::string& path) {
 
 void ConfinedFileSystem::WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
     RequireWithinBase(path);
-    inner_.WriteWholeFile(path, data, size);
+    try {
+        inner_.WriteWholeFile(path, data, size);
+    } catch (const EWriteError& failure) {
+        // The installer's text names no file, and the file's log line comes only once it is written.
+        throw PackError(TerminalText(path, true) + ": " + TerminalText(FailureDisplayText(failure.what())));
+    }
 }
 
 void ConfinedFileSystem::RequireWithinBase(const std::string& path) const {
