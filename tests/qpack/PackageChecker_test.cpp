@@ -257,13 +257,19 @@ ByteString MinimalPe(std::size_t size) {
     return stub;
 }
 
-// A PE32 image with an empty security directory, then the sound package, closed as an installer closes it.
-ByteString Installer(std::size_t closingTags) {
+// A PE32 image with an empty security directory.
+ByteString PeWithDirectories() {
     ByteString file = MinimalPe(512);
     file[0x84 + 16] = 224;  // SizeOfOptionalHeader
     file[0x98] = 0x0B;      // the optional header: PE32
     file[0x99] = 0x01;
     file[0x98 + 92] = 16;  // NumberOfRvaAndSizes
+    return file;
+}
+
+// That image, then the sound package, closed as an installer closes it.
+ByteString Installer(std::size_t closingTags) {
+    ByteString file = PeWithDirectories();
     const ByteString payload = SoundPackage();
     file.insert(file.end(), payload.begin(), payload.end());
     AppendClosingTags(file, closingTags);
@@ -406,6 +412,9 @@ TEST(StubImage, RefusesWhatIsNoPeExecutableOrHoldsTheMarker) {
         beforeScanStart[PayloadScanStart - 20 + i] = "ETETETET"[i];
     }
     EXPECT_FALSE(refused(beforeScanStart));
+    // A signed stub: the payload would go after its signature, which would then cover neither.
+    EXPECT_FALSE(refused(PeWithDirectories()));
+    EXPECT_TRUE(refused(Signed(PeWithDirectories(), 0)));
 }
 
 }  // namespace

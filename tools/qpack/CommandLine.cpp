@@ -119,7 +119,8 @@ std::vector<CommandParser> MakeParsers(AllOptions& all) {
         "The installer puts the tree under <chosen directory>\\Quibel and a desktop shortcut \"Quibel 4.1\" to\n"
         "quibel.exe at the tree's root: a warning says so when the tree has none.\n"
         "The stub must be a PE executable and must not hold four \"ET\" words in a row at an even distance\n"
-        "from offset 400000: the installer would find them before the payload.\n"
+        "from offset 400000: the installer would find them before the payload. It must not be signed either:\n"
+        "the payload would go after the signature; sign the installer that qpack writes.\n"
         "Warns (and still writes the installer) when installing one of the files would need more memory at\n"
         "once than the 32-bit installer can hold: the installer file, the file's block and its content.");
     AddPackOptions(*installer.app, all.pack, true);

@@ -1,5 +1,7 @@
 #include "tools/qpack/StubImage.h"
 
+#include <string>
+
 #include "payload/PackageFormat.h"
 #include "tools/qpack/PackError.h"
 #include "tools/qpack/PortableExecutable.h"
@@ -18,6 +20,13 @@ void CheckPortableExecutable(const std::vector<std::uint8_t>& stub, const std::s
     }
     if (!PeSignatureOffset(stub)) {
         throw PackError(stubName + ": not a PE executable (no PE signature at the offset its MZ header gives)");
+    }
+    // The payload would go after the signature, which covers the image up to its certificate table only: the
+    // installer would not verify. Signing comes last, on the installer.
+    if (const auto table = FindCertificateTable(stub)) {
+        throw PackError(stubName + ": is signed (a certificate table of " + std::to_string(table->size) +
+                        " bytes at offset " + std::to_string(table->offset) +
+                        "); give the unsigned program and sign the installer that qpack writes");
     }
 }
 
