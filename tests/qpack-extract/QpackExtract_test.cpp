@@ -150,10 +150,11 @@ TEST_F(QpackCommand, ExtractFailuresShowTheFailureText) {
     Write("p.maj", package.bytes);
     const Outcome outcome = Run("extract " + P("p.maj") + " " + P("t"));
     EXPECT_EQ(outcome.exitCode, 1);
-    // The installer's own failure text, after the message prefix; the scan's note comes first.
+    // The installer's own failure text, after the message prefix and the path; the scan's note comes first.
     EXPECT_EQ(outcome.err,
               "qpack extract: scanning from offset 0 (no PE executable; --from sets another)\n"
-              "qpack extract: error: Nom de fichier incorrect.\n");
+              "qpack extract: error: " +
+                  P("t") + "/d/e: Nom de fichier incorrect.\n");
     // The lines logged before the failure are printed, the failing directory's line last.
     EXPECT_NE(outcome.out.find("Fichier " + P("t") + "/a taille :"), std::string::npos);
     EXPECT_NE(outcome.out.find("pertoire " + P("t") + "/d/e\n"), std::string::npos);

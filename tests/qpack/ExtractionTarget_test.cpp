@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "payload/Errors.h"
 #include "tools/qpack/PackError.h"
 
@@ -37,34 +39,46 @@ TEST(ExtractionTarget, OnlyPathsBelowTheBaseOrGluedBesideItAreCreated) {
     EXPECT_FALSE(LiesWithinBase("C:\\Apps\\Quibel", "C:\\Windows\\System32"));
 }
 
-// A file system whose every write fails as a full disk's does.
-class FullDisk final : public FileSystem {
+// A file system on which every directory and file creation fails (a name taken by a file, a full disk).
+class Refusing final : public FileSystem {
   public:
-    bool IsDirectory(const std::string&) override { return true; }
+    bool IsDirectory(const std::string&) override { return false; }
     bool IsFile(const std::string&) override { return false; }
     void RefuseLink(const std::string&) override {}
-    void CreateDirectoryLevel(const std::string&) override {}
+    void CreateDirectoryLevel(const std::string&) override { throw EInOutError(SystemError::AlreadyExists); }
     void WriteWholeFile(const std::string&, const std::uint8_t*, std::size_t) override { throw EWriteError(); }
     std::vector<std::uint8_t> LoadWholeFile(const std::string&) override { return {}; }
 };
 
-TEST(ExtractionTarget, AFailedWriteNamesTheFile) {
-    FullDisk disk;
-    ConfinedFileSystem confined(disk, "\\tmp\\w");
+// The installer's texts name no path, and a path's log line comes only once it is made (or not at all, with -q).
+TEST(ExtractionTarget, AFailedCreationNamesThePath) {
+    Refusing refusing;
+    ConfinedFileSystem confined(refusing, "\\tmp\\w");
     const std::uint8_t byte = 0;
-    try {
-        confined.WriteWholeFile("\\tmp\\w\\sub\\données.bin", &byte, 1);
-        FAIL() << "the write did not fail";
-    } catch (const PackError& failure) {
+    const struct {
+        std::function<void()> create;
+        std::string expected;
+    } cases[] = {
 #ifdef _WIN32
-        EXPECT_EQ(std::string(failure.what()), "\\tmp\\w\\sub\\données.bin: Erreur d'écriture dans le flux.");
+        {[&] { confined.WriteWholeFile("\\tmp\\w\\données.bin", &byte, 1); },
+         "\\tmp\\w\\données.bin: Erreur d'écriture dans le flux."},
+        {[&] { confined.CreateDirectoryLevel("\\tmp\\w\\sub"); }, "\\tmp\\w\\sub: Erreur E/S 183."},
 #else
         // UTF-8 on the terminal: é is C3 A9.
-        EXPECT_EQ(std::string(failure.what()),
-                  "/tmp/w/sub/donn\xc3\xa9"
-                  "es.bin: Erreur d'\xc3\xa9"
-                  "criture dans le flux.");
+        {[&] { confined.WriteWholeFile("\\tmp\\w\\données.bin", &byte, 1); },
+         "/tmp/w/donn\xc3\xa9"
+         "es.bin: Erreur d'\xc3\xa9"
+         "criture dans le flux."},
+        {[&] { confined.CreateDirectoryLevel("\\tmp\\w\\sub"); }, "/tmp/w/sub: Erreur E/S 183."},
 #endif
+    };
+    for (const auto& c : cases) {
+        try {
+            c.create();
+            ADD_FAILURE() << "did not fail: " << c.expected;
+        } catch (const PackError& failure) {
+            EXPECT_EQ(std::string(failure.what()), c.expected);
+        }
     }
 }
 

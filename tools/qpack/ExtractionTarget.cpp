@@ -32,6 +32,12 @@ std::vector<std::string> LexicalComponents(const std::string& path) {
     return components;
 }
 
+// The installer's texts for these failures name no path, and a path's log line comes only once it is made (or
+// not at all, with -q).
+PackError NamedFailure(const std::string& path, const Exception& failure) {
+    return PackError(TerminalText(path, true) + ": " + TerminalText(FailureDisplayText(failure.what())));
+}
+
 }  // namespace
 
 std::string ExtractionBase(const std::filesystem::path& directory) {
@@ -76,7 +82,11 @@ bool LiesWithinBase(const std::string& base, const std::string& path) {
 
 void ConfinedFileSystem::CreateDirectoryLevel(const std::string& path) {
     RequireWithinBase(path);
-    inner_.CreateDirectoryLevel(path);
+    try {
+        inner_.CreateDirectoryLevel(path);
+    } catch (const EInOutError& failure) {
+        throw NamedFailure(path, failure);
+    }
 }
 
 void ConfinedFileSystem::WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
@@ -84,8 +94,7 @@ void ConfinedFileSystem::WriteWholeFile(const std::string& path, const std::uint
     try {
         inner_.WriteWholeFile(path, data, size);
     } catch (const EWriteError& failure) {
-        // The installer's text names no file, and the file's log line comes only once it is written.
-        throw PackError(TerminalText(path, true) + ": " + TerminalText(FailureDisplayText(failure.what())));
+        throw NamedFailure(path, failure);
     }
 }
 

@@ -20,8 +20,8 @@ std::string ExtractionBase(const std::filesystem::path& directory);
 bool LiesWithinBase(const std::string& base, const std::string& path);
 
 // Passes everything to another file system, but refuses to create a directory or a file outside the base (see
-// LiesWithinBase) with EInOutError 3, as for any other refused name. A write that fails (a full disk) throws
-// PackError naming the file.
+// LiesWithinBase) with EInOutError 3, as for any other refused name. A directory or file that the system does
+// not create or write throws PackError naming it.
 class ConfinedFileSystem final : public FileSystem {
   public:
     ConfinedFileSystem(FileSystem& inner, std::string base) : inner_(inner), base_(std::move(base)) {}
