@@ -305,7 +305,8 @@ TEST_F(QpackCommand, UsageErrors) {
 }
 
 TEST_F(QpackCommand, DecodeWritesTheContentOrNothing) {
-    Write("good.blk", testing::LiteralBlock(BytesOf("bonjour")));
+    const std::vector<std::uint8_t> block = testing::LiteralBlock(BytesOf("bonjour"));
+    Write("good.blk", block);
     EXPECT_EQ(Run("decode " + P("good.blk") + " " + P("good.out")).exitCode, 0);
     EXPECT_EQ(ReadText(dir_ / "good.out"), "bonjour");
 
@@ -314,6 +315,12 @@ TEST_F(QpackCommand, DecodeWritesTheContentOrNothing) {
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_NE(outcome.err.find("Compressed file is corrupt."), std::string::npos);
     EXPECT_FALSE(fs::exists(dir_ / "bad.out"));
+
+    const Outcome over = Run("decode " + P("good.blk") + " " + P("./good.blk"));
+    EXPECT_EQ(over.exitCode, 1);
+    EXPECT_NE(over.err.find(P("./good.blk") + ": the output would replace the block file"), std::string::npos)
+        << over.err;
+    EXPECT_EQ(ReadText(dir_ / "good.blk"), std::string(block.begin(), block.end()));
 }
 
 }  // namespace

@@ -286,6 +286,17 @@ TEST_F(PackCommandTest, OutputInsideTheInputIsRefused) {
     EXPECT_EQ(ReadFile(tree / "b.txt"), before);
     EXPECT_FALSE(fs::exists(tree / "Aide" / "o.pkg"));
     EXPECT_FALSE(fs::exists(tree / "n.pkg"));
+    // Nor may it replace the stub.
+    for (const fs::path& output : {root_ / "stub.exe", root_ / "." / "stub.exe"}) {
+        const ToolRun run =
+            RunQpack("installer --stub " + Quoted(root_ / "stub.exe") + " " + Quoted(tree) + " -o " + Quoted(output));
+        EXPECT_EQ(run.exitCode, 1) << run.output;
+        EXPECT_NE(
+            run.output.find(output.string() + ": the output would replace the stub " + (root_ / "stub.exe").string()),
+            std::string::npos)
+            << run.output;
+    }
+    EXPECT_EQ(ReadFile(root_ / "stub.exe"), Text("MZ"));
 }
 
 #ifndef _WIN32  // links and signals as a POSIX shell has them

@@ -12,13 +12,22 @@
 #include "tools/qpack/Messages.h"
 #include "tools/qpack/PackError.h"
 #include "tools/qpack/RegularFile.h"
+#include "tools/qpack/TreeScanner.h"
 
 namespace quibel::qpack {
 
 int RunDecode(const DecodeOptions& options) {
     const auto fileSystem = MakeNativeFileSystem();
     try {
-        RequireRegularFile(HostPathFromArgument(options.block));
+        const std::filesystem::path blockPath = HostPathFromArgument(options.block);
+        const std::filesystem::path outPath = HostPathFromArgument(options.output);
+        RequireRegularFile(blockPath);
+        // OUT is written through, as the installer writes: any name of the block's file would replace it.
+        std::error_code different;
+        if (std::filesystem::equivalent(blockPath, outPath, different)) {
+            throw PackError(DisplayPath(outPath) + ": the output would replace the block file " +
+                            DisplayPath(blockPath) + "; write it elsewhere");
+        }
         PayloadStream block;
         block.Replace(fileSystem->LoadWholeFile(InstallerPathFromArgument(options.block)));
         PayloadStream content;
@@ -33,7 +42,7 @@ int RunDecode(const DecodeOptions& options) {
             fileSystem->WriteWholeFile(out, content.Data(), static_cast<std::size_t>(content.Size()));
         } catch (const EWriteError&) {
             std::error_code ignored;
-            std::filesystem::remove(HostPathFromArgument(options.output), ignored);
+            std::filesystem::remove(outPath, ignored);
             throw;
         }
     } catch (const Exception& failure) {

@@ -31,6 +31,7 @@ int RunInstaller(const PackOptions& options) {
     try {
         RefuseOutputInsideInput(HostPathFromArgument(options.output), HostPathFromArgument(options.directory));
         const std::filesystem::path stubPath = HostPathFromArgument(options.stub);
+        RefuseOutputOverInput(HostPathFromArgument(options.output), stubPath, "the stub");
         const std::vector<std::uint8_t> image = InstallerLeadingImage(ReadHostFile(stubPath), DisplayPath(stubPath));
         const ScannedTree tree = ScanPackInput("installer", options);
         WarnWithoutProgram(tree, options);

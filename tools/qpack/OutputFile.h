@@ -48,4 +48,10 @@ class OutputFile {
 // is not, since the rename replaces a link there rather than writing through it.
 void RefuseOutputInsideInput(const std::filesystem::path& output, const std::filesystem::path& inputTree);
 
+// Throws PackError naming both paths when the output, taken as RefuseOutputInsideInput takes it, is the input
+// file (what: "the stub", say) that the command reads: the rename would replace it.
+void RefuseOutputOverInput(const std::filesystem::path& output,
+                           const std::filesystem::path& input,
+                           const std::string& what);
+
 }  // namespace quibel::qpack
