@@ -411,6 +411,8 @@ TEST_F(PackCommandTest, EveryCommandTakesTheSameCommandLine) {
         {"installer" + s + "--banner X " + t + " -o " + o, 0,
          "qpack installer: warning: " + tree.string() + ": no quibel.exe"},
         {"pack " + t + " -o " + Quoted(root_ / "missing" / "o"), 1, "qpack pack: error: "},
+        {"pack --banner 'one\ntwo' " + t + " -o " + o, 1, "qpack pack: error: the banner line holds a control"},
+        {"pack --banner " + U8(u8"日本") + " " + t + " -o " + o, 1, "qpack pack: error: the banner line has no"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);

@@ -16,6 +16,7 @@
 #include "platform/NativeFileSystem.h"
 #include "platform/TextEncoding.h"
 #include "tools/qpack/PackError.h"
+#include "tools/qpack/TerminalText.h"
 #include "tools/qpack/TreeScanner.h"
 
 namespace quibel::qpack {
@@ -99,10 +100,19 @@ std::filesystem::path HostPathFromArgument(const std::string& argument) {
 }
 
 std::string BannerLineFromArgument(const std::string& argument) {
-    if (const auto line = Utf8ToCp1252(argument)) {
-        return *line;
+    const auto line = Utf8ToCp1252(argument);
+    if (!line) {
+        throw PackError("the banner line has no Windows-1252 form: " + DisplayPath(HostPathFromArgument(argument)));
     }
-    throw PackError("the banner line has no Windows-1252 form: " + DisplayPath(HostPathFromArgument(argument)));
+    // The installer shows each line as one line of its log: a line break would make two, other controls garbage.
+    for (const char c : *line) {
+        if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F) {
+            throw PackError("the banner line holds a control character (code " +
+                            std::to_string(static_cast<unsigned char>(c)) + "): " + TerminalText(*line) +
+                            "; give one --banner per line");
+        }
+    }
+    return *line;
 }
 
 int DefaultThreadCount() {

@@ -18,7 +18,8 @@ std::filesystem::path HostPathFromArgument(const std::string& argument);
 // naming the path when it has no form there.
 std::string InstallerPathFromArgument(const std::string& argument);
 
-// A banner line in Windows-1252, the package's text encoding; PackError when it has no such form.
+// A banner line in Windows-1252, the package's text encoding; PackError when it has no such form or holds a
+// control character other than a tab.
 std::string BannerLineFromArgument(const std::string& argument);
 
 int DefaultThreadCount();
