@@ -408,6 +408,8 @@ TEST_F(PackCommandTest, EveryCommandTakesTheSameCommandLine) {
         {"pack --jobs=2 --output=" + o + " " + t, 0, ""},
         {"pack -v " + t + " -o " + o, 0, "%  \\Aide\\x.txt\n"},
         {"pack -o " + o + " -- " + Quoted(root_ / "-dash"), 0, ""},
+        {"list " + o, 0, "%  1 directory, 1 file\n"},
+        {"verify " + o, 0, ": sound, 1 directory, 1 file;"},
         {"installer" + s + "--banner X " + t + " -o " + o, 0,
          "qpack installer: warning: " + tree.string() + ": no quibel.exe"},
         {"pack " + t + " -o " + Quoted(root_ / "missing" / "o"), 1, "qpack pack: error: "},

@@ -61,8 +61,8 @@ int RunList(const InspectOptions& options) {
                         Ratio(entry.blockLength, entry.decodedSize), TerminalText(entry.directory).c_str(),
                         TerminalText(entry.name).c_str());
         }
-        std::printf("%12lld %12lld %6.1f%%  %zu directories, %zu files\n", static_cast<long long>(stored),
-                    static_cast<long long>(decoded), Ratio(stored, decoded), directories, files);
+        std::printf("%12lld %12lld %6.1f%%  %s\n", static_cast<long long>(stored), static_cast<long long>(decoded),
+                    Ratio(stored, decoded), TreeCounts(directories, files).c_str());
         if (report.certificateTableSize > 0) {
             std::printf("signed (certificate table of %lld bytes)\n",
                         static_cast<long long>(report.certificateTableSize));

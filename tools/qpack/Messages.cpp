@@ -31,4 +31,9 @@ void PrintNote(const std::string& command, const std::string& text) {
     Print(command, "", text);
 }
 
+std::string TreeCounts(std::size_t directories, std::size_t files) {
+    return std::to_string(directories) + (directories == 1 ? " directory, " : " directories, ") +
+           std::to_string(files) + (files == 1 ? " file" : " files");
+}
+
 }  // namespace quibel::qpack

@@ -3,6 +3,7 @@
 // The texts are in the host's encoding (DisplayPath, TerminalText); the standard output is flushed first, so
 // that a message follows the lines it concerns.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -14,5 +15,8 @@ void PrintWarnings(const std::string& command, const std::vector<std::string>& t
 
 // A note for people (the offset a scan started from, a summary): stderr, left out with -q.
 void PrintNote(const std::string& command, const std::string& text);
+
+// "1 directory, 2 files": the counts of a tree, as every command gives them.
+std::string TreeCounts(std::size_t directories, std::size_t files);
 
 }  // namespace quibel::qpack

@@ -33,9 +33,8 @@ void PrintPackSummary(const std::string& command, const PackOptions& options, co
     if (options.quiet || !StderrIsTerminal()) {
         return;
     }
-    PrintNote(command, std::to_string(summary.directories) + " directories, " + std::to_string(summary.files) +
-                           " files, " + std::to_string(summary.bytesIn) + " bytes -> " +
-                           std::to_string(summary.payloadBytes) + " bytes");
+    PrintNote(command, TreeCounts(summary.directories, summary.files) + ", " + std::to_string(summary.bytesIn) +
+                           " bytes -> " + std::to_string(summary.payloadBytes) + " bytes");
 }
 
 }  // namespace quibel::qpack

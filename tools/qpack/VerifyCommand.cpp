@@ -33,8 +33,8 @@ int RunVerify(const InspectOptions& options) {
         for (const PackageEntry& entry : report.entries) {
             files += entry.isDirectory ? 0 : 1;
         }
-        std::printf("%s: sound, %zu directories, %zu files", DisplayPath(path).c_str(), report.entries.size() - files,
-                    files);
+        std::printf("%s: sound, %s", DisplayPath(path).c_str(),
+                    TreeCounts(report.entries.size() - files, files).c_str());
         if (report.certificateTableSize > 0) {
             std::printf(", signed (certificate table of %lld bytes)",
                         static_cast<long long>(report.certificateTableSize));
