@@ -10,9 +10,9 @@
 #include "tools/qpack/Commands.h"
 #include "tools/qpack/HostArguments.h"
 #include "tools/qpack/Messages.h"
+#include "tools/qpack/OutputFile.h"
 #include "tools/qpack/PackError.h"
 #include "tools/qpack/RegularFile.h"
-#include "tools/qpack/TreeScanner.h"
 
 namespace quibel::qpack {
 
@@ -22,12 +22,7 @@ int RunDecode(const DecodeOptions& options) {
         const std::filesystem::path blockPath = HostPathFromArgument(options.block);
         const std::filesystem::path outPath = HostPathFromArgument(options.output);
         RequireRegularFile(blockPath);
-        // OUT is written through, as the installer writes: any name of the block's file would replace it.
-        std::error_code different;
-        if (std::filesystem::equivalent(blockPath, outPath, different)) {
-            throw PackError(DisplayPath(outPath) + ": the output would replace the block file " +
-                            DisplayPath(blockPath) + "; write it elsewhere");
-        }
+        RefuseOutputOverInput(outPath, blockPath, "the block file");
         PayloadStream block;
         block.Replace(fileSystem->LoadWholeFile(InstallerPathFromArgument(options.block)));
         PayloadStream content;

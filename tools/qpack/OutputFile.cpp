@@ -87,21 +87,11 @@ void OutputFile::Discard() {
     removedOnInterrupt_.reset();
 }
 
-namespace {
-
-// Where the rename puts a file: the links of its directory resolved, not its own name.
-std::filesystem::path RenamedTo(const std::filesystem::path& path, std::error_code& error) {
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return std::filesystem::weakly_canonical(absolute.parent_path(), error) / absolute.filename();
-}
-
-}  // namespace
-
 void RefuseOutputOverInput(const std::filesystem::path& output,
                            const std::filesystem::path& input,
                            const std::string& what) {
-    std::error_code error;
-    if (RenamedTo(output, error) == RenamedTo(input, error) && !error) {
+    std::error_code different;
+    if (std::filesystem::equivalent(output, input, different)) {
         throw PackError(DisplayPath(output) + ": the output would replace " + what + " " + DisplayPath(input) +
                         "; write it elsewhere");
     }
@@ -110,7 +100,9 @@ void RefuseOutputOverInput(const std::filesystem::path& output,
 void RefuseOutputInsideInput(const std::filesystem::path& output, const std::filesystem::path& inputTree) {
     std::error_code error;
     const std::filesystem::path tree = std::filesystem::weakly_canonical(inputTree, error);
-    const std::filesystem::path written = RenamedTo(output, error);
+    const std::filesystem::path absolute = std::filesystem::absolute(output, error);
+    const std::filesystem::path written =
+        std::filesystem::weakly_canonical(absolute.parent_path(), error) / absolute.filename();
     if (error || tree.empty()) {
         return;  // the scan or the creation names the problem
     }

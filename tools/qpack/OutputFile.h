@@ -48,8 +48,9 @@ class OutputFile {
 // is not, since the rename replaces a link there rather than writing through it.
 void RefuseOutputInsideInput(const std::filesystem::path& output, const std::filesystem::path& inputTree);
 
-// Throws PackError naming both paths when the output, taken as RefuseOutputInsideInput takes it, is the input
-// file (what: "the stub", say) that the command reads: the rename would replace it.
+// Throws PackError naming both paths when the output names the input file that the command reads (what: "the
+// stub", say), by any of its names: writing would replace it. (An output renamed into place would spare a link or
+// second name standing there; that is refused all the same, as a likely slip.)
 void RefuseOutputOverInput(const std::filesystem::path& output,
                            const std::filesystem::path& input,
                            const std::string& what);
