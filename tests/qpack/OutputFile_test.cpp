@@ -8,6 +8,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "tools/qpack/PackError.h"
+
 namespace quibel::qpack {
 namespace {
 
@@ -60,6 +62,30 @@ TEST(OutputFile, WhatStandsAtADrawnNameIsNeverOpened) {
     }
     EXPECT_FALSE(fs::exists(dir / "t"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);  // victim(-dir), first, out
+    fs::remove_all(dir);
+}
+
+// An output may not name the file the command reads, by any of its names; another file, or none yet, is fine.
+TEST(OutputFile, AnOutputOverTheInputIsRefused) {
+    const fs::path dir = fs::temp_directory_path() / "qpack-output-over-input";
+    fs::remove_all(dir);
+    fs::create_directories(dir / "sub");
+    std::ofstream(dir / "in.exe") << "input";
+    std::ofstream(dir / "other.exe") << "other";
+    const std::pair<fs::path, bool> outputs[] = {
+        {dir / "in.exe", true},     {dir / "sub" / ".." / "in.exe", true},
+        {dir / "other.exe", false}, {dir / "new.exe", false},
+        {dir / "sub", false},
+    };
+    for (const auto& [output, refused] : outputs) {
+        bool thrown = false;
+        try {
+            RefuseOutputOverInput(output, dir / "in.exe", "the stub");
+        } catch (const PackError& failure) {
+            thrown = std::string(failure.what()).find(": the output would replace the stub ") != std::string::npos;
+        }
+        EXPECT_EQ(thrown, refused) << output;
+    }
     fs::remove_all(dir);
 }
 
