@@ -10,9 +10,9 @@ namespace quibel::qpack {
 
 // Throws PackError (naming stubName) when the stub is not a PE executable (MZ header, e_lfanew, "PE\0\0"), is
 // signed (a security directory) or holds four MarkerWord values in a row at an even distance of PayloadScanStart
-// or more. When the padded image
-// would end in a MarkerWord at such a distance, two more zero bytes go after it: that word and the payload's
-// marker would otherwise read as one longer run, and the installer would take the wrong bytes for the banner.
+// or more. When the padded image would end in a MarkerWord at such a distance, two more zero bytes go after it:
+// that word and the payload's marker would otherwise read as one longer run, and the installer would take the
+// wrong bytes for the banner.
 std::vector<std::uint8_t> InstallerLeadingImage(const std::vector<std::uint8_t>& stub, const std::string& stubName);
 
 }  // namespace quibel::qpack

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <limits>
-#include <numeric>
 #include <stdexcept>
 
 namespace quibel::qpack {
@@ -125,7 +123,7 @@ void HuffmanLengths(std::span<const std::uint32_t> frequencies, int maxLength, s
         std::swap(keys, sorted);
     }
     for (std::size_t i = 0; i < used; ++i) {
-        sorted[i] = keys[i] >> 16;
+        sorted[i] = keys[i] >> 16;  // the other buffer, free now, takes the sorted weights
     }
     const std::span<int> depths(work.depth.data(), used);
     HuffmanDepths(std::span(sorted, used), work.weight, work.parent, work.depth);
