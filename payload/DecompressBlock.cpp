@@ -218,8 +218,29 @@ class BlockDecoder {
     std::uint32_t symbolsLeft_ = 0;  // main symbols left in the current segment
 };
 
+// The installer's destination: the whole file in memory.
+class StreamSink final : public ByteSink {
+  public:
+    explicit StreamSink(PayloadStream& stream) : stream_(stream) {}
+
+    // The output's whole size is known: exactly that room up front spares the stream its step-by-step growth, whose
+    // last doubling would need half as much again beside the old copy (more than a 32-bit process can find for a
+    // file of 600 MB). The size comes from the data, and a damaged block may claim far more than can be had: then
+    // it gets a capped start and grows as it goes, and fails only if its content really is that large.
+    void Expect(std::int32_t size) override {
+        constexpr std::int32_t kFallbackReserve = 256 << 20;
+        if (!stream_.Reserve(size)) {
+            stream_.Reserve(std::min(size, kFallbackReserve));
+        }
+    }
+    void Write(const std::uint8_t* bytes, std::int32_t count) override { stream_.Write(bytes, count); }
+
+  private:
+    PayloadStream& stream_;
+};
+
 template <typename Word>
-BlockDecodeEnd Decompress(PayloadStream& source, PayloadStream& destination) {
+BlockDecodeEnd Decompress(PayloadStream& source, ByteSink& destination) {
     std::int32_t decodedSize = 0;
     if (!source.ReadInt32(decodedSize) || decodedSize <= 0) {
         return {};
@@ -228,15 +249,7 @@ BlockDecodeEnd Decompress(PayloadStream& source, PayloadStream& destination) {
     const std::uint8_t* const begin = source.Data() + source.Position();
     const std::uint8_t* const end = source.Data() + source.Size();
     source.SetPosition(source.Size());
-
-    // The output's whole size is known: exactly that room up front spares the destination its step-by-step growth,
-    // whose last doubling would need half as much again beside the old copy (more than a 32-bit process can find for
-    // a file of 600 MB). The size comes from the data, and a damaged block may claim far more than can be had: then
-    // it gets a capped start and grows as it goes, and fails only if its content really is that large.
-    constexpr std::int32_t kFallbackReserve = 256 << 20;
-    if (!destination.Reserve(decodedSize)) {
-        destination.Reserve(std::min(decodedSize, kFallbackReserve));
-    }
+    destination.Expect(decodedSize);
 
     const auto memory = std::make_unique<WorkMemory>();  // zero-filled: the window's history starts as zeros
     BlockDecoder<Word> decoder(*memory, begin, end);
@@ -260,15 +273,25 @@ BlockDecodeEnd Decompress(PayloadStream& source, PayloadStream& destination) {
 
 }  // namespace
 
-BlockDecodeEnd DecompressBlock(PayloadStream& source, PayloadStream& destination) {
+BlockDecodeEnd DecompressBlock(PayloadStream& source, ByteSink& destination) {
     return Decompress<NativeBitWord>(source, destination);
 }
 
-BlockDecodeEnd DecompressBlockWithWordBits(int wordBits, PayloadStream& source, PayloadStream& destination) {
+BlockDecodeEnd DecompressBlock(PayloadStream& source, PayloadStream& destination) {
+    StreamSink sink(destination);
+    return DecompressBlock(source, sink);
+}
+
+BlockDecodeEnd DecompressBlockWithWordBits(int wordBits, PayloadStream& source, ByteSink& destination) {
     if (wordBits == 32) {
         return Decompress<std::uint32_t>(source, destination);
     }
     return Decompress<std::uint64_t>(source, destination);
+}
+
+BlockDecodeEnd DecompressBlockWithWordBits(int wordBits, PayloadStream& source, PayloadStream& destination) {
+    StreamSink sink(destination);
+    return DecompressBlockWithWordBits(wordBits, source, sink);
 }
 
 }  // namespace quibel

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "payload/ByteSink.h"
 #include "payload/PayloadStream.h"
 
 namespace quibel {
@@ -19,10 +20,14 @@ struct BlockDecodeEnd {
 // the destination's position, in writes of at most 8,192 bytes (nothing for a size of 0 or below, or a source
 // shorter than the size field). Raises ECorruptFile on a length list that forms no usable code; errors of the
 // destination pass through. Keeps no state between calls: calls on several threads are safe.
+BlockDecodeEnd DecompressBlock(PayloadStream& source, ByteSink& destination);
+// Into an in-memory stream at its position, room made up front for the whole decoded size (EStreamError when the
+// stream cannot grow).
 BlockDecodeEnd DecompressBlock(PayloadStream& source, PayloadStream& destination);
 
 // The same decoder with its bit buffer in a word of 32 or 64 bits, whatever the processor's own. The installer
 // decodes with 32 bits: tests and fuzzing on a 64-bit machine check both widths through this.
+BlockDecodeEnd DecompressBlockWithWordBits(int wordBits, PayloadStream& source, ByteSink& destination);
 BlockDecodeEnd DecompressBlockWithWordBits(int wordBits, PayloadStream& source, PayloadStream& destination);
 
 }  // namespace quibel
