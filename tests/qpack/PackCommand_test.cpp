@@ -63,6 +63,11 @@ std::string Quoted(const fs::path& path) {
     return "'" + path.string() + "'";
 }
 
+// Where an installed qpack keeps its stub: <prefix>/share/qpack for <prefix>/bin/qpack.
+fs::path StubBesideQpack(const fs::path& qpack) {
+    return fs::canonical(qpack).parent_path().parent_path() / "share" / "qpack" / "quibel-setup-stub.exe";
+}
+
 class PackCommandTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -180,6 +185,24 @@ TEST_F(PackCommandTest, OutputIsTheSameForEveryThreadCount) {
     // --best reaches the encoder: a different package, and not a larger one.
     EXPECT_NE(byMode[" --best"], byMode[""]);
     EXPECT_LE(byMode[" --best"].size(), byMode[""].size());
+}
+
+// Without --stub, installer takes the stub installed with qpack: the same installer as with that stub named.
+TEST_F(PackCommandTest, InstallerTakesTheStubInstalledWithQpack) {
+    const fs::path tree = MakeTree();
+    WriteStub();
+    const fs::path qpack = root_ / "usr" / "bin" / "qpack";
+    fs::create_directories(qpack.parent_path());
+    fs::copy_file(QPACK_EXECUTABLE, qpack);
+    fs::create_directories(StubBesideQpack(qpack).parent_path());
+    fs::copy_file(root_ / "stub.exe", StubBesideQpack(qpack));
+    const ToolRun named = RunQpack("installer --stub " + Quoted(root_ / "stub.exe") + " " + Quoted(tree) + " -o " +
+                                   Quoted(root_ / "named.exe"));
+    ASSERT_EQ(named.exitCode, 0) << named.output;
+    const ToolRun installed =
+        testing::RunTool(Quoted(qpack) + " installer " + Quoted(tree) + " -o " + Quoted(root_ / "installed.exe"));
+    ASSERT_EQ(installed.exitCode, 0) << installed.output;
+    EXPECT_EQ(ReadFile(root_ / "installed.exe"), ReadFile(root_ / "named.exe"));
 }
 
 TEST_F(PackCommandTest, InstallerPutsThePayloadBehindThePaddedStub) {
@@ -402,7 +425,7 @@ TEST_F(PackCommandTest, EveryCommandTakesTheSameCommandLine) {
         {"pack " + t + " -o " + o + " -j 0", 2, "qpack pack: error: --jobs"},
         {"pack " + t + " -o " + o + " --jobs=300", 2, "qpack pack: error: --jobs"},
         {"pack " + t, 2, "--output is required"},
-        {"installer " + t + " -o " + o, 2, "--stub is required"},
+        {"installer " + t + " -o " + o, 1, StubBesideQpack(QPACK_EXECUTABLE).string()},  // named when missing
         {"list a --from -4", 2, "qpack list: error:"},
         {"pack " + t + " -o " + o + " -j2", 0, ""},
         {"pack --jobs=2 --output=" + o + " " + t, 0, ""},
