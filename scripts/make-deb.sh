@@ -22,7 +22,8 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
 
 rm -rf "$work"
 mkdir -p "$root/DEBIAN" "$work/debian"
-DESTDIR=$root cmake --install "$build" --prefix /usr --strip >/dev/null
+DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
+strip --remove-section=.comment --remove-section=.note "$root/usr/bin/qpack"  # as dh_strip does
 doc=$root/usr/share/doc/qpack
 gzip -9n "$root/usr/share/man/man1/qpack.1" "$doc/README.md"
 gzip -9nc packaging/changelog >"$doc/changelog.gz"  # a native package's changelog is changelog.gz

@@ -29,7 +29,7 @@ status=0
 phase "build release and the Debian package"
 deb=""
 if CMAKE_BUILD_PARALLEL_LEVEL=$jobs ./scripts/make-deb.sh build; then
-    deb=$(ls -t build/qpack_*_amd64.deb | head -n 1)
+    deb=build/qpack_$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' build/release/CMakeCache.txt)_amd64.deb
 else
     status=1
 fi

@@ -23,12 +23,13 @@ for path in usr/bin/qpack usr/share/qpack/quibel-setup-stub.exe usr/share/man/ma
 done
 depends=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | awk '{ print $1 }')
 for library in $(ldd "$out/root/usr/bin/qpack" | awk '$2 == "=>" { print $3 }'); do
-    # (dpkg knows it under /usr/lib or /lib: the pattern names its folder and name, as in x86_64-linux-gnu/libc.so.6)
-    owner=$(dpkg -S "*/$(basename "$(dirname "$library")")/$(basename "$library")" 2>/dev/null | head -n 1 | cut -d: -f1)
+    # (dpkg knows it under /usr/lib or /lib: the pattern names its folder and name, as x86_64-linux-gnu/libc.so.6)
+    pattern="*/$(basename "$(dirname "$library")")/$(basename "$library")"
+    owner=$(dpkg -S "$pattern" 2>/dev/null | head -n 1 | cut -d: -f1)
     echo "$depends" | grep -qxF "$owner" || fail "qpack needs $library (${owner:-no package}), not in its Depends"
 done
 
 sh "$here/default_stub_test.sh" "$sample" "$out/root/usr/bin/qpack" "$out/root/usr/share/qpack/quibel-setup-stub.exe" \
     "$out/default-stub" || status=1
-[ $status -eq 0 ] && echo "ok: $(basename "$deb"): no lintian error, the files in place, depends on $(echo $depends)"
+[ $status -eq 0 ] && echo "ok: $(basename "$deb"): no lintian error, files in place, depends on $(echo "$depends" | paste -sd ' ')"
 exit $status

@@ -43,5 +43,5 @@ for option in --help --version; do
     completed "${option:0:3}" | grep -qxF -- "$option" || fail "completing ${option:0:3} does not give $option"
 done
 completed pack "${page%?}" | grep -qxF "$page" || fail "completing a file name does not give $page"
-[ $status -eq 0 ] && echo "ok: the page and the completion hold the $(echo $commands | wc -w) commands and their options"
+[ $status -eq 0 ] && echo "ok: the page and the completion hold $(echo "$commands" | paste -sd " ") and their options"
 exit $status

@@ -6,7 +6,7 @@
 # and a home folder of its own under OUT. The first run goes from /, the second from OUT. Every line must succeed
 # both times, out/ hold the signed installer and the speech archive alone, and the checkout gain no file.
 set -u
-checkout=$1 bin=$2 out=$3
+checkout=$(cd "$1" && pwd) bin=$(cd "$2" && pwd) out=$3
 recipe() { sh "$checkout/packaging/readme-recipe.sh" "$checkout/README.md" "$1"; }
 status=0
 fail() { echo "FAILED: $*"; status=1; }
@@ -22,10 +22,11 @@ for run in 1 2; do
         (cd "$from" && HOME=$out/home PATH="$bin:$PATH" \
             sh -exc "$(recipe test-certificate; recipe release; recipe verify-test)") >>"$log" 2>&1 ||
         { sed 's/^/  /' "$log"; fail "run $run of the recipe (from $from)"; }
-    files=$(ls "$out/home/quibel-release/out" | tr '\n' ' ')
-    [ "$files" = "quibel-setup.exe spengFR.maj " ] || fail "run $run left in out/: $files"
+    files=$(cd "$out/home/quibel-release/out" && echo *)
+    [ "$files" = "quibel-setup.exe spengFR.maj" ] || fail "run $run left in out/: $files"
 done
 [ "$(git -C "$checkout" status --porcelain --untracked-files=all)" = "$before" ] ||
     fail "the recipe wrote into the checkout: $(git -C "$checkout" status --porcelain --untracked-files=all)"
-[ $status -eq 0 ] && echo "ok: the README's release recipe ran twice ($(osslsigncode --version 2>&1 | head -n 1 | cut -d, -f1))"
+signcode=$(osslsigncode --version 2>&1 | head -n 1 | cut -d, -f1)
+[ $status -eq 0 ] && echo "ok: the README's release recipe ran twice ($signcode)"
 exit $status
