@@ -11,7 +11,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # Text as roff: backslashes and minus signs escaped, no line taken for a request.
-roff() { sed -e 's/\\/\\e/g' -e 's/-/\\-/g' -e "s/^[.']/\\\\\\&&/" -e 's/…/\\[u2026]/g'; }
+roff() { sed -e 's/\\/\\e/g' -e 's/-/\\-/g' -e "s/^[.']/\\\\\\&&/" -e 's/…/.../g'; }
 
 # The commands: the first word of the tool help's indented lines, when `qpack help WORD` knows it.
 commands=$("$qpack" --help | sed -n 's/^[[:space:]]\{1,\}\([a-z][a-z0-9-]*\).*/\1/p' | while read -r word; do

@@ -187,24 +187,6 @@ TEST_F(PackCommandTest, OutputIsTheSameForEveryThreadCount) {
     EXPECT_LE(byMode[" --best"].size(), byMode[""].size());
 }
 
-// Without --stub, installer takes the stub installed with qpack: the same installer as with that stub named.
-TEST_F(PackCommandTest, InstallerTakesTheStubInstalledWithQpack) {
-    const fs::path tree = MakeTree();
-    WriteStub();
-    const fs::path qpack = root_ / "usr" / "bin" / "qpack";
-    fs::create_directories(qpack.parent_path());
-    fs::copy_file(QPACK_EXECUTABLE, qpack);
-    fs::create_directories(StubBesideQpack(qpack).parent_path());
-    fs::copy_file(root_ / "stub.exe", StubBesideQpack(qpack));
-    const ToolRun named = RunQpack("installer --stub " + Quoted(root_ / "stub.exe") + " " + Quoted(tree) + " -o " +
-                                   Quoted(root_ / "named.exe"));
-    ASSERT_EQ(named.exitCode, 0) << named.output;
-    const ToolRun installed =
-        testing::RunTool(Quoted(qpack) + " installer " + Quoted(tree) + " -o " + Quoted(root_ / "installed.exe"));
-    ASSERT_EQ(installed.exitCode, 0) << installed.output;
-    EXPECT_EQ(ReadFile(root_ / "installed.exe"), ReadFile(root_ / "named.exe"));
-}
-
 TEST_F(PackCommandTest, InstallerPutsThePayloadBehindThePaddedStub) {
     const fs::path tree = MakeTree();
     const Bytes stub = WriteStub();
