@@ -9,7 +9,7 @@ set -eu
 PKGS="g++ clang libclang-rt-14-dev g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build googletest
 wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb xauth openbox imagemagick x11-apps x11-utils
 lhasa jlha-utils p7zip-full python3 locales osslsigncode openssl libcli11-dev bsdutils
-libgcrypt20-dev libgcrypt-mingw-w64-dev libutf8proc-dev tmux lintian help2man dpkg-dev"
+libgcrypt20-dev libgcrypt-mingw-w64-dev libutf8proc-dev tmux lintian help2man dpkg-dev man-db"
 # French for the system's own texts; a Cyrillic one because the picker's type-ahead test runs once more with code
 # page 1251.
 LOCALES="fr_FR ru_RU"

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs every test: installs what is missing, builds the native (sanitized) and Windows presets and runs their
-# tests, the Windows ones under Wine, then the extra checks (fuzzing). Prints how long each phase took.
+# tests, the Windows ones under Wine; makes the Debian package from the release build and tests it with the
+# README's release recipe; then the extra checks (fuzzing). Prints how long each phase took.
 set -eu
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -23,6 +24,15 @@ else
 fi
 cmake --build --preset win32 -j "$jobs"
 status=0
+# The package is made from the optimised build with the Windows build's stub: after that build, so that the install
+# rules find it.
+phase "build release and the Debian package"
+deb=""
+if CMAKE_BUILD_PARALLEL_LEVEL=$jobs ./scripts/make-deb.sh build; then
+    deb=build/qpack_$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' build/release/CMakeCache.txt)_amd64.deb
+else
+    status=1
+fi
 phase "tests host"
 ctest --preset host -j "$jobs" || status=1
 if [ "$wine_runs" = yes ]; then
@@ -39,6 +49,12 @@ else
     sh tests/qpack/signed_installer.sh build/win32/app/quibel-setup-stub.exe build/win32/tests/qpack/signed_installer \
         "$PWD/build/host/tools/qpack/qpack" || status=1
     sh tests/qpack/thread_exit_destructors.sh i686-w64-mingw32-nm build/win32/tools/qpack/qpack.exe || status=1
+fi
+if [ -n "$deb" ]; then
+    phase "tests of the Debian package and the README's release recipe"
+    sh tests/packaging/deb_test.sh "$deb" build/win32/examples build/release/packaging-tests/deb || status=1
+    sh tests/packaging/release_recipe_test.sh "$PWD" build/release/packaging-tests/deb/root/usr/bin \
+        build/release/packaging-tests/recipe || status=1
 fi
 if [ -x scripts/extra-tests.sh ]; then
     phase "extra tests"

@@ -65,9 +65,10 @@ void AddInspectOptions(CLI::App& app, InspectOptions& options, const char* quiet
 
 void AddPackOptions(CLI::App& app, PackOptions& options, bool installer) {
     if (installer) {
-        app.add_option("--stub", options.stub, "the installer program (a PE executable)")
-            ->type_name("STUB.exe")
-            ->required();
+        app.add_option("--stub", options.stub,
+                       "the installer program, a PE executable (default: <prefix>/share/qpack/quibel-setup-stub.exe "
+                       "for qpack in <prefix>/bin, the one installed with it)")
+            ->type_name("STUB.exe");
     }
     app.add_option("DIR", options.directory, "the product tree")->type_name("")->required();
     app.add_option("-o,--output", options.output, "the file to write (written whole or not at all)")
@@ -112,7 +113,7 @@ std::vector<CommandParser> MakeParsers(AllOptions& all) {
 
     CommandParser installer = NewParser(
         "installer", "write an installer: stub executable followed by a package",
-        "qpack installer [OPTIONS] --stub STUB.exe DIR -o SETUP.exe",
+        "qpack installer [OPTIONS] [--stub STUB.exe] DIR -o SETUP.exe",
         "Writes the installer: the stub executable, padded with zero bytes to an even length of at least\n"
         "400000, then the package of the tree under DIR (as qpack pack writes it), ended by one closing tag per\n"
         "directory, so that the installer never reads what signing appends.\n"

@@ -4,6 +4,7 @@
 // Arguments are UTF-8 on every host (on Windows the command line is read in UTF-16 and converted).
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,7 +15,7 @@ namespace quibel::qpack {
 struct PackOptions {
     std::string directory;
     std::string output;
-    std::string stub;                      // installer only
+    std::string stub;                      // installer only; empty: the one installed with qpack
     std::vector<std::string> bannerLines;  // UTF-8 as given
     int jobs = 0;                          // 0: all cores
     bool best = false;                     // smallest output, at several times the time
@@ -41,6 +42,10 @@ struct DecodeOptions {
     std::string block;
     std::string output;
 };
+
+// The stub that installer takes: --stub, else the one installed with qpack (DefaultStub.h); PackError naming the
+// path looked at when that one is missing.
+std::filesystem::path InstallerStub(const PackOptions& options);
 
 int RunPack(const PackOptions& options);
 int RunInstaller(const PackOptions& options);

@@ -30,7 +30,7 @@ void WarnWithoutProgram(const ScannedTree& tree, const PackOptions& options) {
 int RunInstaller(const PackOptions& options) {
     try {
         RefuseOutputInsideInput(HostPathFromArgument(options.output), HostPathFromArgument(options.directory));
-        const std::filesystem::path stubPath = HostPathFromArgument(options.stub);
+        const std::filesystem::path stubPath = InstallerStub(options);
         RefuseOutputOverInput(HostPathFromArgument(options.output), stubPath, "the stub");
         const std::vector<std::uint8_t> image = InstallerLeadingImage(ReadHostFile(stubPath), DisplayPath(stubPath));
         const ScannedTree tree = ScanPackInput("installer", options);

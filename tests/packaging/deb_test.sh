@@ -1,0 +1,27 @@
+#!/bin/sh
+# deb_test.sh DEB SAMPLE OUT: the package of scripts/make-deb.sh has no lintian error nor override, holds the page,
+# completion and README, depends on the package of each library qpack needs, and its qpack, unpacked, makes the
+# sample installer with the stub it carries (default_stub_test.sh).
+set -u
+deb=$1 sample=$2 out=$3
+status=0
+fail() { echo "FAILED: $*"; status=1; }
+rm -rf "$out"
+mkdir -p "$out"
+lintian --fail-on error --display-info "$deb" 2>&1 | sed 's/^/lintian: /'
+lintian --fail-on error "$deb" >/dev/null 2>&1 || fail "lintian finds errors in $deb"
+! dpkg-deb -c "$deb" | grep -q 'lintian/overrides' || fail "the package carries lintian overrides"
+dpkg-deb -x "$deb" "$out/root" || fail "dpkg-deb -x $deb"
+for path in man/man1/qpack.1.gz bash-completion/completions/qpack doc/qpack/README.md.gz; do
+    [ -f "$out/root/usr/share/$path" ] || fail "the package has no /usr/share/$path"
+done
+depends=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | awk '{ print $1 }')
+for library in $(ldd "$out/root/usr/bin/qpack" | awk '$2 == "=>" { print $3 }'); do
+    # dpkg knows it under /usr/lib or /lib: the pattern names its folder and name (x86_64-linux-gnu/libc.so.6).
+    owner=$(dpkg -S "*/$(basename "$(dirname "$library")")/${library##*/}" 2>/dev/null | head -n 1 | cut -d: -f1)
+    echo "$depends" | grep -qxF "$owner" || fail "qpack needs $library (${owner:-no package}), not in its Depends"
+done
+sh "$(dirname "$0")/default_stub_test.sh" "$sample" "$out/root/usr/bin/qpack" \
+    "$out/root/usr/share/qpack/quibel-setup-stub.exe" "$out/default-stub" || status=1
+[ $status -eq 0 ] && echo "ok: $(basename "$deb"): no lintian error, depends on $(echo "$depends" | paste -sd ' ')"
+exit $status
