@@ -25,6 +25,7 @@
 
 #ifdef QPACK_HAS_HOST_TOOLS
 
+#include "tests/support/TestStub.h"
 #include "tests/support/ToolRun.h"
 
 namespace quibel::qpack {
@@ -96,14 +97,9 @@ class PackCommandTest : public ::testing::Test {
         return tree;
     }
 
-    // The smallest file that passes for a PE executable: an MZ header naming a PE signature.
+    // The smallest program that passes for the installer (see TestStub.h).
     Bytes WriteStub() {
-        Bytes stub(1001, 0);
-        stub[0] = 'M';
-        stub[1] = 'Z';
-        stub[0x3C] = 0x40;
-        stub[0x40] = 'P';
-        stub[0x41] = 'E';
+        const Bytes stub = testing::TestStub();
         WriteFile(root_ / "stub.exe", stub);
         return stub;
     }
@@ -409,7 +405,7 @@ TEST_F(PackCommandTest, EveryCommandTakesTheSameCommandLine) {
         {"pack -v " + t + " -o " + o, 0, "%  \\Aide\\x.txt\n"},
         {"pack -o " + o + " -- " + Quoted(root_ / "-dash"), 0, ""},
         {"list " + o, 0, "%  1 directory, 1 file\n"},
-        {"verify " + o, 0, ": sound, 1 directory, 1 file;"},
+        {"verify " + o, 0, ": sound, 1 directory, 1 file, SHA-256 digest matches;"},
         {"installer" + s + "--banner X " + t + " -o " + o, 0,
          "qpack installer: warning: " + tree.string() + ": no quibel.exe"},
         {"pack " + t + " -o " + Quoted(root_ / "missing" / "o"), 1, "qpack pack: error: "},

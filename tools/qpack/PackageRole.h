@@ -1,23 +1,28 @@
 #pragma once
-// Where list, verify and extract start looking for the marker. An installer's payload follows its stub from
-// 400000 on, and a stub may hold bytes that look like a marker before that: a PE executable is scanned from
-// 400000, anything else (a side archive) from 0, unless --from says otherwise.
+// The role a file plays, which decides where list, verify and extract look for its payload: an installer reads
+// itself from 400000, its speech step reads a side archive from 0, and qpack reads a file as the one that would
+// read it, never showing a tree other than the one that would be installed. The role comes from the name, as
+// Windows compares it (without regard to letter case: SPENGFR.MAJ is a side archive too): ".exe" an installer,
+// ".maj" a side archive; --from overrides. Any other name: a file that the Windows loader would not run is a side
+// archive; a program it would run is read both ways, and refused when the two readings find different markers.
 
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
+
+#include "payload/ByteSource.h"
 
 namespace quibel::qpack {
 
-struct ScanStart {
-    std::int32_t offset = 0;
-    std::string reason;  // why this offset, for the note the commands print
+struct PackageRole {
+    std::int32_t offset = 0;  // the scan start
+    std::string reason;       // why, for the note the commands print
 };
 
-ScanStart ChooseScanStart(const std::vector<std::uint8_t>& file, std::optional<std::int32_t> from);
+// Throws PackError naming the file and both offsets when it is a program that the two readings see differently.
+PackageRole ReadPackageRole(const std::string& fileName, ByteSource& file, std::optional<std::int32_t> from);
 
-// "scanning from offset 400000 (a PE executable; --from sets another)".
-std::string ScanStartNote(const ScanStart& start);
+// "scanning from offset 400000 (an installer: its name ends in .exe; --from sets another)".
+std::string ScanStartNote(const PackageRole& role);
 
 }  // namespace quibel::qpack
