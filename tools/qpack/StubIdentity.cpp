@@ -113,13 +113,14 @@ std::optional<std::string> StubIdentityProblem(const std::vector<std::uint8_t>& 
     }
     const auto manifest = FindResource(image, ResourceKey::Id(kResourceTypeManifest), ResourceKey::Id(kManifestId));
     if (!manifest) {
-        return std::string("a program without a manifest (resource RT_MANIFEST 1); the installer program's names \"") +
-               kInstallerIdentity + "\"";
+        return std::string("a program without a manifest (resource RT_MANIFEST 1), not the installer program (whose "
+                           "manifest names \"") +
+               kInstallerIdentity + "\")";
     }
     const auto name = ManifestAssemblyName(std::string(manifest->begin(), manifest->end()));
     if (!name) {
-        return std::string("a program whose manifest names no assembly; the installer program's names \"") +
-               kInstallerIdentity + "\"";
+        return std::string("a program whose manifest names no assembly, not the installer program (\"") +
+               kInstallerIdentity + "\")";
     }
     if (*name != kInstallerIdentity) {
         return "a program whose manifest names \"" + Printable(*name) + "\", not the installer program (\"" +
