@@ -154,6 +154,38 @@ TEST_F(PackCommandTest, PackedTreeVerifiesAndExtractsByteExact) {
     }
 }
 
+// A package changed after it was made is damage: verify says so and extract refuses it before creating anything.
+// A package without a digest record (an older qpack) is checked for its structure only.
+TEST_F(PackCommandTest, ADamagedPackageIsRefusedBeforeAnythingIsCreated) {
+    const fs::path tree = MakeTree();
+    const fs::path package = root_ / "p.maj";
+    ASSERT_EQ(RunQpack("pack " + Quoted(tree) + " -o " + Quoted(package)).exitCode, 0);
+    const Bytes sound = ReadFile(package);
+    Bytes changed = sound;
+    changed[sound.size() / 2] ^= 0x01;
+    const struct {
+        const char* name;
+        Bytes file;
+        int exitCode;
+        const char* verified;  // a part of verify's output
+    } cases[] = {
+        {"as packed", sound, 0, ", SHA-256 digest matches;"},
+        {"a byte changed", changed, 1, "p.maj: damaged: the SHA-256 of the"},
+        {"without its record", Bytes(sound.begin(), sound.end() - 96), 0, ", no digest: structure only;"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(package, c.file);
+        const ToolRun verify = RunQpack("verify " + Quoted(package));
+        EXPECT_EQ(verify.exitCode, c.exitCode) << verify.output;
+        EXPECT_NE(verify.output.find(c.verified), std::string::npos) << verify.output;
+        fs::remove_all(root_ / "out");
+        const ToolRun extract = RunQpack("extract -q " + Quoted(package) + " " + Quoted(root_ / "out"));
+        EXPECT_EQ(extract.exitCode, c.exitCode) << extract.output;
+        EXPECT_EQ(fs::exists(root_ / "out"), c.exitCode == 0);
+    }
+}
+
 TEST_F(PackCommandTest, OutputIsTheSameForEveryThreadCount) {
     const fs::path tree = MakeTree();
     std::map<std::string, Bytes> byMode;
