@@ -89,7 +89,8 @@ class Checker {
         report_.markerOffset = marker;
         CollectedLines banner(report_.bannerLines);
         try {
-            FindPayload(stream_, static_cast<std::int32_t>(marker), banner);
+            stream_.SetPosition(marker + 2 * MarkerWordCount);  // the marker may lie beyond an int32 scan start
+            ReadBanner(stream_, banner);
         } catch (const EReadError&) {
             Fault(stream_.Position(), "the data ends inside the banner");
             return;
