@@ -13,7 +13,6 @@
 #include "payload/PayloadStream.h"
 #include "tools/qpack/CheckingSink.h"
 #include "tools/qpack/MarkerScan.h"
-#include "tools/qpack/PackageDigest.h"
 #include "tools/qpack/PackageTrailer.h"
 #include "tools/qpack/SiblingNames.h"
 #include "tools/qpack/TerminalText.h"
@@ -171,11 +170,6 @@ class Checker {
                            ": nothing may follow the last entry but one closing tag (00 00) per open list (" +
                            std::to_string(openLists) + ")" + (signature_.table ? ", then the signature" : ""));
             return;
-        }
-        std::vector<std::uint8_t> record(static_cast<std::size_t>(kDigestRecordSize));
-        record.resize(file_.ReadAt(end, record.data(), record.size()));
-        if (ParseDigestRecord(record, end)) {
-            report_.digestRecord = end;
         }
         if (const auto problem = TrailerProblem(file_, end, signature_)) {
             Fault(end, *problem);

@@ -30,11 +30,10 @@ struct PackageReport {
     std::vector<std::string> bannerLines;
     std::size_t directories = 0;
     std::size_t files = 0;
-    std::vector<PackageEntry> entries;         // every entry in file order, when CheckOptions::keepEntries
-    std::size_t closingTags = 0;               // after the tree: one per open list, or none (an older qpack)
-    std::optional<std::int64_t> digestRecord;  // the offset of the digest record after them, if any
-    std::int64_t certificateTableSize = 0;     // of a signed file; 0 when not signed
-    std::vector<std::string> faults;           // empty when the package is sound
+    std::vector<PackageEntry> entries;      // every entry in file order, when CheckOptions::keepEntries
+    std::size_t closingTags = 0;            // after the tree: one per open list, or none (an older qpack)
+    std::int64_t certificateTableSize = 0;  // of a signed file; 0 when not signed
+    std::vector<std::string> faults;        // empty when the package is sound
 };
 
 // Bytes that a sound encoder leaves after the last bit its symbols use. Measured: none for jlha (1,445 streams)
