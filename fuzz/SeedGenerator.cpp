@@ -2,6 +2,7 @@
 // in the repository):
 //   seed_generator block OUTDIR [LH5_CORPUS_DIR]   compressed blocks (and the corpus's .blk files, if given)
 //   seed_generator package OUTDIR                   package files
+//   seed_generator inspect OUTDIR                   a role byte, then package files as qpack writes them
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -125,11 +126,35 @@ void WritePackageSeeds(const std::filesystem::path& folder) {
     Save(folder, "odd-tags", odd.bytes);
 }
 
+// As qpack writes them: closing tags and a digest record (whose digest the target puts right), in each role.
+void WriteInspectSeeds(const std::filesystem::path& folder) {
+    using quibel::testing::BytesOf;
+    using quibel::testing::PackageBytes;
+    PackageBytes tree;
+    tree.Header({"Quibel 4.1"}).Directory("").File("lisez-moi.txt", BytesOf("Bonjour\r\n")).File("vide", {});
+    tree.Directory("\\voix").File("Julie.voc", Bytes(300, 7)).Directory("\\voix\\fr");
+    tree.Zeros(2 * 3);
+    for (const std::uint8_t role : {0, 1, 2 + 3 * 7}) {
+        const std::size_t leading = role == 0 ? 0 : 400000;
+        PackageBytes file;
+        file.bytes = {role};
+        file.Raw(tree.bytes).Text("Quibel-SHA-256:");
+        std::string length = std::to_string(leading + tree.bytes.size());
+        file.Text(std::string(16 - length.size(), '0') + length + ":" + std::string(64, '0'));
+        if (role == 2 + 3 * 7) {
+            file.Zeros(5).Raw({0x40, 0, 0, 0, 0, 2, 2, 0}).Zeros(56);  // padding, then a 64-byte table
+        }
+        Save(folder, "role-" + std::to_string(role % 3), file.bytes);
+        file.bytes.resize(1 + tree.bytes.size());
+        Save(folder, "role-" + std::to_string(role % 3) + "-no-record", file.bytes);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: seed_generator block|package OUTDIR [LH5_CORPUS_DIR]\n");
+        std::fprintf(stderr, "usage: seed_generator block|package|inspect OUTDIR [LH5_CORPUS_DIR]\n");
         return 2;
     }
     const std::string target = argv[1];
@@ -139,6 +164,8 @@ int main(int argc, char** argv) {
         WriteBlockSeeds(folder, argc > 3 ? argv[3] : nullptr);
     } else if (target == "package") {
         WritePackageSeeds(folder);
+    } else if (target == "inspect") {
+        WriteInspectSeeds(folder);
     } else {
         std::fprintf(stderr, "seed_generator: unknown target %s\n", target.c_str());
         return 2;

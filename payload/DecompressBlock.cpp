@@ -60,7 +60,7 @@ class BlockDecoder {
 
   public:
     BlockDecoder(WorkMemory& memory, const std::uint8_t* begin, const std::uint8_t* end)
-        : memory_(memory), reader_(begin, end) {}
+        : memory_(memory), reader_(begin, end), begin_(begin) {}
 
     // Decodes symbols until `out` reaches `stop`; the last match may run on past it. Returns the new end.
     // The bit reader's state is kept in locals here: the byte stores through `out` could alias the reader's
@@ -115,7 +115,11 @@ class BlockDecoder {
     }
 
     // Derived once at the end of the block, from the reader's state.
-    std::int64_t BitsPastEnd() const { return reader_.BitsPastEnd(); }
+    BlockDecodeEnd End() const {
+        const std::int64_t streamBits = (reader_.end - begin_) * 8;
+        const std::int64_t consumed = reader_.BitsConsumed(begin_);
+        return {reader_.BitsPastEnd(), consumed < streamBits ? (streamBits - consumed) / 8 : 0};
+    }
 
   private:
     void ReadSegmentHeader() {
@@ -215,6 +219,7 @@ class BlockDecoder {
 
     WorkMemory& memory_;
     Reader reader_;
+    const std::uint8_t* begin_;
     std::uint32_t symbolsLeft_ = 0;  // main symbols left in the current segment
 };
 
@@ -243,7 +248,7 @@ template <typename Word>
 BlockDecodeEnd Decompress(PayloadStream& source, ByteSink& destination) {
     std::int32_t decodedSize = 0;
     if (!source.ReadInt32(decodedSize) || decodedSize <= 0) {
-        return {};
+        return {0, source.Remaining()};
     }
     // The bit stream is read in place; the whole block counts as consumed.
     const std::uint8_t* const begin = source.Data() + source.Position();
@@ -268,7 +273,7 @@ BlockDecodeEnd Decompress(PayloadStream& source, ByteSink& destination) {
             out -= ChunkSize;
         }
     }
-    return {decoder.BitsPastEnd()};
+    return decoder.End();
 }
 
 }  // namespace

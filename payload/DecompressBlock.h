@@ -14,6 +14,9 @@ namespace quibel {
 // bitsPastEnd > 0 means the stream was cut short (or its block's length field understates it).
 struct BlockDecodeEnd {
     std::int64_t bitsPastEnd = 0;  // bits consumed by symbols past the end; the reader's look-ahead not counted
+    // Bytes of the bit stream that no symbol reached: where sound encoders leave at most a byte or two, anything
+    // more was put there by something else. All of them when nothing was decoded (a size of 0 or below).
+    std::int64_t unusedBytes = 0;
 };
 
 // Decodes the block that runs from the source's position to its end and writes exactly decoded-size bytes at

@@ -83,6 +83,10 @@ struct BasicBitReader {
     // but not consumed does not count.
     std::int64_t BitsPastEnd() const { return tailBits > count ? tailBits - count : 0; }
 
+    // Bits that dropped symbols took from begin on, zeros past the end included: every byte passed is loaded
+    // whole, so the bytes passed, the zeros loaded after them and what is still loaded account for them all.
+    std::int64_t BitsConsumed(const std::uint8_t* begin) const { return (next - begin) * 8 + tailBits - count; }
+
     static Word LoadBigEndian(const std::uint8_t* p) {
         Word value;
         std::memcpy(&value, p, sizeof value);

@@ -15,9 +15,11 @@
 //                  (counting its own 4 bytes), then L - 4 bytes of compressed block (int32 decoded size + lh5 bits).
 // Canonical form: root entry with the empty name, directories in pre-order each followed at once by its files,
 // no other tags, nothing after the last entry. All integers are little-endian.
-// Installers depart from it at the end: the tree is followed by one ClosingTag per directory entry (the reader
-// opens one list per directory entry, and a foreign tag ends one list), so that the reader's walk ends inside the
-// payload and never reads what signing appends to the file (0 to 7 zero bytes and the certificate table).
+// Packages that qpack writes, installers and side archives alike, depart from it at the end: the tree is followed
+// by one ClosingTag per directory entry (the reader opens one list per directory entry, and a foreign tag ends one
+// list), so that the reader's walk ends inside the payload; then comes qpack's digest record, printable text that
+// the reader never reaches, and in a signed installer what signing appends (0 to 7 zero bytes and the certificate
+// table).
 //
 // The marker is never stored as one 8-byte constant: the installer's own image must not contain it.
 

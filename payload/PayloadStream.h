@@ -1,9 +1,12 @@
 #pragma once
 // An in-memory byte stream with a read position: a whole package file while it is read, and the compressed
-// block and decoded content of one file entry.
+// block and decoded content of one file entry. qpack may instead read a package through it as it is walked
+// (ReadFrom): the same reads and copies, with only a small window of the file in memory.
 
 #include <cstdint>
 #include <vector>
+
+#include "payload/ByteSource.h"
 
 namespace quibel {
 
@@ -18,8 +21,12 @@ class PayloadStream {
     // Replaces the content; the position stays where it was unless it lay beyond the new end.
     void Replace(std::vector<std::uint8_t> content);
     void Clear();
+    // The content becomes the first size bytes of source (all of it when it holds fewer), read as they are
+    // reached; the source must outlive the stream's use of it. Reads and copies then work as on memory; Data()
+    // and Bytes() are empty and writes fail. A source that delivers fewer bytes than it promised gives EReadError.
+    void ReadFrom(ByteSource& source, std::int64_t size);
 
-    std::int64_t Size() const { return static_cast<std::int64_t>(data_.size()); }
+    std::int64_t Size() const { return source_ != nullptr ? sourceSize_ : static_cast<std::int64_t>(data_.size()); }
     std::int64_t Position() const { return position_; }
     // May be placed at or beyond the end, where reads then deliver nothing. A negative position is a caller's
     // fault: EReadError, and the position stays where it was.
@@ -48,8 +55,15 @@ class PayloadStream {
     const std::vector<std::uint8_t>& Bytes() const { return data_; }
 
   private:
+    // Copies count bytes at the position of a source-backed stream, through the read-ahead window.
+    void ReadFromSource(std::uint8_t* buffer, std::int64_t count);
+
     std::vector<std::uint8_t> data_;
     std::int64_t position_ = 0;
+    ByteSource* source_ = nullptr;
+    std::int64_t sourceSize_ = 0;
+    std::vector<std::uint8_t> window_;  // the source's bytes from windowStart_ on
+    std::int64_t windowStart_ = 0;
 };
 
 }  // namespace quibel

@@ -14,7 +14,7 @@ fi
 status=0
 log=$(mktemp "${TMPDIR:-/tmp}/quibel-fuzz.XXXXXX")
 trap 'rm -f "$log"' EXIT
-for target in block package; do
+for target in block package inspect; do
     if scripts/fuzz.sh "$target" "$seconds" >"$log" 2>&1; then
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
         rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")

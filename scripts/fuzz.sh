@@ -1,6 +1,6 @@
 #!/bin/sh
 # Runs one libFuzzer target for a given time: fuzz.sh TARGET SECONDS [extra libFuzzer options]
-#   TARGET: block (decompress_block_fuzzer) or package (package_fuzzer)
+#   TARGET: block (decompress_block_fuzzer), package (package_fuzzer) or inspect (inspect_fuzzer)
 # Builds the fuzz preset (clang, ASan + UBSan) in $QUIBEL_FUZZ_BUILD (default build/fuzz), seeds a working corpus
 # in the build folder from the seed generator (and the shared lh5 corpus when present), and keeps every crash,
 # timeout or out-of-memory input under fuzz/findings/TARGET/. Exits non-zero when the target failed.
@@ -20,7 +20,8 @@ shared=${QUIBEL_SHARED:-$root/../shared}
 case $target in
     block) fuzzer=decompress_block_fuzzer; options="-max_len=8192" ;;
     package) fuzzer=package_fuzzer; options="-max_len=16384 -dict=$root/fuzz/package.dict" ;;
-    *) echo "fuzz.sh: unknown target '$target' (block or package)" >&2; exit 2 ;;
+    inspect) fuzzer=inspect_fuzzer; options="-max_len=16384 -dict=$root/fuzz/package.dict" ;;
+    *) echo "fuzz.sh: unknown target '$target' (block, package or inspect)" >&2; exit 2 ;;
 esac
 
 if [ ! -f "$build/build.ninja" ]; then

@@ -1,6 +1,6 @@
-// A whole run from the assembled sample installer's own payload (examples/, put together by `qpack installer`):
-// the controller loads that file in place of the running executable and installs the product, then the sample
-// speech engine from the spengFR.maj beside it.
+// A whole run from the assembled sample installer's own payload (examples/, put together by `qpack installer`,
+// digest record included): the controller loads that file in place of the running executable and installs the
+// product, then the sample speech engine from the spengFR.maj beside it, byte for byte.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -84,6 +84,12 @@ TEST(SampleInstaller, WholeRunFromTheInstallersOwnPayload) {
     const Tree product = TreeOf(sample + "\\product");
     ASSERT_TRUE(product.files.count("\\quibel.exe")) << "no sample product in " << sample;
     ASSERT_TRUE(product.directories.count("\\Données\\Thèmes\\Été"));
+    // Both files end as qpack writes them: after the closing tags, the digest record that the installer never reads.
+    for (const char* file : {"\\quibel-setup.exe", "\\spengFR.maj"}) {
+        const Bytes bytes = ReadBytes(sample + file);
+        ASSERT_GE(bytes.size(), 96u) << file;
+        EXPECT_EQ(std::string(bytes.end() - 96, bytes.end() - 81), "Quibel-SHA-256:") << file;
+    }
 
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     char temp[MAX_PATH] = {};

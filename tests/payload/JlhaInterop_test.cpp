@@ -1,6 +1,7 @@
 // Archives made by an independent lh5 encoder (the `jlha` command, when installed) from generated files:
 // every -lh5- member's data, framed as a compressed block, decodes to the original file without reading past
-// its end, and without its last byte is found to run past it. Native only.
+// its end or leaving more of it unused than qpack verify allows, and without its last byte is found to run past
+// it. Native only.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include "tests/support/Lh5Corpus.h"
 #include "tests/support/Lh5TestDecode.h"
 #include "tests/support/LzhReader.h"
+#include "tools/qpack/PackageChecker.h"
 
 namespace quibel::testing {
 namespace {
@@ -134,6 +136,7 @@ TEST(JlhaInterop, Lh5MembersDecodeToTheOriginalFiles) {
             EXPECT_FALSE(outcome.corrupt) << file.name;
             EXPECT_TRUE(outcome.bytes == file.content) << file.name;
             EXPECT_EQ(outcome.bitsPastEnd, 0) << file.name << ", " << wordBits << " bits";
+            EXPECT_LE(outcome.unusedBytes, qpack::kLargestUnusedStreamBytes) << file.name;  // not called damaged
             // Without its last byte the stream runs short: its symbols reach into the zeros past the end.
             EXPECT_GT(DecodeBlock(Bytes(block.begin(), block.end() - 1), wordBits).bitsPastEnd, 0) << file.name;
         }

@@ -102,5 +102,58 @@ TEST(PayloadStream, ReadsLittleEndianFields) {
     EXPECT_EQ(stream.Position(), 7);
 }
 
+// Read from a source as the walk reaches it, a stream gives what the same bytes in memory give, across its
+// window's edges; a source that holds fewer bytes than it said gives EReadError.
+TEST(PayloadStream, ReadsFromASourceAsFromMemory) {
+    class ShortSource final : public ByteSource {
+      public:
+        explicit ShortSource(std::int64_t promised) : promised_(promised) {}
+        std::int64_t Size() const override { return promised_; }
+        std::size_t ReadAt(std::int64_t, std::uint8_t*, std::size_t) override { return 0; }
+
+      private:
+        std::int64_t promised_;
+    };
+    std::vector<std::uint8_t> bytes(200000);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
+    }
+    MemorySource source(bytes);
+    const struct {
+        std::int64_t position;
+        std::int32_t count;  // a copy of that many bytes
+    } steps[] = {{0, 10}, {65530, 12}, {65536, 70000}, {10, 3}, {199990, 10}, {199995, 10}, {131070, 4}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.position);
+        PayloadStream memory;
+        memory.Replace(bytes);
+        PayloadStream read;
+        read.ReadFrom(source, source.Size());
+        for (PayloadStream* stream : {&memory, &read}) {
+            stream->SetPosition(step.position);
+        }
+        std::uint16_t wordInMemory = 0;
+        std::uint16_t wordRead = 0;
+        EXPECT_EQ(memory.ReadUInt16(wordInMemory), read.ReadUInt16(wordRead));
+        EXPECT_EQ(wordInMemory, wordRead);
+        PayloadStream fromMemory;
+        PayloadStream fromRead;
+        const bool copied = step.position + 2 + step.count <= static_cast<std::int64_t>(bytes.size());
+        if (copied) {
+            memory.CopyTo(fromMemory, step.count);
+            read.CopyTo(fromRead, step.count);
+        } else {
+            EXPECT_THROW(read.CopyTo(fromRead, step.count), EReadError);
+        }
+        EXPECT_EQ(fromMemory.Bytes(), fromRead.Bytes());
+        EXPECT_EQ(read.Position(), copied ? memory.Position() : read.Size());
+    }
+    ShortSource shortSource(100);
+    PayloadStream read;
+    read.ReadFrom(shortSource, 100);
+    std::uint8_t byte = 0;
+    EXPECT_THROW(read.Read(&byte, 1), EReadError);
+}
+
 }  // namespace
 }  // namespace quibel

@@ -152,7 +152,7 @@ TEST_F(QpackCommand, ExtractFailuresShowTheFailureText) {
     EXPECT_EQ(outcome.exitCode, 1);
     // The installer's own failure text, after the message prefix and the path; the scan's note comes first.
     EXPECT_EQ(outcome.err,
-              "qpack extract: scanning from offset 0 (no PE executable; --from sets another)\n"
+              "qpack extract: scanning from offset 0 (a side archive: its name ends in .maj; --from sets another)\n"
               "qpack extract: error: " +
                   P("t") + "/d/e: Nom de fichier incorrect.\n");
     // The lines logged before the failure are printed, the failing directory's line last.
@@ -161,9 +161,9 @@ TEST_F(QpackCommand, ExtractFailuresShowTheFailureText) {
 
     const Outcome missing = Run("extract " + P("absent.maj") + " " + P("t"));
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(
-        missing.err.rfind("qpack extract: error: Impossible d'ouvrir le fichier \"" + P("absent.maj") + "\". ", 0), 0u)
-        << missing.err;
+    // The package is read as the walk reaches it, not loaded by the installer's file calls: qpack's own message.
+    EXPECT_EQ(missing.err,
+              "qpack extract: error: " + P("absent.maj") + ": cannot be read: No such file or directory\n");
 }
 
 // Every path below root, as text relative to it.

@@ -25,6 +25,7 @@
 
 #ifdef QPACK_HAS_HOST_TOOLS
 
+#include "tests/support/TestStub.h"
 #include "tests/support/ToolRun.h"
 
 namespace quibel::qpack {
@@ -101,14 +102,9 @@ class PackCommandTest : public ::testing::Test {
         return tree;
     }
 
-    // The smallest file that passes for a PE executable: an MZ header naming a PE signature.
+    // The smallest program that passes for the installer (see TestStub.h).
     Bytes WriteStub() {
-        Bytes stub(1001, 0);
-        stub[0] = 'M';
-        stub[1] = 'Z';
-        stub[0x3C] = 0x40;
-        stub[0x40] = 'P';
-        stub[0x41] = 'E';
+        const Bytes stub = testing::TestStub();
         WriteFile(root_ / "stub.exe", stub);
         return stub;
     }
@@ -160,6 +156,38 @@ TEST_F(PackCommandTest, PackedTreeVerifiesAndExtractsByteExact) {
         const std::size_t found = list.output.find(name, at);
         ASSERT_NE(found, std::string::npos) << name << " missing or out of order in\n" << list.output;
         at = found + name.size();
+    }
+}
+
+// A package changed after it was made is damage: verify says so and extract refuses it before creating anything.
+// A package without a digest record (an older qpack) is checked for its structure only.
+TEST_F(PackCommandTest, ADamagedPackageIsRefusedBeforeAnythingIsCreated) {
+    const fs::path tree = MakeTree();
+    const fs::path package = root_ / "p.maj";
+    ASSERT_EQ(RunQpack("pack " + Quoted(tree) + " -o " + Quoted(package)).exitCode, 0);
+    const Bytes sound = ReadFile(package);
+    Bytes changed = sound;
+    changed[sound.size() / 2] ^= 0x01;
+    const struct {
+        const char* name;
+        Bytes file;
+        int exitCode;
+        const char* verified;  // a part of verify's output
+    } cases[] = {
+        {"as packed", sound, 0, ", SHA-256 digest matches;"},
+        {"a byte changed", changed, 1, "p.maj: damaged: the SHA-256 of the"},
+        {"without its record", Bytes(sound.begin(), sound.end() - 96), 0, ", no digest: structure only;"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(package, c.file);
+        const ToolRun verify = RunQpack("verify " + Quoted(package));
+        EXPECT_EQ(verify.exitCode, c.exitCode) << verify.output;
+        EXPECT_NE(verify.output.find(c.verified), std::string::npos) << verify.output;
+        fs::remove_all(root_ / "out");
+        const ToolRun extract = RunQpack("extract -q " + Quoted(package) + " " + Quoted(root_ / "out"));
+        EXPECT_EQ(extract.exitCode, c.exitCode) << extract.output;
+        EXPECT_EQ(fs::exists(root_ / "out"), c.exitCode == 0);
     }
 }
 
@@ -414,7 +442,7 @@ TEST_F(PackCommandTest, EveryCommandTakesTheSameCommandLine) {
         {"pack -v " + t + " -o " + o, 0, "%  \\Aide\\x.txt\n"},
         {"pack -o " + o + " -- " + Quoted(root_ / "-dash"), 0, ""},
         {"list " + o, 0, "%  1 directory, 1 file\n"},
-        {"verify " + o, 0, ": sound, 1 directory, 1 file;"},
+        {"verify " + o, 0, ": sound, 1 directory, 1 file, SHA-256 digest matches;"},
         {"installer" + s + "--banner X " + t + " -o " + o, 0,
          "qpack installer: warning: " + tree.string() + ": no quibel.exe"},
         {"pack " + t + " -o " + Quoted(root_ / "missing" / "o"), 1, "qpack pack: error: "},

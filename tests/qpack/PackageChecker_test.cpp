@@ -7,7 +7,9 @@
 #include <functional>
 
 #include "payload/PackageFormat.h"
+#include "tests/support/TestStub.h"
 #include "tools/qpack/PackError.h"
+#include "tools/qpack/PackageDigest.h"
 #include "tools/qpack/PackageWriter.h"
 #include "tools/qpack/StubImage.h"
 #include "tools/qpack/WindowsNames.h"
@@ -267,12 +269,28 @@ ByteString PeWithDirectories() {
     return file;
 }
 
-// That image, then the sound package, closed as an installer closes it.
-ByteString Installer(std::size_t closingTags) {
-    ByteString file = PeWithDirectories();
+// That image (or none, a side archive), then the sound package, closed by closingTags, then the digest record if
+// asked.
+ByteString Package(bool program, std::size_t closingTags, bool record = false) {
+    ByteString file = program ? PeWithDirectories() : ByteString();
     const ByteString payload = SoundPackage();
     file.insert(file.end(), payload.begin(), payload.end());
     AppendClosingTags(file, closingTags);
+    if (record) {
+        PackageDigester digest;
+        digest.Add(file);
+        const ByteString text = digest.Record();
+        file.insert(file.end(), text.begin(), text.end());
+    }
+    return file;
+}
+
+ByteString Installer(std::size_t closingTags) {
+    return Package(true, closingTags);
+}
+
+ByteString Padded(ByteString file, std::size_t zeros) {
+    file.insert(file.end(), zeros, 0);
     return file;
 }
 
@@ -326,8 +344,10 @@ TEST(PackageChecker, AcceptsAfterTheTreeExactlyTheClosingTagsAndTheSignature) {
         {"signed without closing tags", Signed(Installer(0), 0, {0x19, 0xDC, 0, 0, 0, 0}), "would read this entry tag",
          0},
         {"signed, too few closing tags", Signed(Installer(2), 0), "one closing tag (00 00) per open list (3)", 0},
-        {"unsigned, too few closing tags", Installer(2), "one closing tag (00 00) per open list (3)", 0},
-        {"unsigned, a closing tag too many", Installer(4), "2 bytes follow the tree", 0},
+        {"side archive, too few closing tags", Package(false, 2), "one closing tag (00 00) per open list (3)", 0},
+        {"side archive, a closing tag too many", Package(false, 4), "2 bytes follow the tree", 0},
+        {"side archive with closing tags and record", Package(false, 3, true), nullptr, 0},
+        {"signed, with the record", Signed(Package(true, 3, true), 2), nullptr, 10},
         {"table not running to the end", Signed(Installer(3), 0, {1, 2, 3, 4}, 1), "does not run to the end", 0},
         {"block cut short", cutShort, "damaged", 0},
     };
@@ -338,6 +358,111 @@ TEST(PackageChecker, AcceptsAfterTheTreeExactlyTheClosingTagsAndTheSignature) {
             EXPECT_TRUE(report.faults.empty()) << JoinedFaults(report);
             EXPECT_EQ(report.certificateTableSize, c.certificateTable);
         } else {
+            EXPECT_NE(JoinedFaults(report).find(c.expected), std::string::npos) << JoinedFaults(report);
+        }
+    }
+}
+
+// Windows takes names that differ only in letter case for one: within one directory the installer cannot hold a
+// file and a directory, two files or two directories of such names. Both are named.
+TEST(PackageChecker, RefusesNamesTheInstallerCannotHoldSideBySide) {
+    const auto package = [](const std::vector<std::pair<std::string, bool>>& entries) {  // name, is a directory
+        ByteString p;
+        AppendPackageHeader(p, {});
+        for (const auto& [name, isDirectory] : entries) {
+            if (isDirectory) {
+                AppendDirectoryEntry(p, name);
+            } else {
+                AppendFileEntry(p, name, Block(name));
+            }
+        }
+        return p;
+    };
+    const struct {
+        const char* name;
+        ByteString file;
+        const char* fault;  // nullptr: sound
+    } cases[] = {
+        {"a file and a directory", package({{"", true}, {"Data", false}, {"\\data", true}}),
+         "directory \"\\data\" and file \"\\Data\" differ only in letter case"},
+        {"two files", package({{"", true}, {"A.TXT", false}, {"a.txt", false}}),
+         "file \"\\a.txt\" and file \"\\A.TXT\" differ only in letter case"},
+        {"two directories", package({{"", true}, {"\\Sons", true}, {"\\sons", true}}),
+         "directory \"\\sons\" and directory \"\\Sons\" differ only in letter case"},
+        {"a file and a directory below the root",
+         package({{"", true}, {"\\a", true}, {"x", false}, {"\\a\\X", true}, {"\\a\\X\\y", true}}),
+         "directory \"\\a\\X\" and file \"\\a\\x\" differ only in letter case"},
+        {"a directory after another's branch", package({{"", true}, {"\\A", true}, {"\\A\\b", true}, {"\\a", true}}),
+         "directory \"\\a\" and directory \"\\A\" differ only in letter case"},
+        {"the same name in two directories", package({{"", true}, {"x", false}, {"\\d", true}, {"X", false}}), nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PackageReport report = CheckPackage(c.file, 0, true);
+        EXPECT_EQ(report.faults.empty(), c.fault == nullptr) << JoinedFaults(report);
+        if (c.fault != nullptr) {
+            EXPECT_NE(JoinedFaults(report).find(c.fault), std::string::npos) << JoinedFaults(report);
+        }
+    }
+}
+
+// A sound encoder leaves at most a byte after the last bit its symbols use (kLargestUnusedStreamBytes, measured);
+// more is room for something else, and damage. qpack's own encoder leaves none.
+TEST(PackageChecker, CallsUnusedStreamBytesDamage) {
+    std::string text;
+    for (int i = 0; i < 3000; ++i) {
+        text += "ligne " + std::to_string(i * 7919 % 1000) + "\n";
+    }
+    const ByteString block = Block(text);
+    EncoderSettings best;
+    best.best = true;
+    const auto followedBy = [](ByteString b, std::size_t count) {
+        b.insert(b.end(), count, 0x5A);
+        return b;
+    };
+    const struct {
+        const char* name;
+        ByteString block;
+        const char* fault;  // nullptr: sound
+    } cases[] = {
+        {"as qpack encodes it", block, nullptr},
+        {"as qpack --best encodes it", EncodeBlock(Text(text), best), nullptr},
+        {"an empty file", Block(""), nullptr},
+        {"one byte more", followedBy(block, 1), nullptr},
+        {"two bytes more", followedBy(block, 2), "damaged: 2 bytes of the block follow the last bit"},
+        {"a megabyte more", followedBy(block, 1 << 20), "damaged: 1048576 bytes"},
+        {"an empty file with bytes", followedBy(Block(""), 2), "damaged: 2 bytes"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ByteString p;
+        AppendPackageHeader(p, {});
+        AppendDirectoryEntry(p, "");
+        AppendFileEntry(p, "a.txt", c.block);
+        const PackageReport report = CheckPackage(p, 0, true);
+        EXPECT_EQ(report.faults.empty(), c.fault == nullptr) << JoinedFaults(report);
+        if (c.fault != nullptr) {
+            EXPECT_NE(JoinedFaults(report).find(c.fault), std::string::npos) << JoinedFaults(report);
+        }
+    }
+}
+
+// osslsigncode remove-signature leaves the 0 to 7 zero bytes that signing added: after a program's tree or record
+// they are accepted, whoever wrote the file; nothing may follow a side archive's.
+TEST(PackageChecker, AcceptsWhatRemovingASignatureLeaves) {
+    const std::vector<TrailerCase> cases = {
+        {"program, 7 zero bytes after its tree", Padded(Installer(0), 7), nullptr, 0},
+        {"program, 7 zero bytes after its closing tags", Padded(Installer(3), 7), nullptr, 0},
+        {"program, 3 zero bytes after its record", Padded(Package(true, 3, true), 3), nullptr, 0},
+        {"program, 8 zero bytes after its record", Padded(Package(true, 3, true), 8), "only the 0 to 7 zero bytes", 0},
+        {"program, 3 bytes not zero", Poked(Padded(Installer(3), 3), 2, 1), "not all zero", 0},
+        {"side archive, 2 zero bytes after its record", Padded(Package(false, 3, true), 2), "2 bytes follow", 0},
+    };
+    for (const TrailerCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PackageReport report = CheckPackage(c.file, 0, true);
+        EXPECT_EQ(report.faults.empty(), c.expected == nullptr) << JoinedFaults(report);
+        if (c.expected != nullptr) {
             EXPECT_NE(JoinedFaults(report).find(c.expected), std::string::npos) << JoinedFaults(report);
         }
     }
@@ -369,10 +494,17 @@ TEST(WindowsNames, OrdersByUpperCaseWindows1252Bytes) {
     EXPECT_EQ(UpperCaseKey("\xE9t\xE9 \xFF\x9C"), "\xC9T\xC9 \x9F\x8C");
 }
 
+// The test stub, padded with zeros to size bytes.
+ByteString Stub(std::size_t size) {
+    ByteString stub = testing::TestStub();
+    stub.resize(size, 0);
+    return stub;
+}
+
 TEST(StubImage, PadsToAnEvenLengthOfAtLeastTheScanStart) {
-    EXPECT_EQ(InstallerLeadingImage(MinimalPe(1000), "stub.exe").size(), static_cast<std::size_t>(PayloadScanStart));
-    EXPECT_EQ(InstallerLeadingImage(MinimalPe(450001), "stub.exe").size(), 450002u);
-    ByteString endsInMarkerWord = MinimalPe(450000);
+    EXPECT_EQ(InstallerLeadingImage(Stub(2000), "stub.exe").size(), static_cast<std::size_t>(PayloadScanStart));
+    EXPECT_EQ(InstallerLeadingImage(Stub(450001), "stub.exe").size(), 450002u);
+    ByteString endsInMarkerWord = Stub(450000);
     endsInMarkerWord[449998] = 0x45;
     endsInMarkerWord[449999] = 0x54;
     const ByteString image = InstallerLeadingImage(endsInMarkerWord, "stub.exe");
@@ -380,41 +512,87 @@ TEST(StubImage, PadsToAnEvenLengthOfAtLeastTheScanStart) {
     EXPECT_EQ(image[450000], 0);
 }
 
+std::optional<std::string> Refusal(const ByteString& stub) {
+    try {
+        InstallerLeadingImage(stub, "stub.exe");
+    } catch (const PackError& failure) {
+        return std::string(failure.what());
+    }
+    return std::nullopt;
+}
+
 TEST(StubImage, RefusesWhatIsNoPeExecutableOrHoldsTheMarker) {
     auto refused = [](const ByteString& stub) {
-        try {
-            InstallerLeadingImage(stub, "stub.exe");
-        } catch (const PackError& failure) {
-            return std::string(failure.what()).find("stub.exe") != std::string::npos;
-        }
-        return false;
+        const auto refusal = Refusal(stub);
+        return refusal && refusal->find("stub.exe") != std::string::npos;
     };
     EXPECT_TRUE(refused(Text("plain text, no header")));
-    ByteString noSignature = MinimalPe(1000);
-    noSignature[0x80] = 'X';
+    ByteString noSignature = Stub(2000);
+    noSignature[0x40] = 'X';
     EXPECT_TRUE(refused(noSignature));
-    ByteString farOffset = MinimalPe(1000);
+    ByteString farOffset = Stub(2000);
     farOffset[0x3D] = 0x7F;
     EXPECT_TRUE(refused(farOffset));
 
-    ByteString marked = MinimalPe(PayloadScanStart + 100);
+    ByteString marked = Stub(PayloadScanStart + 100);
     for (int i = 0; i < 8; ++i) {
         marked[PayloadScanStart + 20 + i] = "ETETETET"[i];
     }
     EXPECT_TRUE(refused(marked));
-    ByteString oddDistance = MinimalPe(PayloadScanStart + 100);
+    ByteString oddDistance = Stub(PayloadScanStart + 100);
     for (int i = 0; i < 8; ++i) {
         oddDistance[PayloadScanStart + 21 + i] = "ETETETET"[i];
     }
     EXPECT_FALSE(refused(oddDistance));
-    ByteString beforeScanStart = MinimalPe(PayloadScanStart + 100);
+    ByteString beforeScanStart = Stub(PayloadScanStart + 100);
     for (int i = 0; i < 8; ++i) {
         beforeScanStart[PayloadScanStart - 20 + i] = "ETETETET"[i];
     }
     EXPECT_FALSE(refused(beforeScanStart));
     // A signed stub: the payload would go after its signature, which would then cover neither.
-    EXPECT_FALSE(refused(PeWithDirectories()));
-    EXPECT_TRUE(refused(Signed(PeWithDirectories(), 0)));
+    ByteString signedStub = Stub(0x600);
+    signedStub[0x58 + 128 + 1] = 0x06;  // the security directory: a table of 8 bytes at 0x600
+    signedStub[0x58 + 132] = 8;
+    signedStub.resize(0x608, 0);
+    EXPECT_TRUE(refused(signedStub));
+}
+
+// The stub must be the installer program: what `qpack installer` is given in its place is refused, naming what it
+// is instead.
+TEST(StubIdentity, RefusesAnyProgramButTheInstaller) {
+    const auto with = [](auto change) {
+        testing::TestStubFields fields;
+        change(fields);
+        return testing::TestStub(fields);
+    };
+    ByteString cut = testing::TestStub();
+    cut.resize(0x300);
+    const std::string dependencyFirst =
+        "<assembly><dependency><dependentAssembly><assemblyIdentity name=\"Microsoft.Windows.Common-Controls\"/>"
+        "</dependentAssembly></dependency><assemblyIdentity version=\"4.1.0.0\" name='Quibel.Installer'/></assembly>";
+    const struct {
+        const char* name;
+        ByteString stub;
+        const char* refusal;  // a part of it; nullptr: accepted
+    } cases[] = {
+        {"the installer", testing::TestStub(), nullptr},
+        {"its manifest naming a dependency first", with([&](auto& f) { f.manifest = dependencyFirst; }), nullptr},
+        {"a 64-bit program", with([](auto& f) { f.machine = 0x8664; }), "another processor (machine 0x8664)"},
+        {"a DLL", with([](auto& f) { f.characteristics |= 0x2000; }), "a DLL"},
+        {"a console program", with([](auto& f) { f.subsystem = 3; }), "a console program"},
+        {"a program without a manifest", with([](auto& f) { f.manifest.reset(); }), "without a manifest"},
+        {"another program's manifest", with([](auto& f) { f.manifest = testing::ManifestNaming("Quibel.App"); }),
+         "names \"Quibel.App\", not the installer program"},
+        {"the installer cut short", cut, "past the end of the 768-byte file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto refusal = Refusal(c.stub);
+        EXPECT_EQ(refusal.has_value(), c.refusal != nullptr) << refusal.value_or("");
+        if (refusal && c.refusal != nullptr) {
+            EXPECT_NE(refusal->find(c.refusal), std::string::npos) << *refusal;
+        }
+    }
 }
 
 }  // namespace

@@ -60,7 +60,8 @@ TEST(WritePayload, ListsEachFileAsWrittenWhateverTheWindow) {
         PayloadSummary summary;
         {
             OutputFile out(dir / "out.pkg");
-            summary = WritePayload(ScanTree(dir / "tree"), options, out);
+            PackageDigester digest;
+            summary = WritePayload(ScanTree(dir / "tree"), options, out, digest);
             out.Commit();
         }
         std::istringstream listing(testing::internal::GetCapturedStdout());

@@ -11,6 +11,7 @@
 #include <functional>
 
 #ifdef QPACK_HAS_HOST_TOOLS
+#include "tests/support/TestStub.h"
 #include "tests/support/ToolRun.h"
 #endif
 
@@ -162,11 +163,8 @@ TEST_F(TreeScannerTest, TheToolReportsEveryProblemOrFollowsLinks) {
         SCOPED_TRACE(c.name);
         fs::remove_all(root_);
         fs::create_directories(root_ / "tree");
-        std::string pe(1001, '\0');
-        pe.replace(0, 2, "MZ");
-        pe[0x3C] = 0x40;
-        pe.replace(0x40, 2, "PE");
-        Write(root_ / "stub.exe", pe);
+        const std::vector<std::uint8_t> stub = testing::TestStub();
+        Write(root_ / "stub.exe", std::string(stub.begin(), stub.end()));
         c.make(root_ / "tree");
         const fs::path package = root_ / "p.maj";
         const ToolRun run = RunQpack(c.command + " '" + (root_ / "tree").string() + "' -o '" + package.string() + "'");

@@ -15,6 +15,7 @@ struct DecodeOutcome {
     std::vector<std::uint8_t> bytes;
     bool corrupt = false;
     std::int64_t bitsPastEnd = 0;  // symbol bits read as zeros past the end of the stream
+    std::int64_t unusedBytes = 0;  // stream bytes after the last bit the symbols used
 };
 
 inline DecodeOutcome DecodeBlock(const std::vector<std::uint8_t>& block, int wordBits = 0) {
@@ -26,6 +27,7 @@ inline DecodeOutcome DecodeBlock(const std::vector<std::uint8_t>& block, int wor
         const BlockDecodeEnd end = wordBits == 0 ? DecompressBlock(source, destination)
                                                  : DecompressBlockWithWordBits(wordBits, source, destination);
         outcome.bitsPastEnd = end.bitsPastEnd;
+        outcome.unusedBytes = end.unusedBytes;
     } catch (const ECorruptFile&) {
         outcome.corrupt = true;
     }

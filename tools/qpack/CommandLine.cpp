@@ -52,7 +52,7 @@ CLI::Option* AddOffset(CLI::App& app, std::optional<std::int32_t>& from) {
     return app
         .add_option_function<std::int32_t>(
             "--from", [&from](const std::int32_t& value) { from = value; },
-            "scan for the marker from OFFSET (default: 400000 for a PE executable, 0 for anything else)")
+            "scan for the marker from OFFSET (default: 400000 for FILE.exe, 0 for FILE.maj; see help)")
         ->type_name("OFFSET")
         ->check(CLI::Range(0, 0x7FFFFFFF));
 }
@@ -103,7 +103,8 @@ std::vector<CommandParser> MakeParsers(AllOptions& all) {
         "pack", "write a directory tree as a package (side archive)", "qpack pack [OPTIONS] DIR -o FILE",
         "Writes the tree under DIR as a package whose marker stands at offset 0 (a side archive).\n"
         "Directories come in pre-order, each followed by its files; names are stored in Windows-1252 and sorted\n"
-        "by their upper-case form, so the same tree always gives the same bytes.\n"
+        "by their upper-case form, so the same tree always gives the same bytes. The tree ends with one closing\n"
+        "tag per directory, then a digest record (the SHA-256 of every byte before it) that verify checks.\n"
         "The whole tree is checked first: names Windows cannot hold, names that differ only in letter case,\n"
         "symbolic links (unless --follow-links), files of 2 GiB or more and unreadable files are all reported,\n"
         "and nothing is written (exit code 1).");
@@ -115,13 +116,15 @@ std::vector<CommandParser> MakeParsers(AllOptions& all) {
         "installer", "write an installer: stub executable followed by a package",
         "qpack installer [OPTIONS] [--stub STUB.exe] DIR -o SETUP.exe",
         "Writes the installer: the stub executable, padded with zero bytes to an even length of at least\n"
-        "400000, then the package of the tree under DIR (as qpack pack writes it), ended by one closing tag per\n"
-        "directory, so that the installer never reads what signing appends.\n"
+        "400000, then the package of the tree under DIR as qpack pack writes it: its closing tags keep the\n"
+        "installer from reading on into the record and what signing appends. The record's digest counts the\n"
+        "PE checksum and security directory as zeros, so that signing keeps it valid.\n"
         "The installer puts the tree under <chosen directory>\\Quibel and a desktop shortcut \"Quibel 4.1\" to\n"
         "quibel.exe at the tree's root: a warning says so when the tree has none.\n"
-        "The stub must be a PE executable and must not hold four \"ET\" words in a row at an even distance\n"
-        "from offset 400000: the installer would find them before the payload. It must not be signed either:\n"
-        "the payload would go after the signature; sign the installer that qpack writes.\n"
+        "The stub must be the installer program (a 32-bit Windows GUI executable whose manifest names\n"
+        "Quibel.Installer, every section within the file) and must not hold four \"ET\" words in a row at an\n"
+        "even distance from offset 400000: the installer would find them before the payload. It must not be\n"
+        "signed either: the payload would go after the signature; sign the installer that qpack writes.\n"
         "Warns (and still writes the installer) when installing one of the files would need more memory at\n"
         "once than the 32-bit installer can hold: the installer file, the file's block and its content.");
     AddPackOptions(*installer.app, all.pack, true);
@@ -131,19 +134,24 @@ std::vector<CommandParser> MakeParsers(AllOptions& all) {
     CommandParser list =
         NewParser("list", "print a package's banner and tree", "qpack list [OPTIONS] FILE",
                   "Prints the banner and the tree of the package in FILE: each directory, then its files with the\n"
-                  "stored size (block length), the decoded size and their ratio. Writes nothing.");
+                  "stored size (block length), the decoded size and their ratio. Writes nothing.\n"
+                  "FILE is read in the role its name gives it, letter case aside: FILE.exe an installer (from\n"
+                  "offset 400000), FILE.maj a side archive (from 0). Another name is a side archive, unless\n"
+                  "Windows would run the file: it is then read both ways and refused when they disagree.");
     AddInspectOptions(*list.app, all.inspect, "the totals only, no line per entry");
     list.run = [&all] { return RunList(all.inspect); };
     parsers.push_back(std::move(list));
 
     CommandParser verify = NewParser(
         "verify", "decode and check every entry of a package", "qpack verify [OPTIONS] FILE",
-        "Finds the package in FILE, decodes every block in memory and checks the canonical form: the root\n"
-        "entry first, directories in pre-order each followed by its files, names Windows can hold in sorted\n"
-        "order, block lengths, bit streams that hold all their symbols. After the tree only one closing tag\n"
-        "per directory may follow (an installer), then in a signed installer 0 to 7 zero bytes and the\n"
-        "certificate table that its security directory names. Prints every fault and exits with 1 when there\n"
-        "is one.");
+        "Checks the digest record first (a file without one: its structure only), then reads FILE in its role\n"
+        "(see qpack help list), decodes every block and checks the form qpack writes: the root entry first,\n"
+        "directories in pre-order each followed by its files, names Windows can hold in sorted order and\n"
+        "none equal but for letter case in one directory, block lengths, bit streams that hold all their\n"
+        "symbols and no more. After the tree only one closing tag per directory may follow, then the record,\n"
+        "then in a program 0 to 7 zero bytes and in a signed one the certificate table that its security\n"
+        "directory names (the signature itself is osslsigncode verify's to check). Prints every fault and\n"
+        "exits with 1 when there is one.");
     AddInspectOptions(*verify.app, all.inspect, "print nothing when the package is sound");
     verify.run = [&all] { return RunVerify(all.inspect); };
     parsers.push_back(std::move(verify));

@@ -27,7 +27,7 @@ struct PackOptions {
 // list and verify.
 struct InspectOptions {
     std::string file;
-    std::optional<std::int32_t> from;  // the scan start; by default 400000 for a PE executable, else 0
+    std::optional<std::int32_t> from;  // the scan start; by default the one of the file's role (PackageRole.h)
     bool quiet = false;
 };
 

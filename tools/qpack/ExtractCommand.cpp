@@ -14,9 +14,10 @@
 #include "tools/qpack/HostArguments.h"
 #include "tools/qpack/Messages.h"
 #include "tools/qpack/PackError.h"
+#include "tools/qpack/PackageDigest.h"
+#include "tools/qpack/PackageFile.h"
+#include "tools/qpack/PackageRole.h"
 #include "tools/qpack/PackageTrailer.h"
-#include "tools/qpack/RegularFile.h"
-#include "tools/qpack/ScanStart.h"
 #include "tools/qpack/TerminalText.h"
 #include "tools/qpack/TreeScanner.h"
 
@@ -44,10 +45,11 @@ void WarnCutShort(const std::string& filePath, std::int64_t bitsPastEnd) {
                                 "the file is likely damaged");
 }
 
-// The installer's walk has ended; what follows must be the signature or nothing (see PackageTrailer.h).
-void WarnAboutTrailer(const PayloadStream& package) {
-    if (const auto problem = TrailerProblem(package.Bytes(), package.Position(), FindSignature(package.Bytes()))) {
-        PrintWarning("extract", "offset " + std::to_string(package.Position()) + ": " + *problem);
+// The installer's walk has ended; what follows must be the digest record and the signature, or nothing (see
+// PackageTrailer.h).
+void WarnAboutTrailer(ByteSource& file, std::int64_t end) {
+    if (const auto problem = TrailerProblem(file, end, FindSignature(file))) {
+        PrintWarning("extract", "offset " + std::to_string(end) + ": " + *problem);
     }
 }
 
@@ -60,10 +62,13 @@ int RunExtract(const ExtractOptions& options) {
     LineSink& log = options.quiet ? static_cast<LineSink&>(discarded) : printed;
     try {
         const std::filesystem::path packagePath = HostPathFromArgument(options.package);
-        RequireRegularFile(packagePath);
+        PackageFile file(packagePath);  // read as the walk reaches it, never held whole
+        if (const auto damage = CheckPackageDigest(file).damage) {
+            throw PackError(DisplayPath(packagePath) + ": damaged: " + *damage + "; nothing extracted");
+        }
+        const PackageRole start = ReadPackageRole(DisplayPath(packagePath), file, options.from);
         PayloadStream package;
-        package.Replace(fileSystem->LoadWholeFile(InstallerPathFromArgument(options.package)));
-        const ScanStart start = ChooseScanStart(package.Bytes(), options.from);
+        package.ReadFrom(file, file.Size());
         DiscardedLines banner;
         if (!FindPayload(package, start.offset, banner)) {
             throw PackError(DisplayPath(packagePath) +
@@ -79,7 +84,7 @@ int RunExtract(const ExtractOptions& options) {
         TreeExtractor extractor(package, confined, log);
         extractor.OnCutShortBlock(WarnCutShort);
         extractor.ExtractTree(base);
-        WarnAboutTrailer(package);
+        WarnAboutTrailer(file, package.Position());
     } catch (const Exception& failure) {
         PrintError("extract", TerminalText(FailureDisplayText(failure.what())));
         return 1;

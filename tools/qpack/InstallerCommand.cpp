@@ -7,7 +7,9 @@
 #include "tools/qpack/PackError.h"
 #include "tools/qpack/PackInput.h"
 #include "tools/qpack/PackageChecker.h"
+#include "tools/qpack/PackageDigest.h"
 #include "tools/qpack/ParallelCompressor.h"
+#include "tools/qpack/PortableExecutable.h"
 #include "tools/qpack/StubImage.h"
 
 namespace quibel::qpack {
@@ -35,11 +37,13 @@ int RunInstaller(const PackOptions& options) {
         const std::vector<std::uint8_t> image = InstallerLeadingImage(ReadHostFile(stubPath), DisplayPath(stubPath));
         const ScannedTree tree = ScanPackInput("installer", options);
         WarnWithoutProgram(tree, options);
-        PayloadOptions payload = PayloadOptionsFrom(options);
-        payload.closeLists = true;  // signing appends to the file: the installer's walk must end before that
+        const PayloadOptions payload = PayloadOptionsFrom(options);
         OutputFile out(HostPathFromArgument(options.output));
         out.Write(image);
-        const PayloadSummary summary = WritePayload(tree, payload, out);
+        MemorySource imageSource(image);
+        PackageDigester digest(SigningFields(imageSource));  // the fields signing rewrites count as zeros
+        digest.Add(image);
+        const PayloadSummary summary = WritePayload(tree, payload, out, digest);
         out.Commit();
         // The installer holds its whole file, then one file's block and content at once: the heaviest such file
         // decides whether it fits.

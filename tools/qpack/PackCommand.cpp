@@ -12,7 +12,8 @@ int RunPack(const PackOptions& options) {
         const ScannedTree tree = ScanPackInput("pack", options);
         const PayloadOptions payload = PayloadOptionsFrom(options);
         OutputFile out(HostPathFromArgument(options.output));
-        const PayloadSummary summary = WritePayload(tree, payload, out);
+        PackageDigester digest;
+        const PayloadSummary summary = WritePayload(tree, payload, out, digest);
         out.Commit();
         PrintPackSummary("pack", options, summary);
     } catch (const TreeProblems& problems) {

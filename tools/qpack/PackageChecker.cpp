@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <unordered_set>
 
 #include "payload/DecompressBlock.h"
@@ -10,8 +11,10 @@
 #include "payload/PackageFormat.h"
 #include "payload/PackageReader.h"
 #include "payload/PayloadStream.h"
-#include "platform/NativeFileSystem.h"
+#include "tools/qpack/CheckingSink.h"
+#include "tools/qpack/MarkerScan.h"
 #include "tools/qpack/PackageTrailer.h"
+#include "tools/qpack/SiblingNames.h"
 #include "tools/qpack/TerminalText.h"
 #include "tools/qpack/WindowsNames.h"
 
@@ -58,19 +61,25 @@ std::string Shown(const std::string& name) {
     return TerminalText(name);
 }
 
+std::uint16_t TagAt(ByteSource& file, std::int64_t offset) {
+    std::uint8_t bytes[2] = {};
+    file.ReadAt(offset, bytes, 2);
+    return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+}
+
 class Checker {
   public:
     // A signed file's tree is read only up to its certificate table: a tree that ran into it is cut short.
-    Checker(const std::vector<std::uint8_t>& bytes, bool decodeBlocks, PackageReport& report)
-        : file_(bytes), signature_(FindSignature(bytes)), decodeBlocks_(decodeBlocks), report_(report) {
-        stream_.Replace(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + TreeLimit(bytes, signature_)));
+    Checker(ByteSource& file, const CheckOptions& options, PackageReport& report)
+        : file_(file), signature_(FindSignature(file)), options_(options), report_(report) {
+        stream_.ReadFrom(file, TreeLimit(file, signature_));
         if (signature_.table && !signature_.problem) {
             report_.certificateTableSize = signature_.table->size;
         }
     }
 
     void Run(std::int32_t from) {
-        const std::int64_t marker = FindMarker(from);
+        const std::int64_t marker = FindMarker(file_, from, stream_.Size());
         if (marker < 0) {
             report_.faults.push_back("no payload marker at an even distance from offset " + std::to_string(from));
             return;
@@ -79,9 +88,13 @@ class Checker {
         report_.markerOffset = marker;
         CollectedLines banner(report_.bannerLines);
         try {
-            FindPayload(stream_, static_cast<std::int32_t>(marker), banner);
-        } catch (const Exception&) {
+            stream_.SetPosition(marker + 2 * MarkerWordCount);  // the marker may lie beyond an int32 scan start
+            ReadBanner(stream_, banner);
+        } catch (const EReadError&) {
             Fault(stream_.Position(), "the data ends inside the banner");
+            return;
+        } catch (const std::bad_alloc&) {
+            Fault(stream_.Position(), "out of memory for a banner line");
             return;
         }
         while (stream_.Remaining() > 0) {
@@ -91,54 +104,53 @@ class Checker {
                 Fault(offset, "a lone byte after the last entry");
                 return;
             }
-            try {
-                if (tag == DirectoryTag) {
-                    CheckDirectory(offset);
-                } else if (tag == FileTag) {
-                    CheckFile(offset);
-                } else {
-                    stream_.SetPosition(offset);
-                    break;
-                }
-            } catch (const EReadError&) {
-                Fault(offset, "the data ends inside this entry");
+            if (tag != DirectoryTag && tag != FileTag) {
+                stream_.SetPosition(offset);
+                break;
+            }
+            if (!CheckEntry(offset, tag)) {
                 return;
             }
         }
-        if (report_.entries.empty()) {
+        if (report_.directories + report_.files == 0) {
             report_.faults.push_back("the package holds no root directory entry");
         }
         CheckTrailer(stream_.Position());
     }
 
   private:
-    // The offset of the first run of four MarkerWord values at an even distance from from, as the installer's
-    // scan finds it; -1 when there is none.
-    std::int64_t FindMarker(std::int32_t from) const {
-        const std::uint8_t* data = stream_.Data();
-        int run = 0;
-        for (std::int64_t offset = from; offset >= 0 && offset + 2 <= stream_.Size(); offset += 2) {
-            const auto word = static_cast<std::uint16_t>(data[offset] | data[offset + 1] << 8);
-            run = word == MarkerWord ? run + 1 : 0;
-            if (run == MarkerWordCount) {
-                return offset - 2 * (MarkerWordCount - 1);
+    // One entry; false when the walk cannot go on past it.
+    bool CheckEntry(std::int64_t offset, std::uint16_t tag) {
+        entry_ = tag == DirectoryTag ? "the directory entry" : "the file entry";
+        try {
+            if (tag == DirectoryTag) {
+                CheckDirectory(offset);
+            } else {
+                CheckFile(offset);
             }
+            return true;
+        } catch (const EReadError&) {
+            Fault(offset, "the data ends inside this entry");
+        } catch (const EStreamError&) {  // a block's copy that finds no room
+            Fault(offset, entry_ + ": out of memory");
+        } catch (const std::bad_alloc&) {
+            Fault(offset, entry_ + ": out of memory");
         }
-        return -1;
+        return false;
     }
 
     void Fault(std::int64_t offset, const std::string& text) {
         report_.faults.push_back("offset " + std::to_string(offset) + ": " + text);
     }
 
-    // After the tree: one closing tag per open list (the installer opens one per directory entry), then what
-    // signing appends; or, in an unsigned package, nothing at all. The installer's walk is replayed over it too.
+    // After the tree: one closing tag per open list (the installer opens one per directory entry), the digest
+    // record, then what signing appends; or, from an older qpack, nothing at all. The installer's walk is replayed
+    // over it too.
     void CheckTrailer(std::int64_t treeEnd) {
-        const std::size_t openLists = directories_.size();
-        const std::uint8_t* data = stream_.Data();
+        const std::size_t openLists = report_.directories;
         const std::int64_t limit = stream_.Size();
         std::int64_t end = treeEnd;
-        while (report_.closingTags < openLists && end + 2 <= limit && data[end] == 0 && data[end + 1] == 0) {
+        while (report_.closingTags < openLists && end + 2 <= limit && TagAt(file_, end) == ClosingTag) {
             ++report_.closingTags;
             end += 2;
         }
@@ -150,8 +162,8 @@ class Checker {
             Fault(treeEnd, *signature_.problem);
             return;
         }
-        if (report_.closingTags == 0 && treeEnd == limit && !signature_.table) {
-            return;  // a side archive, or an installer without closing tags: nothing follows
+        if (!signature_.table && OnlyRemovedSignaturePadding(treeEnd)) {
+            return;  // nothing follows the tree, or in a program only the zero bytes a removed signature leaves
         }
         if (report_.closingTags != openLists) {
             Fault(end, WhatEndsTheTree(end) +
@@ -164,12 +176,22 @@ class Checker {
         }
     }
 
+    bool OnlyRemovedSignaturePadding(std::int64_t treeEnd) const {
+        const std::int64_t trailing = file_.Size() - treeEnd;
+        if (trailing == 0) {
+            return true;
+        }
+        std::uint8_t bytes[kLargestSigningPadding] = {};
+        return trailing <= kLargestSigningPadding &&
+               file_.ReadAt(treeEnd, bytes, static_cast<std::size_t>(trailing)) == static_cast<std::size_t>(trailing) &&
+               std::all_of(bytes, bytes + trailing, [](std::uint8_t b) { return b == 0; }) && ReadPeHeaders(file_);
+    }
+
     std::string WhatEndsTheTree(std::int64_t end) const {
         const std::string after = "after " + std::to_string(report_.closingTags) + " closing tags, ";
         if (end + 2 <= stream_.Size()) {
             char text[64];
-            std::snprintf(text, sizeof text, "tag 0x%04X is no entry",
-                          static_cast<unsigned>(stream_.Data()[end] | stream_.Data()[end + 1] << 8));
+            std::snprintf(text, sizeof text, "tag 0x%04X is no entry", static_cast<unsigned>(TagAt(file_, end)));
             return after + text;
         }
         return after + (end < stream_.Size() ? "a lone byte" : "the tree ends");
@@ -177,8 +199,8 @@ class Checker {
 
     void CheckDirectory(std::int64_t offset) {
         const std::string name = ReadLengthString(stream_);
-        report_.entries.push_back({true, name, name, offset, 0, 0});
-        if (directories_.empty()) {
+        entry_ = "directory \"" + Shown(name) + "\"";
+        if (report_.directories == 0) {
             if (!name.empty()) {
                 Fault(offset,
                       "the first directory entry must be the root, with the empty name, not \"" + Shown(name) + "\"");
@@ -186,49 +208,68 @@ class Checker {
         } else if (name.empty() || name[0] != '\\') {
             Fault(offset, "directory name \"" + Shown(name) + "\" does not begin with \"\\\"");
         } else {
-            for (const std::string& part : Components(name)) {
-                if (const auto problem = WindowsNameProblem(part)) {
-                    Fault(offset, "directory \"" + Shown(name) + "\": " + *problem);
-                }
-            }
-            const std::string parent = name.substr(0, name.rfind('\\'));
-            if (seenDirectories_.count(parent) == 0) {
-                Fault(offset, "directory \"" + Shown(name) + "\" comes before its parent's entry");
-            }
-            const int order = CompareDirectories(directories_.back(), name);
-            if (order == 0) {
-                Fault(offset, "directory \"" + Shown(name) + "\" differs from \"" + Shown(directories_.back()) +
-                                  "\" only in letter case");
-            } else if (order > 0) {
-                Fault(offset, "directory \"" + Shown(name) + "\" is out of order (after \"" +
-                                  Shown(directories_.back()) + "\")");
-            }
+            CheckDirectoryPlace(offset, name);
         }
-        directories_.push_back(name);
+        if (const auto other = siblings_.AddDirectory(name)) {
+            SameNameFault(offset, "directory \"" + Shown(name) + "\"", *other);
+        }
+        ++report_.directories;
+        lastDirectory_ = name;
         seenDirectories_.insert(name);
         lastFile_.clear();
+        Report({true, name, name, offset, 0, 0});
+    }
+
+    void Report(const PackageEntry& entry) {
+        if (options_.keepEntries) {
+            report_.entries.push_back(entry);
+        }
+        if (options_.entry) {
+            options_.entry(report_, entry);
+        }
+    }
+
+    void CheckDirectoryPlace(std::int64_t offset, const std::string& name) {
+        for (const std::string& part : Components(name)) {
+            if (const auto problem = WindowsNameProblem(part)) {
+                Fault(offset, "directory \"" + Shown(name) + "\": " + *problem);
+            }
+        }
+        const std::string parent = name.substr(0, name.rfind('\\'));
+        if (seenDirectories_.count(parent) == 0) {
+            Fault(offset, "directory \"" + Shown(name) + "\" comes before its parent's entry");
+        }
+        if (CompareDirectories(lastDirectory_, name) > 0) {
+            Fault(offset,
+                  "directory \"" + Shown(name) + "\" is out of order (after \"" + Shown(lastDirectory_) + "\")");
+        }
+    }
+
+    void SameNameFault(std::int64_t offset, const std::string& shown, const std::string& other) {
+        Fault(offset, shown + " and " + other +
+                          " differ only in letter case: Windows takes them for one name, and the installer cannot "
+                          "hold both");
     }
 
     void CheckFile(std::int64_t offset) {
         const std::string name = ReadLengthString(stream_);
+        entry_ = "file \"" + Shown(name) + "\"";
         if (name.empty()) {
             Fault(offset, "file entry with an empty name");
             return;
         }
-        const std::string directory = directories_.empty() ? std::string() : directories_.back();
-        if (directories_.empty()) {
+        const std::string& directory = lastDirectory_;
+        if (report_.directories == 0) {
             Fault(offset, "file \"" + Shown(name) + "\" comes before the root directory entry");
         }
         if (const auto problem = WindowsNameProblem(name)) {
             Fault(offset, "file \"" + Shown(name) + "\": " + *problem);
         }
-        if (!lastFile_.empty()) {
-            if (UpperCaseKey(lastFile_) == UpperCaseKey(name)) {
-                Fault(offset,
-                      "file \"" + Shown(name) + "\" differs from \"" + Shown(lastFile_) + "\" only in letter case");
-            } else if (!ComesBefore(lastFile_, name)) {
-                Fault(offset, "file \"" + Shown(name) + "\" is out of order (after \"" + Shown(lastFile_) + "\")");
-            }
+        if (const auto other = siblings_.AddFile(name)) {
+            SameNameFault(offset, "file \"" + Shown(directory + "\\" + name) + "\"", *other);
+        }
+        if (!lastFile_.empty() && UpperCaseKey(lastFile_) != UpperCaseKey(name) && !ComesBefore(lastFile_, name)) {
+            Fault(offset, "file \"" + Shown(name) + "\" is out of order (after \"" + Shown(lastFile_) + "\")");
         }
         lastFile_ = name;
         std::int32_t blockLength = 0;
@@ -236,10 +277,11 @@ class Checker {
             throw EReadError();
         }
         PackageEntry entry{false, name, directory, offset, blockLength, 0};
+        ++report_.files;
         if (blockLength < MinimumBlockLength) {
             Fault(offset, "file \"" + Shown(name) + "\": block length " + std::to_string(blockLength) + " is below " +
                               std::to_string(MinimumBlockLength));
-            report_.entries.push_back(entry);
+            Report(entry);
             if (blockLength < BlockLengthFieldSize) {
                 throw EReadError();
             }
@@ -250,7 +292,7 @@ class Checker {
             Fault(offset, "file \"" + Shown(name) + "\": block length " + std::to_string(blockLength) +
                               " runs past the end of the data");
             stream_.SetPosition(stream_.Size());
-            report_.entries.push_back(entry);
+            Report(entry);
             return;
         }
         const std::int64_t blockStart = stream_.Position();
@@ -258,50 +300,67 @@ class Checker {
         stream_.SetPosition(blockStart);
         if (entry.decodedSize < 0) {
             Fault(offset, "file \"" + Shown(name) + "\": negative decoded size");
-        } else if (decodeBlocks_) {
-            CheckBlock(offset, name, entry.decodedSize, blockLength - BlockLengthFieldSize);
+        } else if (options_.decodeBlocks) {
+            CheckBlock(entry, blockLength - BlockLengthFieldSize);
         }
         stream_.SetPosition(blockStart + blockLength - BlockLengthFieldSize);
-        report_.entries.push_back(entry);
+        Report(entry);
     }
 
-    // Decodes the block at the position in memory: it must give its decoded size from its own bits.
-    void CheckBlock(std::int64_t offset, const std::string& name, std::int32_t decodedSize, std::int32_t length) {
+    // Decodes the block at the position: it must give its decoded size from its own bits, and use them.
+    void CheckBlock(const PackageEntry& entry, std::int32_t length) {
         PayloadStream block;
         stream_.CopyTo(block, length);
         block.SetPosition(0);
-        PayloadStream content;
+        CheckingSink content(
+            options_.content ? CheckingSink::Observer([this, &entry](auto bytes) { options_.content(entry, bytes); })
+                             : CheckingSink::Observer());
+        const std::string file = "file \"" + Shown(entry.name) + "\": ";
         try {
             const BlockDecodeEnd decodeEnd = DecompressBlock(block, content);
-            if (content.Size() != decodedSize) {
-                Fault(offset, "file \"" + Shown(name) + "\": decoded to " + std::to_string(content.Size()) +
-                                  " bytes instead of " + std::to_string(decodedSize));
+            if (!content.Complete()) {
+                Fault(entry.offset, file + "decoded to " + std::to_string(content.Written()) + " bytes instead of " +
+                                        std::to_string(entry.decodedSize));
             } else if (decodeEnd.bitsPastEnd > 0) {
-                Fault(offset, "file \"" + Shown(name) + "\": damaged: its symbols run " +
-                                  std::to_string(decodeEnd.bitsPastEnd) +
-                                  " bits past the end of the bit stream (cut short, or a block length too small)");
+                Fault(entry.offset,
+                      file + "damaged: its symbols run " + std::to_string(decodeEnd.bitsPastEnd) +
+                          " bits past the end of the bit stream (cut short, or a block length too small)");
+            } else if (decodeEnd.unusedBytes > kLargestUnusedStreamBytes) {
+                Fault(entry.offset, file + "damaged: " + std::to_string(decodeEnd.unusedBytes) +
+                                        " bytes of the block follow the last bit its symbols use (encoders leave at "
+                                        "most " +
+                                        std::to_string(kLargestUnusedStreamBytes) + ")");
             }
         } catch (const ECorruptFile&) {
-            Fault(offset, "file \"" + Shown(name) + "\": the block does not decode (Compressed file is corrupt)");
+            Fault(entry.offset, file + "the block does not decode (Compressed file is corrupt)");
         }
     }
 
-    const std::vector<std::uint8_t>& file_;
+    ByteSource& file_;
     Signature signature_;
-    bool decodeBlocks_;
+    const CheckOptions& options_;
     PackageReport& report_;
-    PayloadStream stream_;  // the file up to where its tree must end
-    std::vector<std::string> directories_;
+    PayloadStream stream_;       // the file up to where its tree must end, read as the walk reaches it
+    std::string entry_;          // the entry being read, for a message that must name it
+    std::string lastDirectory_;  // the directory whose list is open: every directory entry opens one
     std::unordered_set<std::string> seenDirectories_;  // for the parent check, in constant time
+    SiblingNames siblings_;
     std::string lastFile_;
 };
 
 }  // namespace
 
-PackageReport CheckPackage(const std::vector<std::uint8_t>& bytes, std::int32_t from, bool decodeBlocks) {
+PackageReport CheckPackage(ByteSource& file, std::int32_t from, const CheckOptions& options) {
     PackageReport report;
-    Checker(bytes, decodeBlocks, report).Run(from);
+    Checker(file, options, report).Run(from);
     return report;
+}
+
+PackageReport CheckPackage(const std::vector<std::uint8_t>& bytes, std::int32_t from, bool decodeBlocks) {
+    MemorySource file(bytes);
+    CheckOptions options;
+    options.decodeBlocks = decodeBlocks;
+    return CheckPackage(file, from, options);
 }
 
 }  // namespace quibel::qpack

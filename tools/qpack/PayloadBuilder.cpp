@@ -45,11 +45,18 @@ void NoteIfHeaviest(PayloadSummary& summary,
 
 }  // namespace
 
-PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& options, OutputFile& out) {
+PayloadSummary WritePayload(const ScannedTree& tree,
+                            const PayloadOptions& options,
+                            OutputFile& out,
+                            PackageDigester& digest) {
     const std::uint64_t startOffset = out.BytesWritten();
+    const auto write = [&](const ByteString& piece) {
+        out.Write(piece);
+        digest.Add(piece);
+    };
     ByteString bytes;
     AppendPackageHeader(bytes, options.bannerLines);
-    out.Write(bytes);
+    write(bytes);
 
     std::vector<InputFile> files;
     files.reserve(tree.fileCount);
@@ -63,7 +70,7 @@ PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& optio
         while (directoriesWritten <= last && directoriesWritten < tree.directories.size()) {
             bytes.clear();
             AppendDirectoryEntry(bytes, tree.directories[directoriesWritten++].name);
-            out.Write(bytes);
+            write(bytes);
         }
     };
     ProgressLine progress(options.showProgress, files.size(), tree.totalBytes);
@@ -81,8 +88,8 @@ PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& optio
             const ScannedFile& file = tree.directories[d].files[f++];
             bytes.clear();
             AppendFileEntryHead(bytes, file.name, block.size());
-            out.Write(bytes);
-            out.Write(block);  // from where it lies: a large block is held once
+            write(bytes);
+            write(block);  // from where it lies: a large block is held once
             NoteIfHeaviest(summary, tree.directories[d].name, file.name, block);
             if (options.verbose) {
                 progress.Clear();
@@ -97,11 +104,11 @@ PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& optio
             progress.Update(p);
         });
     writeDirectoriesThrough(tree.directories.size());
-    if (options.closeLists) {
-        bytes.clear();
-        AppendClosingTags(bytes, tree.directories.size());
-        out.Write(bytes);
-    }
+    // The installer's walk ends at the closing tags, before the record and anything signing appends.
+    bytes.clear();
+    AppendClosingTags(bytes, tree.directories.size());
+    write(bytes);
+    out.Write(digest.Record());
     progress.Finish(done);
     summary.directories = tree.directories.size();
     summary.files = files.size();

@@ -1,6 +1,7 @@
 #pragma once
-// Builds the payload of a scanned tree (marker, banner, entries) and writes it to an output file, the files
-// compressed on several threads and written in canonical order as soon as each one's turn comes.
+// Builds the payload of a scanned tree (marker, banner, entries, one closing tag per directory entry, the digest
+// record) and writes it to an output file, the files compressed on several threads and written in canonical
+// order as soon as each one's turn comes.
 
 #include <cstdint>
 #include <optional>
@@ -9,6 +10,7 @@
 
 #include "tools/qpack/OutputFile.h"
 #include "tools/qpack/PackageChecker.h"
+#include "tools/qpack/PackageDigest.h"
 #include "tools/qpack/ParallelCompressor.h"
 #include "tools/qpack/TreeScanner.h"
 #include "tools/qpack/encoder/Lh5Encoder.h"
@@ -22,7 +24,6 @@ struct PayloadOptions {
     std::uint64_t windowBytes = 0;  // see CompressionOptions; 0 for the default
     bool showProgress = false;      // a progress line on stderr, rewritten in place: for a terminal only
     bool verbose = false;           // one line per file on stdout as it is written (ListingLine)
-    bool closeLists = false;        // end the tree with one closing tag per directory entry (installers)
 };
 
 struct PayloadSummary {
@@ -36,7 +37,12 @@ struct PayloadSummary {
     std::optional<PackageEntry> heaviestFile;
 };
 
-PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& options, OutputFile& out);
+// digest has been given what out holds before the payload (an installer's stub image); it is given the payload
+// too, and the record ends the file.
+PayloadSummary WritePayload(const ScannedTree& tree,
+                            const PayloadOptions& options,
+                            OutputFile& out,
+                            PackageDigester& digest);
 
 // One file of a verbose pack: its size, stored size (block length, as qpack list shows it) and their ratio in
 // aligned columns, then its path in the package ("\data\a.txt"), control characters shown as "?".

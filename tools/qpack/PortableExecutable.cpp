@@ -1,64 +1,161 @@
 #include "tools/qpack/PortableExecutable.h"
 
+#include <algorithm>
+
 namespace quibel::qpack {
 
 namespace {
 
-constexpr std::size_t kNewHeaderOffsetField = 0x3C;   // e_lfanew in the DOS header
-constexpr std::size_t kFileHeaderSize = 20;           // the COFF file header after the signature
-constexpr std::size_t kOptionalHeaderSizeField = 16;  // SizeOfOptionalHeader, in the file header
-constexpr int kSecurityDirectory = 4;
+constexpr std::int64_t kNewHeaderOffsetField = 0x3C;  // e_lfanew in the MZ header
+constexpr std::int64_t kFileHeaderSize = 20;          // the COFF file header after the signature
+constexpr std::int64_t kSectionHeaderSize = 40;
+constexpr std::int64_t kChecksumField = 64;  // in the optional header, the same for PE32 and PE32+
+constexpr std::int64_t kLargestOptionalHeader = 240;
 
 struct OptionalHeaderLayout {
     std::uint16_t magic;
-    std::size_t directoryCountField;  // NumberOfRvaAndSizes
-    std::size_t directories;          // the first data directory
+    std::int64_t subsystemField;
+    std::int64_t directoryCountField;  // NumberOfRvaAndSizes
+    std::int64_t directories;          // the first data directory
 };
-constexpr OptionalHeaderLayout kLayouts[] = {{0x10B, 92, 96}, {0x20B, 108, 112}};  // PE32, PE32+
+constexpr OptionalHeaderLayout kLayouts[] = {{kOptionalMagicPe32, 68, 92, 96}, {kOptionalMagicPe32Plus, 68, 108, 112}};
 
-std::uint32_t Little(const std::vector<std::uint8_t>& bytes, std::size_t offset, int size) {
-    std::uint32_t value = 0;
-    for (int i = size - 1; i >= 0; --i) {
-        value = value << 8 | bytes[offset + static_cast<std::size_t>(i)];
+// Little-endian fields of a piece of the file read into memory; 0 for what lies past its end.
+class Fields {
+  public:
+    Fields(ByteSource& file, std::int64_t offset, std::int64_t size) : bytes_(static_cast<std::size_t>(size)) {
+        bytes_.resize(file.ReadAt(offset, bytes_.data(), bytes_.size()));
     }
-    return value;
-}
+    bool Holds(std::int64_t offset, std::int64_t size) const {
+        return offset >= 0 && offset + size <= static_cast<std::int64_t>(bytes_.size());
+    }
+    std::uint32_t Little(std::int64_t offset, int size) const {
+        std::uint32_t value = 0;
+        for (int i = size - 1; i >= 0; --i) {
+            value = value << 8 | (Holds(offset + i, 1) ? bytes_[static_cast<std::size_t>(offset + i)] : 0);
+        }
+        return value;
+    }
+    std::string Text(std::int64_t offset, std::size_t size) const {
+        std::string text;
+        for (std::size_t i = 0; i < size && Holds(offset + static_cast<std::int64_t>(i), 1); ++i) {
+            text.push_back(static_cast<char>(bytes_[static_cast<std::size_t>(offset) + i]));
+        }
+        return text;
+    }
+
+  private:
+    std::vector<std::uint8_t> bytes_;
+};
 
 }  // namespace
 
-std::optional<std::size_t> PeSignatureOffset(const std::vector<std::uint8_t>& image) {
-    if (image.size() < kNewHeaderOffsetField + 4 || image[0] != 'M' || image[1] != 'Z') {
+std::optional<std::int64_t> PeHeaders::DirectoryEntry(int index) const {
+    const std::int64_t entry = directories + 8 * index;
+    if (directories == 0 || directoryCount <= static_cast<std::uint32_t>(index) ||
+        optionalHeaderSize < entry - optionalHeader + 8) {
         return std::nullopt;
     }
-    const std::size_t offset = Little(image, kNewHeaderOffsetField, 4);
-    if (offset < kNewHeaderOffsetField + 4 || offset > image.size() - 4 || image[offset] != 'P' ||
-        image[offset + 1] != 'E' || image[offset + 2] != 0 || image[offset + 3] != 0) {
-        return std::nullopt;
-    }
-    return offset;
+    return entry;
 }
 
-std::optional<CertificateTable> FindCertificateTable(const std::vector<std::uint8_t>& image) {
-    const auto signature = PeSignatureOffset(image);
-    if (!signature || image.size() - *signature < 4 + kFileHeaderSize + 2) {
+std::optional<PeHeaders> ReadPeHeaders(ByteSource& file) {
+    const Fields mz(file, 0, kNewHeaderOffsetField + 4);
+    if (!mz.Holds(0, kNewHeaderOffsetField + 4) || mz.Text(0, 2) != "MZ") {
         return std::nullopt;
     }
-    const std::size_t optional = *signature + 4 + kFileHeaderSize;
-    const std::size_t optionalSize = Little(image, *signature + 4 + kOptionalHeaderSizeField, 2);
-    const std::uint16_t magic = static_cast<std::uint16_t>(Little(image, optional, 2));
+    PeHeaders headers;
+    headers.signature = mz.Little(kNewHeaderOffsetField, 4);
+    const Fields nt(file, headers.signature, 4 + kFileHeaderSize + kLargestOptionalHeader);
+    if (!nt.Holds(0, 4) || nt.Text(0, 4) != std::string("PE\0\0", 4)) {
+        return std::nullopt;
+    }
+    headers.machine = static_cast<std::uint16_t>(nt.Little(4, 2));
+    headers.sectionCount = static_cast<std::uint16_t>(nt.Little(6, 2));
+    headers.optionalHeaderSize = static_cast<std::uint16_t>(nt.Little(20, 2));
+    headers.characteristics = static_cast<std::uint16_t>(nt.Little(22, 2));
+    const std::int64_t optional = 4 + kFileHeaderSize;
+    headers.optionalHeader = headers.signature + optional;
+    const auto held = [&](std::int64_t field, std::int64_t size) {
+        return nt.Holds(optional + field, size) && headers.optionalHeaderSize >= field + size;
+    };
+    headers.magic = held(0, 2) ? static_cast<std::uint16_t>(nt.Little(optional, 2)) : 0;
+    if (held(kChecksumField, 4)) {
+        headers.checksum = headers.optionalHeader + kChecksumField;
+    }
     for (const OptionalHeaderLayout& layout : kLayouts) {
-        const std::size_t entry = layout.directories + 8 * kSecurityDirectory;
-        if (magic != layout.magic || optionalSize < entry + 8 || image.size() - optional < entry + 8 ||
-            Little(image, optional + layout.directoryCountField, 4) <= kSecurityDirectory) {
+        if (headers.magic != layout.magic) {
             continue;
         }
-        const CertificateTable table{Little(image, optional + entry, 4), Little(image, optional + entry + 4, 4)};
-        if (table.size == 0) {
-            return std::nullopt;
+        headers.subsystem = static_cast<std::uint16_t>(nt.Little(optional + layout.subsystemField, 2));
+        if (held(layout.directoryCountField, 4)) {
+            headers.directoryCount = nt.Little(optional + layout.directoryCountField, 4);
+            headers.directories = headers.optionalHeader + layout.directories;
         }
-        return table;
+    }
+    return headers;
+}
+
+std::vector<PeSection> ReadPeSections(ByteSource& file, const PeHeaders& headers) {
+    const std::int64_t table = headers.optionalHeader + headers.optionalHeaderSize;
+    const Fields fields(file, table, headers.sectionCount * kSectionHeaderSize);
+    std::vector<PeSection> sections;
+    for (std::int64_t at = 0; fields.Holds(at, kSectionHeaderSize); at += kSectionHeaderSize) {
+        PeSection section;
+        section.name = fields.Text(at, 8);
+        section.name.erase(std::find(section.name.begin(), section.name.end(), '\0'), section.name.end());
+        section.virtualSize = fields.Little(at + 8, 4);
+        section.virtualAddress = fields.Little(at + 12, 4);
+        section.rawSize = fields.Little(at + 16, 4);
+        section.rawOffset = fields.Little(at + 20, 4);
+        sections.push_back(section);
+    }
+    return sections;
+}
+
+std::optional<std::int64_t> FileOffsetOf(const std::vector<PeSection>& sections, std::uint32_t address) {
+    for (const PeSection& section : sections) {
+        if (address >= section.virtualAddress && address - section.virtualAddress < section.rawSize) {
+            return std::int64_t{section.rawOffset} + (address - section.virtualAddress);
+        }
     }
     return std::nullopt;
+}
+
+std::optional<DataDirectory> ReadDataDirectory(ByteSource& file, const PeHeaders& headers, int index) {
+    const auto entry = headers.DirectoryEntry(index);
+    if (!entry) {
+        return std::nullopt;
+    }
+    const Fields fields(file, *entry, 8);
+    if (!fields.Holds(0, 8)) {
+        return std::nullopt;
+    }
+    return DataDirectory{fields.Little(0, 4), fields.Little(4, 4)};
+}
+
+std::optional<CertificateTable> FindCertificateTable(ByteSource& file) {
+    const auto headers = ReadPeHeaders(file);
+    const auto directory = headers ? ReadDataDirectory(file, *headers, kSecurityDirectory) : std::nullopt;
+    if (!directory || directory->size == 0) {
+        return std::nullopt;
+    }
+    return CertificateTable{directory->address, directory->size};
+}
+
+std::vector<ByteRange> SigningFields(ByteSource& file) {
+    std::vector<ByteRange> fields;
+    const auto headers = ReadPeHeaders(file);
+    if (!headers) {
+        return fields;
+    }
+    if (headers->checksum) {
+        fields.push_back({*headers->checksum, 4});
+    }
+    if (const auto entry = headers->DirectoryEntry(kSecurityDirectory)) {
+        fields.push_back({*entry, 8});
+    }
+    return fields;
 }
 
 }  // namespace quibel::qpack

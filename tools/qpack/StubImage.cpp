@@ -5,6 +5,7 @@
 #include "payload/PackageFormat.h"
 #include "tools/qpack/PackError.h"
 #include "tools/qpack/PortableExecutable.h"
+#include "tools/qpack/StubIdentity.h"
 
 namespace quibel::qpack {
 
@@ -14,16 +15,14 @@ std::uint32_t WordAt(const std::vector<std::uint8_t>& bytes, std::size_t offset)
     return static_cast<std::uint32_t>(bytes[offset] | bytes[offset + 1] << 8);
 }
 
-void CheckPortableExecutable(const std::vector<std::uint8_t>& stub, const std::string& stubName) {
-    if (stub.size() < 2 || stub[0] != 'M' || stub[1] != 'Z') {
-        throw PackError(stubName + ": not a PE executable (no MZ header)");
-    }
-    if (!PeSignatureOffset(stub)) {
-        throw PackError(stubName + ": not a PE executable (no PE signature at the offset its MZ header gives)");
+void CheckInstallerProgram(const std::vector<std::uint8_t>& stub, const std::string& stubName) {
+    if (const auto problem = StubIdentityProblem(stub)) {
+        throw PackError(stubName + ": " + *problem);
     }
     // The payload would go after the signature, which covers the image up to its certificate table only: the
     // installer would not verify. Signing comes last, on the installer.
-    if (const auto table = FindCertificateTable(stub)) {
+    MemorySource image(stub);
+    if (const auto table = FindCertificateTable(image)) {
         throw PackError(stubName + ": is signed (a certificate table of " + std::to_string(table->size) +
                         " bytes at offset " + std::to_string(table->offset) +
                         "); give the unsigned program and sign the installer that qpack writes");
@@ -33,7 +32,7 @@ void CheckPortableExecutable(const std::vector<std::uint8_t>& stub, const std::s
 }  // namespace
 
 std::vector<std::uint8_t> InstallerLeadingImage(const std::vector<std::uint8_t>& stub, const std::string& stubName) {
-    CheckPortableExecutable(stub, stubName);
+    CheckInstallerProgram(stub, stubName);
     int run = 0;
     for (std::size_t offset = PayloadScanStart; offset + 2 <= stub.size(); offset += 2) {
         run = WordAt(stub, offset) == MarkerWord ? run + 1 : 0;

@@ -8,7 +8,7 @@
 
 namespace quibel::qpack {
 
-// Throws PackError (naming stubName) when the stub is not a PE executable (MZ header, e_lfanew, "PE\0\0"), is
+// Throws PackError (naming stubName) when the stub is not the installer program (see StubIdentity.h), is
 // signed (a security directory) or holds four MarkerWord values in a row at an even distance of PayloadScanStart
 // or more. When the padded image would end in a MarkerWord at such a distance, two more zero bytes go after it:
 // that word and the payload's marker would otherwise read as one longer run, and the installer would take the

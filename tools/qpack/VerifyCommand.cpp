@@ -1,4 +1,4 @@
-// qpack verify FILE: decodes every block in memory and checks the package's form.
+// qpack verify FILE: checks the digest record, then reads the package in the role it plays, decoding every block.
 
 #include <cstdio>
 
@@ -7,8 +7,9 @@
 #include "tools/qpack/Messages.h"
 #include "tools/qpack/PackError.h"
 #include "tools/qpack/PackageChecker.h"
-#include "tools/qpack/ParallelCompressor.h"
-#include "tools/qpack/ScanStart.h"
+#include "tools/qpack/PackageDigest.h"
+#include "tools/qpack/PackageFile.h"
+#include "tools/qpack/PackageRole.h"
 #include "tools/qpack/TreeScanner.h"
 
 namespace quibel::qpack {
@@ -16,30 +17,37 @@ namespace quibel::qpack {
 int RunVerify(const InspectOptions& options) {
     try {
         const std::filesystem::path path = HostPathFromArgument(options.file);
-        const std::vector<std::uint8_t> bytes = ReadHostFile(path);
-        const ScanStart start = ChooseScanStart(bytes, options.from);
-        const PackageReport report = CheckPackage(bytes, start.offset, true);
+        PackageFile file(path);
+        const DigestCheck digest = CheckPackageDigest(file);
+        if (digest.damage) {
+            PrintError("verify", DisplayPath(path) + ": damaged: " + *digest.damage);
+            return 1;
+        }
+        const PackageRole role = ReadPackageRole(DisplayPath(path), file, options.from);
+        CheckOptions check;
+        check.keepEntries = false;
+        check.decodeBlocks = true;
+        const PackageReport report = CheckPackage(file, role.offset, check);
         for (const std::string& fault : report.faults) {
             PrintError("verify", DisplayPath(path) + ": " + fault);
         }
         if (!report.faults.empty()) {
-            PrintNote("verify", ScanStartNote(start));
+            PrintNote("verify", ScanStartNote(role));
             return 1;
         }
         if (options.quiet) {
             return 0;
         }
-        std::size_t files = 0;
-        for (const PackageEntry& entry : report.entries) {
-            files += entry.isDirectory ? 0 : 1;
-        }
-        std::printf("%s: sound, %s", DisplayPath(path).c_str(),
-                    TreeCounts(report.entries.size() - files, files).c_str());
+        std::printf("%s: sound, %s, %s", DisplayPath(path).c_str(),
+                    TreeCounts(report.directories, report.files).c_str(),
+                    digest.record ? "SHA-256 digest matches" : "no digest: structure only");
         if (report.certificateTableSize > 0) {
-            std::printf(", signed (certificate table of %lld bytes)",
-                        static_cast<long long>(report.certificateTableSize));
+            std::printf(
+                ", signed (certificate table of %lld bytes; the signature itself is not checked here: "
+                "osslsigncode verify checks it)",
+                static_cast<long long>(report.certificateTableSize));
         }
-        std::printf("; %s, marker at offset %lld\n", ScanStartNote(start).c_str(),
+        std::printf("; %s, marker at offset %lld\n", ScanStartNote(role).c_str(),
                     static_cast<long long>(report.markerOffset));
         return 0;
     } catch (const PackError& failure) {
