@@ -619,6 +619,10 @@ int CreateFailure(const std::string& setupPath, const std::string& startDir) {
         Check(message == "Fichier introuvable.", "it shows \"Fichier introuvable.\": " + message);
         const HWND early = FindTopLevel("TForm1", "Installation");
         Check(early == nullptr, "the window is not shown yet");
+        const HWND application = FindTopLevel("TApplication", ApplicationTitle);
+        Check(application != nullptr, "the program's taskbar entry is already shown");
+        Check(application != nullptr && GetWindow(box, GW_OWNER) == application,
+              "the box is owned by the application window");
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
     }
     const Window window = FindInstallerWindow();
