@@ -316,6 +316,16 @@ void CheckTaskbarEntry(const Window& window, const std::string& outDir) {
     PressKey(VK_TAB, true);
     Check(WaitFor([&] { return FocusOf(window.main) == window[DirectoryListBox1Id]; }, 3000),
           "Shift+Tab goes back to the directory list");
+
+    // WM_SYSCOMMAND's lParam is the key of a keyboard menu command: Alt+Space drops the system menu down.
+    PostMessageA(application, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    Check(WaitFor([&] { return FindTopLevel("#32768") != nullptr; }, 3000),
+          "Alt+Space on the taskbar window opens its system menu");
+    PostMessageA(application, WM_CANCELMODE, 0, 0);  // ends the menu's loop
+    Check(WaitFor([&] { return FindTopLevel("#32768") == nullptr; }, 3000), "the menu closes");
+    BringToFront(window.main);
+    Check(WaitFor([&] { return FocusOf(window.main) == window[DirectoryListBox1Id]; }, 3000),
+          "the focus is back on the directory list");
 }
 
 bool EnterDirectory(const Window& window, const std::string& name) {
