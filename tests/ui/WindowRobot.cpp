@@ -286,7 +286,8 @@ HWND TaskbarWindow(HWND form) {
 
 // The program's taskbar entry is the application window: titled with the application title, owner of the form,
 // which has no entry of its own. Minimised from the taskbar it takes the form with it; restored, it brings it back
-// with the focus where it was. The script reads what the X side shows meanwhile (TASKBAR_READY, OUTDIR\xprop.done).
+// with the focus where it was; Alt+Space opens its system menu. The script reads what the X side shows meanwhile
+// (TASKBAR_READY, OUTDIR\xprop.done).
 void CheckTaskbarEntry(const Window& window, const std::string& outDir) {
     const std::vector<HWND> entries = TaskbarWindows(window.main);
     Check(entries.size() == 1, "the process has one taskbar window (" + std::to_string(entries.size()) + ")");
