@@ -82,7 +82,7 @@ LRESULT CALLBACK ApplicationWindow::WindowProcedure(HWND window, UINT message, W
     }
     switch (message) {
         case WM_SYSCOMMAND:
-            self->OnSystemCommand(wParam);
+            self->OnSystemCommand(wParam, lParam);
             return 0;
         case WM_SETFOCUS:
             // The taskbar entry was clicked: the activation belongs to the window it owns.
@@ -98,25 +98,26 @@ LRESULT CALLBACK ApplicationWindow::WindowProcedure(HWND window, UINT message, W
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void ApplicationWindow::OnSystemCommand(WPARAM command) {
+// lParam carries the key of a keyboard menu command or the cursor's position of a mouse one.
+void ApplicationWindow::OnSystemCommand(WPARAM command, LPARAM lParam) {
     switch (command & 0xFFF0) {
         case SC_MINIMIZE:
             if (!IsIconic(window_)) {
                 lastActive_ = GetLastActivePopup(window_);
                 // The owned windows go with the entry; the form keeps the control that has the focus.
                 ShowOwnedPopups(window_, FALSE);
-                DefWindowProcA(window_, WM_SYSCOMMAND, command, 0);
+                DefWindowProcA(window_, WM_SYSCOMMAND, command, lParam);
             }
             return;
         case SC_RESTORE:
             if (IsIconic(window_)) {
-                DefWindowProcA(window_, WM_SYSCOMMAND, command, 0);
+                DefWindowProcA(window_, WM_SYSCOMMAND, command, lParam);
                 ShowOwnedPopups(window_, TRUE);
                 ActivateOwnedWindow();
             }
             return;
         default:
-            DefWindowProcA(window_, WM_SYSCOMMAND, command, 0);
+            DefWindowProcA(window_, WM_SYSCOMMAND, command, lParam);
     }
 }
 

@@ -31,7 +31,7 @@ class ApplicationWindow {
 
   private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void OnSystemCommand(WPARAM command);
+    void OnSystemCommand(WPARAM command, LPARAM lParam);
     void ActivateOwnedWindow() const;
 
     std::string title_;

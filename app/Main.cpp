@@ -16,10 +16,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const bool comReady = SUCCEEDED(CoInitialize(nullptr));
     quibel::ApplicationWindow application(instance, quibel::InstallerController::ApplicationTitle,
                                           LoadIconA(instance, MAKEINTRESOURCEA(IDI_QUIBEL)));
+    // The taskbar entry is there before the window is built: a failure in FormCreate is shown while the program
+    // has one, in a box that it owns.
+    application.Show();
     const auto fileSystem = quibel::MakeNativeFileSystem();
 
     auto window = std::make_unique<quibel::TForm1>(instance, application, *fileSystem, quibel::CurrentEnvironment());
-    application.Show();
     window->Show();
     quibel::RunMessageLoop(*window);
 

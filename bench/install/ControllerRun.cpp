@@ -1,8 +1,8 @@
 // The installation run without the window: the controller with a view that keeps the log in memory, on the same
 // installer file, to tell the window's share of a run from the extraction's. Prints the seconds of the activation
 // (load and marker scan), of the run, and of the tree's walk within it (the rest is the shortcut and the speech step),
-// then of putting the run's log into an edit control of Memo1's style, size and font: the part of the window's
-// share that no installation step can shorten.
+// then of putting the run's log into an edit control of Memo1's style, size and font as the window builds it: the
+// part of the window's share that no installation step can shorten.
 //
 //   controller_run INSTALLER INSTALL_DIRECTORY [--no-writes]
 #include <windows.h>
@@ -14,6 +14,8 @@
 #include "app/InstallerController.h"
 #include "app/InstallerTexts.h"
 #include "platform/NativeFileSystem.h"
+#include "ui/Gdi.h"
+#include "ui/LayoutScaling.h"
 
 namespace {
 
@@ -82,29 +84,49 @@ class MemoryView final : public quibel::InstallerView {
     char drive_ = 'c';
 };
 
-// Seconds that one SetWindowTextA of the log takes in a multi-line, read-only, word-wrapping edit of 484 x 306
-// pixels in MS Sans Serif of 11 pixels, inside a shown window: Memo1 at 96 dots per inch.
+// Memo1's place as the window computes it: its design bounds, scaled by the height of "0" in the window font (MS
+// Sans Serif of 11 px at 96 dpi, grown with the screen's resolution) against the layout's 16 px. With Wine's bitmap
+// MS Sans Serif "0" is 13 px high, and Memo1 393 x 249 pixels: narrower than its design size, so that more lines
+// wrap.
+struct MemoEdit {
+    quibel::FontHandle font;
+    quibel::Bounds bounds;
+};
+
+MemoEdit Memo1AsBuilt() {
+    const quibel::WindowDC screen(nullptr);
+    const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
+    MemoEdit memo{quibel::MakeFont({"MS Sans Serif", quibel::FontHeightForDpi(11, dpi), false, DEFAULT_CHARSET}), {}};
+    int measured = quibel::TextExtent(memo.font.get(), "0").cy;
+    if (measured <= 0) {
+        measured = quibel::ReferenceTextHeight;
+    }
+    memo.bounds = quibel::ScaleBounds({10, 79, 484, 306}, measured, quibel::ReferenceTextHeight);
+    return memo;
+}
+
+// Seconds that one SetWindowTextA of the log takes in a multi-line, read-only, word-wrapping edit of Memo1's
+// style, size and font, inside a shown window.
 double LogLayoutSeconds(const std::string& log) {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
-    const HWND window = CreateWindowExA(0, "STATIC", "log layout", WS_OVERLAPPEDWINDOW, 0, 0, 520, 420, nullptr,
-                                        nullptr, instance, nullptr);
-    const HWND memo = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
-                                      WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 10, 10, 484,
-                                      306, window, nullptr, instance, nullptr);
-    const HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif");
-    SendMessageA(memo, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    SendMessageA(memo, EM_SETLIMITTEXT, 0, 0);
+    const MemoEdit memo = Memo1AsBuilt();
+    std::printf("log edit %d x %d\n", memo.bounds.width, memo.bounds.height);
+    const HWND window = CreateWindowExA(0, "STATIC", "log layout", WS_OVERLAPPEDWINDOW, 0, 0, memo.bounds.width + 40,
+                                        memo.bounds.height + 120, nullptr, nullptr, instance, nullptr);
+    const HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+                                      WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 10, 10,
+                                      memo.bounds.width, memo.bounds.height, window, nullptr, instance, nullptr);
+    SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(memo.font.get()), FALSE);
+    SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);
     ShowWindow(window, SW_SHOWNOACTIVATE);
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         DispatchMessageA(&message);
     }
     const double begin = Now();
-    SetWindowTextA(memo, log.c_str());
+    SetWindowTextA(edit, log.c_str());
     const double seconds = Now() - begin;
     DestroyWindow(window);
-    DeleteObject(font);
     return seconds;
 }
 

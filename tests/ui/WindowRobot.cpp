@@ -286,7 +286,8 @@ HWND TaskbarWindow(HWND form) {
 
 // The program's taskbar entry is the application window: titled with the application title, owner of the form,
 // which has no entry of its own. Minimised from the taskbar it takes the form with it; restored, it brings it back
-// with the focus where it was. The script reads what the X side shows meanwhile (TASKBAR_READY, OUTDIR\xprop.done).
+// with the focus where it was; Alt+Space opens its system menu. The script reads what the X side shows meanwhile
+// (TASKBAR_READY, OUTDIR\xprop.done).
 void CheckTaskbarEntry(const Window& window, const std::string& outDir) {
     const std::vector<HWND> entries = TaskbarWindows(window.main);
     Check(entries.size() == 1, "the process has one taskbar window (" + std::to_string(entries.size()) + ")");
@@ -316,6 +317,16 @@ void CheckTaskbarEntry(const Window& window, const std::string& outDir) {
     PressKey(VK_TAB, true);
     Check(WaitFor([&] { return FocusOf(window.main) == window[DirectoryListBox1Id]; }, 3000),
           "Shift+Tab goes back to the directory list");
+
+    // WM_SYSCOMMAND's lParam is the key of a keyboard menu command: Alt+Space drops the system menu down.
+    PostMessageA(application, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    Check(WaitFor([&] { return FindTopLevel("#32768") != nullptr; }, 3000),
+          "Alt+Space on the taskbar window opens its system menu");
+    PostMessageA(application, WM_CANCELMODE, 0, 0);  // ends the menu's loop
+    Check(WaitFor([&] { return FindTopLevel("#32768") == nullptr; }, 3000), "the menu closes");
+    BringToFront(window.main);
+    Check(WaitFor([&] { return FocusOf(window.main) == window[DirectoryListBox1Id]; }, 3000),
+          "the focus is back on the directory list");
 }
 
 bool EnterDirectory(const Window& window, const std::string& name) {
@@ -619,6 +630,10 @@ int CreateFailure(const std::string& setupPath, const std::string& startDir) {
         Check(message == "Fichier introuvable.", "it shows \"Fichier introuvable.\": " + message);
         const HWND early = FindTopLevel("TForm1", "Installation");
         Check(early == nullptr, "the window is not shown yet");
+        const HWND application = FindTopLevel("TApplication", ApplicationTitle);
+        Check(application != nullptr, "the program's taskbar entry is already shown");
+        Check(application != nullptr && GetWindow(box, GW_OWNER) == application,
+              "the box is owned by the application window");
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
     }
     const Window window = FindInstallerWindow();

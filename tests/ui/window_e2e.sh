@@ -8,8 +8,9 @@
 #   2. sample: the same with the sample installer of SAMPLEDIR (quibel-setup.exe, spengFR.maj beside it) when it
 #      has been built, speech engine included; then the same installer signed (tests/support/sign-installer.sh);
 #   3. failure: an installation into C:\setup\blocked, where "Quibel" is a file: the failure display;
-#   4. a failure inside FormCreate (the picker cannot follow the Windows drive), shown before the window, which is
-#      still completed; start-up goes on, so that a run installs the product and the speech engine beside it;
+#   4. a failure inside FormCreate (the picker cannot follow the Windows drive), shown before the window, with the
+#      taskbar entry already there, and the window still completed; start-up goes on, so that a run installs the
+#      product and the speech engine beside it;
 #   5. the layout on a 120 dpi screen.
 # Screenshots land in OUTDIR (PNG when ImageMagick is there, else the robot's bitmaps).
 set -u
