@@ -7,6 +7,8 @@
 set -eu
 qpack=$1 readme=$2 include=$3 out=$4
 here=$(dirname "$0")
+# The version alone: --version's further lines name the stub found beside this qpack, a fact of the build tree.
+version=$("$qpack" --version | sed -n '1s/^qpack //p')
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -31,7 +33,7 @@ done)
         # The command's own page from help2man, without its title and name, as one part: its headings become
         # paragraph headings (a manual page nests no deeper).
         echo ".SS \"qpack $command\""
-        help2man --no-info --help-option="help $command" "$qpack" | sed '1,/^\.SH NAME/d' |
+        help2man --no-info --version-string="$version" --help-option="help $command" "$qpack" | sed '1,/^\.SH NAME/d' |
             sed -e '1d' -e '/^\.SH DESCRIPTION$/d' -e 's/^\.S[HS] "\{0,1\}\([^"]*\)"\{0,1\}$/.PP\n.I "\1"/' \
                 -e '/^[Uu]sage: /i .br'
     done
@@ -49,6 +51,6 @@ done)
     example "The release's signature checked against that certificate, which no authority issued:" verify-test
 } >"$work/qpack.h2m"
 
-help2man --no-info --name="make, inspect and extract the Quibel installer and its packages" \
+help2man --no-info --version-string="$version" --name="make, inspect and extract the Quibel installer and its packages" \
     --include="$work/qpack.h2m" --output="$work/qpack.1" "$qpack"
 mv "$work/qpack.1" "$out"

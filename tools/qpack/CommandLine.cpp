@@ -10,10 +10,6 @@
 #include "tools/qpack/Commands.h"
 #include "tools/qpack/Messages.h"
 
-#ifndef QPACK_VERSION
-#error "QPACK_VERSION is set by the build from the project's version"
-#endif
-
 namespace quibel::qpack {
 
 namespace {
@@ -247,8 +243,7 @@ int RunCommandLine(const std::vector<std::string>& arguments) {
     }
     const std::string& first = arguments[0];
     if (first == "--version") {
-        std::printf("qpack %s\n", QPACK_VERSION);
-        return 0;
+        return RunVersion();
     }
     if (first == "--help" || first == "-h" || (first == "help" && arguments.size() == 1)) {
         PrintToolUsage(stdout, parsers);

@@ -53,5 +53,7 @@ int RunList(const InspectOptions& options);
 int RunVerify(const InspectOptions& options);
 int RunExtract(const ExtractOptions& options);
 int RunDecode(const DecodeOptions& options);
+// qpack's version and the default stub's.
+int RunVersion();
 
 }  // namespace quibel::qpack
