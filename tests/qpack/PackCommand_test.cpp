@@ -211,22 +211,21 @@ TEST_F(PackCommandTest, BadInputIsRefusedNamingThePathAndLeavesNoOutput) {
     struct BadTree {
         const char* name;
         std::function<void(const fs::path&)> make;
-        std::string offending;  // part of the path the message must name
+        std::string offending;  // part of the path the message must name, as a terminal may show it
         const char* reason;
     };
     const std::vector<BadTree> cases = {
         {"forbidden character", [](const fs::path& t) { WriteFile(t / "a?b.txt", Text("1")); }, "a?b.txt", "forbids"},
         {"colon", [](const fs::path& t) { WriteFile(t / "d" / "a:b", Text("1")); }, "a:b", "forbids"},
-        {"control character", [](const fs::path& t) { WriteFile(t / "a\tb", Text("1")); }, "a\tb", "control"},
+        {"control character", [](const fs::path& t) { WriteFile(t / "a\tb", Text("1")); }, "a?b", "control"},
         {"device name", [](const fs::path& t) { WriteFile(t / "sub" / "NUL.txt", Text("1")); }, "NUL.txt", "device"},
         {"device directory", [](const fs::path& t) { fs::create_directories(t / "com1"); }, "com1", "device"},
         {"trailing dot", [](const fs::path& t) { WriteFile(t / "fin.", Text("1")); }, "fin.", "dot"},
         {"trailing space", [](const fs::path& t) { WriteFile(t / "fin ", Text("1")); }, "fin ", "space"},
         {"no Windows-1252 form", [](const fs::path& t) { WriteFile(t / fs::path(u8"日本.txt"), Text("1")); },
          U8(u8"日本.txt"), "Windows-1252"},
-        {"overlong UTF-8", [](const fs::path& t) { WriteFile(t / "l\xC1\xA9", Text("1")); }, "l\xC1\xA9", "UTF-8"},
-        {"surrogate in UTF-8", [](const fs::path& t) { fs::create_directories(t / "d\xED\xA0\x80"); }, "d\xED\xA0\x80",
-         "UTF-8"},
+        {"overlong UTF-8", [](const fs::path& t) { WriteFile(t / "l\xC1\xA9", Text("1")); }, "/l??:", "UTF-8"},
+        {"surrogate in UTF-8", [](const fs::path& t) { fs::create_directories(t / "d\xED\xA0\x80"); }, "/d???:", "UTF-8"},
         {"letter case only",
          [](const fs::path& t) {
              WriteFile(t / fs::path(u8"Été.txt"), Text("1"));

@@ -98,6 +98,55 @@ void ConfinedFileSystem::WriteWholeFile(const std::string& path, const std::uint
     }
 }
 
+namespace {
+
+// The installer's write failure names no file: this one does.
+class NamedNewFile final : public FileSystem::NewFile {
+  public:
+    NamedNewFile(std::unique_ptr<NewFile> inner, std::string path) : inner_(std::move(inner)), path_(std::move(path)) {}
+    void Write(const std::uint8_t* bytes, std::int32_t count) override { Named([&] { inner_->Write(bytes, count); }); }
+    void Close() override { Named([&] { inner_->Close(); }); }
+    void Remove() override { inner_->Remove(); }
+
+  private:
+    template <typename Step>
+    void Named(const Step& step) {
+        try {
+            step();
+        } catch (const EWriteError& failure) {
+            throw NamedFailure(path_, failure);
+        }
+    }
+
+    std::unique_ptr<NewFile> inner_;
+    std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem::Directory> ConfinedFileSystem::OpenDirectory(const Directory* parent,
+                                                                         const std::string& path,
+                                                                         const std::string& name,
+                                                                         bool create) {
+    RequireWithinBase(path);
+    try {
+        return inner_.OpenDirectory(parent, path, name, create);
+    } catch (const EInOutError& failure) {
+        throw NamedFailure(path, failure);
+    }
+}
+
+std::unique_ptr<FileSystem::NewFile> ConfinedFileSystem::CreateNewFile(const Directory& directory,
+                                                                       const std::string& path,
+                                                                       const std::string& name) {
+    RequireWithinBase(path);
+    try {
+        return std::make_unique<NamedNewFile>(inner_.CreateNewFile(directory, path, name), path);
+    } catch (const EInOutError& failure) {
+        throw NamedFailure(path, failure);
+    }
+}
+
 void ConfinedFileSystem::RequireWithinBase(const std::string& path) const {
     if (!LiesWithinBase(base_, path)) {
         throw EInOutError(SystemError::PathNotFound);

@@ -6,6 +6,7 @@
 #include "tools/qpack/PackageWriter.h"
 #include "tools/qpack/ParallelCompressor.h"
 #include "tools/qpack/ProgressLine.h"
+#include "tools/qpack/StandardOutput.h"
 #include "tools/qpack/TerminalText.h"
 
 namespace quibel::qpack {
@@ -55,7 +56,7 @@ PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& optio
     files.reserve(tree.fileCount);
     for (const ScannedDirectory& directory : tree.directories) {
         for (const ScannedFile& file : directory.files) {
-            files.push_back({&directory.hostPath, &file.hostName, file.size});
+            files.push_back({&directory.hostPath, &file.hostName, file.size, file.identity, file.viaLink});
         }
     }
     std::size_t directoriesWritten = 0;
@@ -86,9 +87,9 @@ PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& optio
             NoteIfHeaviest(summary, tree.directories[d].name, file.name, block);
             if (options.verbose) {
                 progress.Clear();
-                std::printf("%s\n", ListingLine(tree.directories[d].name, file.name, file.size,
-                                                BlockLengthFieldSize + block.size())
-                                        .c_str());
+                WriteStandardOutput(ListingLine(tree.directories[d].name, file.name, file.size,
+                                                BlockLengthFieldSize + block.size()) +
+                                    "\n");
                 std::fflush(stdout);
             }
         },
