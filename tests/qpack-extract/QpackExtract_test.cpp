@@ -299,8 +299,18 @@ TEST_F(QpackCommand, EntriesOutsideTheDirectoryAreNamed) {
     }
 }
 
-// Control characters in names and banner lines reach neither the log nor the terminal raw.
+// Control characters in names, link targets, banner lines and arguments reach neither the log nor the terminal
+// raw, whichever command prints them.
 TEST_F(QpackCommand, ControlCharactersAreShownAsQuestionMarks) {
+    const fs::path tree = dir_ / "tree";
+    fs::create_directories(tree);
+    std::ofstream(tree / "a\x1B]0;title\x07") << "x";
+    fs::create_symlink("nowhere\nqpack pack: FAKE", tree / "l");
+    std::string stub(1001, '\0');  // the smallest PE signature: MZ, its offset at 0x3C, PE there
+    stub.replace(0, 2, "MZ");
+    stub[0x3C] = 0x40;
+    stub.replace(0x40, 2, "PE");
+    std::ofstream(dir_ / "stub.exe", std::ios::binary) << stub;
     PackageBytes package;
     package
         .Header({"\x1B]0;title\x07"
@@ -316,6 +326,11 @@ TEST_F(QpackCommand, ControlCharactersAreShownAsQuestionMarks) {
         {"extract " + P("p.maj") + " " + P("t"), {"pertoire " + P("t") + "/x?Fichier FAKE?\n"}},
         {"list " + P("p.maj"), {"banner: ?]0;title?banner\n", "\\x?Fichier FAKE?\\\n", "\\x?Fichier FAKE?\\a?[2Jb\n"}},
         {"verify " + P("p.maj"), {"file \"a?[2Jb\"", "directory \"\\x?Fichier FAKE?\""}},
+        {"pack --follow-links " + P("tree") + " -o " + P("o"), {"/tree/a?]0;title?: ", "nowhere?qpack pack: FAKE"}},
+        {"installer --follow-links --stub " + P("stub.exe") + " " + P("tree") + " -o " + P("o"),
+         {"/tree/a?]0;title?: ", "nowhere?qpack pack: FAKE"}},
+        {"decode '" + P("b\x1B[2J") + "' " + P("o"), {"/b?[2J"}},
+        {"'\x1B[2J'", {"unknown command '?[2J'"}},
     };
     for (const auto& [command, shown] : cases) {
         const Outcome outcome = Run(command);

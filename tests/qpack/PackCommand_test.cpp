@@ -299,6 +299,24 @@ TEST_F(PackCommandTest, OutputInsideTheInputIsRefused) {
 }
 
 #ifndef _WIN32  // links and signals as a POSIX shell has them
+// Another name of the tree that no path comparison sees through: a bind mount of it (made in a mount namespace of
+// the test's own where the system allows one). The output is compared with the tree by file identity.
+TEST_F(PackCommandTest, OutputInsideTheInputByAnotherNameIsRefused) {
+    const fs::path tree = MakeTree();
+    fs::create_directories(root_ / "alias");
+    const std::string pack = std::string(QPACK_EXECUTABLE) + " pack " + Quoted(tree) + " -o " +
+                             Quoted(root_ / "alias" / "Aide" / "o.pkg");
+    const ToolRun run = testing::RunTool("unshare -rm sh -c \"mount --bind " + Quoted(tree) + " " +
+                                         Quoted(root_ / "alias") + " || exit 99; " + pack + "\"");
+    if (run.exitCode == 99 || run.output.find("unshare:") != std::string::npos) {
+        GTEST_SKIP() << "no bind mount can be made here (unshare -rm, then mount --bind): " << run.output;
+    }
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("o.pkg: the output lies inside the input tree " + tree.string()), std::string::npos)
+        << run.output;
+    EXPECT_FALSE(fs::exists(tree / "Aide" / "o.pkg"));
+}
+
 // The output appears by a rename: a link standing at its name is replaced, never written through; an
 // interrupted run leaves neither the output nor its temporary file.
 TEST_F(PackCommandTest, OutputIsNeverWrittenThroughALinkNorLeftHalfDone) {

@@ -87,10 +87,10 @@ PayloadSummary WritePayload(const ScannedTree& tree, const PayloadOptions& optio
             NoteIfHeaviest(summary, tree.directories[d].name, file.name, block);
             if (options.verbose) {
                 progress.Clear();
-                WriteStandardOutput(ListingLine(tree.directories[d].name, file.name, file.size,
-                                                BlockLengthFieldSize + block.size()) +
-                                    "\n");
-                std::fflush(stdout);
+                WriteStandardOutput(
+                    ListingLine(tree.directories[d].name, file.name, file.size, BlockLengthFieldSize + block.size()) +
+                        "\n",
+                    true);
             }
         },
         [&](const CompressionProgress& p) {

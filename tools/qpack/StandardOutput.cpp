@@ -34,9 +34,10 @@ void OpenClosedStandardStreams() {
     // Windows gives files handles of their own, never the numbers of the standard streams.
 }
 
-void WriteStandardOutput(const std::string& text) {
+void WriteStandardOutput(const std::string& text, bool flush) {
     errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::ferror(stdout)) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || (flush && std::fflush(stdout) != 0) ||
+        std::ferror(stdout)) {
         firstFailure = firstFailure != 0 ? firstFailure : (errno != 0 ? errno : EIO);
         throw PackError(std::string("standard output: ") + std::strerror(firstFailure));
     }

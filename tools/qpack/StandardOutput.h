@@ -11,8 +11,9 @@ namespace quibel::qpack {
 // command created (its temporary output) would take descriptor 1 and receive the lines meant for stdout.
 void OpenClosedStandardStreams();
 
-// Writes text to stdout; PackError "standard output: REASON" when it cannot be written.
-void WriteStandardOutput(const std::string& text);
+// Writes text to stdout, and flushes it when asked (a line shown between progress lines); PackError
+// "standard output: REASON" when it cannot be written.
+void WriteStandardOutput(const std::string& text, bool flush = false);
 
 // Flushes stdout and tells why a write to it failed, now or earlier in the command; nothing when all went out.
 std::optional<std::string> StandardOutputFailure();
