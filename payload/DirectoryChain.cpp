@@ -41,11 +41,11 @@ DirectoryChain::DirectoryChain(FileSystem& fileSystem, std::string base)
 const FileSystem::Directory& DirectoryChain::Reach(const std::string& name, bool create) {
     const std::string path = base_ + name;
     const std::vector<std::size_t> ends = LevelEnds(path, base_.size());
-    // The levels already open that lead to this one. Paths of the chain are prefixes of one another, so the
-    // deepest match is enough, and in pre-order it is found at the first or second comparison.
+    // The levels already open that lead to this one: the deepest whose path is a prefix of this path, found in
+    // pre-order at the first or second comparison.
     std::size_t common = std::min(levels_.size(), ends.size());
-    while (common > 0 && !(levels_[common - 1].path.size() == ends[common - 1] &&
-                           path.compare(0, ends[common - 1], levels_[common - 1].path) == 0)) {
+    while (common > 0 && !(levels_[common - 1].end == ends[common - 1] &&
+                           path.compare(0, ends[common - 1], path_, 0, ends[common - 1]) == 0)) {
         --common;
     }
     while (levels_.size() > common) {
@@ -53,8 +53,11 @@ const FileSystem::Directory& DirectoryChain::Reach(const std::string& name, bool
         levels_.pop_back();
     }
     letGoBelow_ = std::max<std::size_t>(1, std::min(letGoBelow_, levels_.size()));
+    if (common < ends.size()) {
+        path_.assign(path, 0, ends.back());
+    }
     for (std::size_t index = common; index < ends.size(); ++index) {
-        levels_.push_back({path.substr(0, ends[index]), nullptr});
+        levels_.push_back({ends[index], nullptr});
         Open(index, create && index + 1 == ends.size());
     }
     return Held(levels_.size() - 1);
@@ -62,18 +65,19 @@ const FileSystem::Directory& DirectoryChain::Reach(const std::string& name, bool
 
 // Opens a level from the one above it (the first one as its path stands) and holds it.
 void DirectoryChain::Open(std::size_t index, bool create) {
-    const std::string& path = levels_[index].path;
+    const std::size_t end = levels_[index].end;
     const FileSystem::Directory* parent = nullptr;
     std::size_t begin = 0;
     if (index > 0) {
         parent = &Held(index - 1);
-        begin = levels_[index - 1].path.size();
-        while (begin < path.size() && IsSeparator(path[begin])) {
+        begin = levels_[index - 1].end;
+        while (begin < end && IsSeparator(path_[begin])) {
             ++begin;
         }
     }
     MakeRoom(index - (index > 0 ? 1 : 0));
-    levels_[index].directory = fileSystem_.OpenDirectory(parent, path, path.substr(begin), create);
+    levels_[index].directory = fileSystem_.OpenDirectory(parent, path_.substr(0, end), path_.substr(begin, end - begin),
+                                                         create);
     ++held_;
 }
 

@@ -28,8 +28,9 @@ class DirectoryChain {
     std::size_t HeldCount() const { return held_; }
 
   private:
+    // Every level's path is a prefix of the deepest one's: it is kept once, each level by where its path ends.
     struct Level {
-        std::string path;
+        std::size_t end;
         std::unique_ptr<FileSystem::Directory> directory;  // null when let go
     };
 
@@ -39,6 +40,7 @@ class DirectoryChain {
 
     FileSystem& fileSystem_;
     std::string base_;
+    std::string path_;  // of the deepest level
     std::vector<Level> levels_;
     std::size_t held_ = 0;
     std::size_t letGoBelow_ = 1;  // every level from 1 to this one (excluded) is let go

@@ -70,18 +70,17 @@ void TreeExtractor::ExtractTree(const std::string& base) {
 
 void TreeExtractor::ExtractDirectory(DirectoryChain& chain, OpenDirectories& open) {
     std::string name = ReadLengthString(stream_);
-    std::string path = baseDirectory_ + name;
-    log_.AppendLine(Texts::LogDirectoryPrefix + path);
+    log_.AppendLine(Texts::LogDirectoryPrefix + baseDirectory_ + name);
     if (!IsAcceptedDirectoryName(name)) {
         throw EInOutError(SystemError::PathNotFound);
     }
     // The base and every level below it: a link planted in an existing target (a junction in place of
     // c:\speng, say) would send the files elsewhere, into a system directory for an elevated installer.
     chain.Reach(name, true);
-    open.push_back({std::move(path), std::move(name)});
+    open.push_back(std::move(name));
 }
 
-void TreeExtractor::ExtractFile(DirectoryChain& chain, const OpenDirectory& directory) {
+void TreeExtractor::ExtractFile(DirectoryChain& chain, const std::string& directoryName) {
     const std::string name = ReadLengthString(stream_);
     if (name.empty()) {
         return;
@@ -97,11 +96,11 @@ void TreeExtractor::ExtractFile(DirectoryChain& chain, const OpenDirectory& dire
     stream_.CopyTo(block, blockLength - BlockLengthFieldSize);
     block.SetPosition(0);
 
-    const std::string filePath = directory.path + "\\" + name;
+    const std::string filePath = baseDirectory_ + directoryName + "\\" + name;
     BlockDecodeEnd decodeEnd;
     std::int64_t size = 0;
     if (whileDecoding_) {
-        const auto file = fileSystem_.CreateNewFile(chain.Reach(directory.name, false), filePath, name);
+        const auto file = fileSystem_.CreateNewFile(chain.Reach(directoryName, false), filePath, name);
         CountedFile counted(*file);
         try {
             decodeEnd = DecompressBlock(block, counted);
@@ -116,7 +115,7 @@ void TreeExtractor::ExtractFile(DirectoryChain& chain, const OpenDirectory& dire
         decodeEnd = DecompressBlock(block, content);
         // Reached after the decoding, which may take seconds: the directory's path is checked again right
         // before the file is created.
-        const auto file = fileSystem_.CreateNewFile(chain.Reach(directory.name, false), filePath, name);
+        const auto file = fileSystem_.CreateNewFile(chain.Reach(directoryName, false), filePath, name);
         file->Write(content.Data(), static_cast<std::int32_t>(content.Size()));
         file->Close();
         size = content.Size();

@@ -39,16 +39,12 @@ class TreeExtractor {
     void OnCutShortBlock(CutShortHandler handler) { cutShort_ = std::move(handler); }
 
   private:
-    // One open directory list: the directory's full path and its entry's name. Nesting is an explicit stack,
-    // since a canonical package nests one level deeper with every directory entry.
-    struct OpenDirectory {
-        std::string path;
-        std::string name;
-    };
-    using OpenDirectories = std::vector<OpenDirectory>;
+    // The open directory lists, each by its entry's name (the directory's path is the base followed by it).
+    // Nesting is an explicit stack, since a canonical package nests one level deeper with every directory entry.
+    using OpenDirectories = std::vector<std::string>;
 
     void ExtractDirectory(DirectoryChain& chain, OpenDirectories& open);
-    void ExtractFile(DirectoryChain& chain, const OpenDirectory& directory);
+    void ExtractFile(DirectoryChain& chain, const std::string& directoryName);
 
     PayloadStream& stream_;
     FileSystem& fileSystem_;

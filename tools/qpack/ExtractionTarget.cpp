@@ -63,6 +63,11 @@ std::string ExtractionBase(const std::filesystem::path& directory) {
 }
 
 bool LiesWithinBase(const std::string& base, const std::string& path) {
+    // What the walk hands over is the base followed by a name: with no ".." after the base it lies below it or is
+    // glued to it, and the components need not be taken apart (a deep tree would pay for every level each time).
+    if (path.compare(0, base.size(), base) == 0 && path.find("..", base.size()) == std::string::npos) {
+        return true;
+    }
     const std::vector<std::string> baseParts = LexicalComponents(base);
     const std::vector<std::string> parts = LexicalComponents(path);
     if (baseParts.empty()) {
