@@ -10,29 +10,6 @@ bool IsSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
-// Where each level of base + name ends in that path: the base (or the glued first level), then every component
-// of the name; empty components count for nothing, as the system reads them.
-std::vector<std::size_t> LevelEnds(const std::string& path, std::size_t baseSize) {
-    std::vector<std::size_t> ends;
-    std::size_t i = baseSize;
-    if (i == path.size() || IsSeparator(path[i])) {
-        ends.push_back(baseSize);
-    }
-    while (i < path.size()) {
-        while (i < path.size() && IsSeparator(path[i])) {
-            ++i;
-        }
-        if (i == path.size()) {
-            break;
-        }
-        while (i < path.size() && !IsSeparator(path[i])) {
-            ++i;
-        }
-        ends.push_back(i);
-    }
-    return ends;
-}
-
 }  // namespace
 
 DirectoryChain::DirectoryChain(FileSystem& fileSystem, std::string base)
@@ -40,25 +17,41 @@ DirectoryChain::DirectoryChain(FileSystem& fileSystem, std::string base)
 
 const FileSystem::Directory& DirectoryChain::Reach(const std::string& name, bool create) {
     const std::string path = base_ + name;
-    const std::vector<std::size_t> ends = LevelEnds(path, base_.size());
-    // The levels already open that lead to this one: the deepest whose path is a prefix of this path, found in
-    // pre-order at the first or second comparison.
-    std::size_t common = std::min(levels_.size(), ends.size());
-    while (common > 0 && !(levels_[common - 1].end == ends[common - 1] &&
-                           path.compare(0, ends[common - 1], path_, 0, ends[common - 1]) == 0)) {
-        --common;
-    }
-    while (levels_.size() > common) {
+    // The levels already open that lead to this one: those whose path is a prefix of this path, ending where one
+    // of its components ends. One pass finds how far the two paths agree; in pre-order the deepest level or its
+    // parent is kept.
+    const std::size_t agree = static_cast<std::size_t>(
+        std::mismatch(path.begin(), path.end(), path_.begin(), path_.end()).first - path.begin());
+    while (!levels_.empty() && (levels_.back().end > agree ||
+                                (levels_.back().end < path.size() && !IsSeparator(path[levels_.back().end])))) {
         held_ -= levels_.back().directory ? 1 : 0;
         levels_.pop_back();
     }
     letGoBelow_ = std::max<std::size_t>(1, std::min(letGoBelow_, levels_.size()));
-    if (common < ends.size()) {
-        path_.assign(path, 0, ends.back());
+    // The levels below: the base (or the level glued to it) first, then every component of the name; empty
+    // components count for nothing, as the system reads them.
+    std::size_t at = levels_.empty() ? base_.size() : levels_.back().end;
+    const std::size_t first = levels_.size();
+    if (levels_.empty() && (at == path.size() || IsSeparator(path[at]))) {
+        levels_.push_back({at, nullptr});
     }
-    for (std::size_t index = common; index < ends.size(); ++index) {
-        levels_.push_back({ends[index], nullptr});
-        Open(index, create && index + 1 == ends.size());
+    while (at < path.size()) {
+        while (at < path.size() && IsSeparator(path[at])) {
+            ++at;
+        }
+        if (at == path.size()) {
+            break;
+        }
+        while (at < path.size() && !IsSeparator(path[at])) {
+            ++at;
+        }
+        levels_.push_back({at, nullptr});
+    }
+    if (levels_.size() > first) {
+        path_.assign(path, 0, levels_.back().end);
+    }
+    for (std::size_t index = first; index < levels_.size(); ++index) {
+        Open(index, create && index + 1 == levels_.size());
     }
     return Held(levels_.size() - 1);
 }

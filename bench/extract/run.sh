@@ -7,16 +7,19 @@
 #   REPEAT=n       best of n runs (default 3)
 #   QPACK=FILE     the qpack to measure (default: build it in build/release, the release preset)
 #   DEPTHS="a b"   the depths (default "1000 2000")
+#   TMPDIR=DIR     where the packages and the extraction go (default /dev/shm, else /tmp)
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 repeat=${REPEAT:-3}
 depths=${DEPTHS:-1000 2000}
-command -v /usr/bin/time >/dev/null 2>&1 || { echo "run.sh: /usr/bin/time is missing" >&2; exit 1; }
 if [ -z "${QPACK:-}" ]; then
     [ -f "$root/build/release/build.ninja" ] || (cd "$root" && cmake --preset release >/dev/null)
     cmake --build "$root/build/release" --target qpack -- -j2 >/dev/null
     QPACK=$root/build/release/tools/qpack/qpack
 fi
+# In memory (tmpfs) when the machine has one: on a disk, ext4 makes each new directory slower while the inodes
+# of the previous run's are recently deleted, which hides the program's own cost.
+if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then TMPDIR=/dev/shm; fi
 work=${TMPDIR:-/tmp}/quibel-bench-extract
 rm -rf "$work"
 mkdir -p "$work"
@@ -37,19 +40,25 @@ open(out, "wb").write(data)
 PY
 }
 
-# Best wall and processor (user + system) seconds of REPEAT runs of a command, its output discarded; the
-# extraction's directory is removed before each run.
+# Best wall and processor (user + system) seconds of REPEAT runs of a command, its output discarded, to the
+# millisecond; the extraction's directory is removed before each run, outside the time.
 best_times() {
-    wall= cpu=
-    i=0
-    while [ $i -lt "$repeat" ]; do
-        rm -rf "$work/out"
-        times=$(/usr/bin/time -f '%e %U %S' "$@" 2>&1 >/dev/null | tail -n 1)
-        wall=$(echo "$times" | awk -v b="$wall" '{ print (b == "" || $1 < b) ? $1 : b }')
-        cpu=$(echo "$times" | awk -v b="$cpu" '{ t = $2 + $3; print (b == "" || t < b) ? t : b }')
-        i=$((i + 1))
-    done
-    printf '%10.2f s %10.2f s' "$wall" "$cpu"
+    python3 - "$repeat" "$work/out" "$@" <<'PY'
+import resource, subprocess, sys, time
+repeat, out, command = int(sys.argv[1]), sys.argv[2], sys.argv[3:]
+best_wall = best_cpu = None
+for _ in range(repeat):
+    subprocess.run(["rm", "-rf", out], check=True)
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    start = time.perf_counter()
+    subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+    wall = time.perf_counter() - start
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    cpu = after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime
+    best_wall = wall if best_wall is None else min(best_wall, wall)
+    best_cpu = cpu if best_cpu is None else min(best_cpu, cpu)
+print("%10.3f s %10.3f s" % (best_wall, best_cpu))
+PY
 }
 
 printf '%-36s %12s %12s\n' "command" "wall" "processor"
