@@ -69,8 +69,8 @@ void DirectoryChain::Open(std::size_t index, bool create) {
         }
     }
     MakeRoom(index - (index > 0 ? 1 : 0));
-    levels_[index].directory = fileSystem_.OpenDirectory(parent, path_.substr(0, end), path_.substr(begin, end - begin),
-                                                         create);
+    levels_[index].directory =
+        fileSystem_.OpenDirectory(parent, path_.substr(0, end), path_.substr(begin, end - begin), create);
     ++held_;
 }
 

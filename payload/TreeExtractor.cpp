@@ -1,5 +1,7 @@
 #include "payload/TreeExtractor.h"
 
+#include <algorithm>
+
 #include "payload/DecompressBlock.h"
 #include "payload/EntryNameRules.h"
 #include "payload/Errors.h"
@@ -19,6 +21,25 @@ std::uint16_t ReadTag(PayloadStream& stream) {
 
 bool IsEntryTag(std::uint16_t tag) {
     return tag == DirectoryTag || tag == FileTag;
+}
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+// How much of name is levels of a name accepted before: the name rules look at each level on its own, and a
+// canonical package's names each extend the one before, so that checking only the rest keeps every entry's cost
+// from growing with its depth.
+std::size_t AcceptedLevels(const std::string& accepted, const std::string& name) {
+    std::size_t end = static_cast<std::size_t>(
+        std::mismatch(name.begin(), name.end(), accepted.begin(), accepted.end()).first - name.begin());
+    const auto endsLevelOfBoth = [&](std::size_t at) {
+        return (at == name.size() || IsSeparator(name[at])) && (at == accepted.size() || IsSeparator(accepted[at]));
+    };
+    while (end > 0 && !endsLevelOfBoth(end)) {
+        --end;
+    }
+    return end;
 }
 
 // Passes the decoded pieces on to the new file and counts them for the log line.
@@ -71,9 +92,10 @@ void TreeExtractor::ExtractTree(const std::string& base) {
 void TreeExtractor::ExtractDirectory(DirectoryChain& chain, OpenDirectories& open) {
     std::string name = ReadLengthString(stream_);
     log_.AppendLine(Texts::LogDirectoryPrefix + baseDirectory_ + name);
-    if (!IsAcceptedDirectoryName(name)) {
+    if (!IsAcceptedDirectoryName(name.substr(AcceptedLevels(acceptedName_, name)))) {
         throw EInOutError(SystemError::PathNotFound);
     }
+    acceptedName_ = name;
     // The base and every level below it: a link planted in an existing target (a junction in place of
     // c:\speng, say) would send the files elsewhere, into a system directory for an elevated installer.
     chain.Reach(name, true);

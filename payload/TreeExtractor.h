@@ -50,6 +50,7 @@ class TreeExtractor {
     FileSystem& fileSystem_;
     LineSink& log_;
     std::string baseDirectory_;
+    std::string acceptedName_;  // the last directory name that the name rules accepted
     bool whileDecoding_ = false;
     CutShortHandler cutShort_;
 };

@@ -231,7 +231,7 @@ class PosixFileSystem final : public FileSystem {
         constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
         int fd = openat(at, host.c_str(), kFlags);
         int error = errno;
-        if (fd < 0 && error == ENOENT && create && !IsLinkAt(at, host)) {
+        if (fd < 0 && error == ENOENT && create) {  // a link there, dangling or not, fails with ELOOP instead
             if (mkdirat(at, host.c_str(), 0777) != 0) {
                 error = errno;
                 if (!IsLinkAt(at, host)) {

@@ -285,7 +285,9 @@ class CountingFileSystem final : public FileSystem {
 
   private:
     struct Held final : Directory {
-        explicit Held(CountingFileSystem& owner) : owner_(owner) { owner_.mostHeld = std::max(owner_.mostHeld, ++owner_.held); }
+        explicit Held(CountingFileSystem& owner) : owner_(owner) {
+            owner_.mostHeld = std::max(owner_.mostHeld, ++owner_.held);
+        }
         ~Held() override { --owner_.held; }
         CountingFileSystem& owner_;
     };

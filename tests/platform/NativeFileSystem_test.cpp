@@ -225,9 +225,8 @@ TEST_F(NativeFileSystemTest, OnlyReparsePointsThatNameAnotherPlaceAreLinks) {
     fs::create_directories(HostPath("d"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const auto fileSystem = MakeWin32FileSystem(SystemFileRead, {}, [&](const std::string&, std::intptr_t) {
-            return c.reparsePoint;
-        });
+        const auto fileSystem =
+            MakeWin32FileSystem(SystemFileRead, {}, [&](const std::string&, std::intptr_t) { return c.reparsePoint; });
         try {
             const auto held = fileSystem->OpenDirectory(nullptr, Path("d"), "d", false);
             const auto file = fileSystem->CreateNewFile(*held, Path("d\\f.txt"), "f.txt");
@@ -273,16 +272,24 @@ TEST_F(NativeFileSystemTest, NothingIsWrittenThroughLinksOrSwaps) {
     };
     const std::vector<Case> cases = {
         {"a link at a file's name", "",
-         [](const fs::path& base, const fs::path& outside) { fs::create_symlink(outside / "victim.txt", base / "f.txt"); },
+         [](const fs::path& base, const fs::path& outside) {
+             fs::create_symlink(outside / "victim.txt", base / "f.txt");
+         },
          false, "f.txt"},
         {"a hard link at a file's name", "",
-         [](const fs::path& base, const fs::path& outside) { fs::create_hard_link(outside / "victim.txt", base / "f.txt"); },
+         [](const fs::path& base, const fs::path& outside) {
+             fs::create_hard_link(outside / "victim.txt", base / "f.txt");
+         },
          false, "f.txt"},
         {"a dangling link at a file's name", "",
-         [](const fs::path& base, const fs::path& outside) { fs::create_symlink(outside / "made.txt", base / "f.txt"); },
+         [](const fs::path& base, const fs::path& outside) {
+             fs::create_symlink(outside / "made.txt", base / "f.txt");
+         },
          false, "f.txt"},
         {"a link planted at a file's name as it is created", "d/g.txt",
-         [](const fs::path& base, const fs::path& outside) { fs::create_symlink(outside / "victim.txt", base / "d/g.txt"); },
+         [](const fs::path& base, const fs::path& outside) {
+             fs::create_symlink(outside / "victim.txt", base / "d/g.txt");
+         },
          false, "d/g.txt"},
         {"its directory swapped for a link before a file is created", "d/g.txt", swap("d"), false, "d.old/g.txt"},
         {"a parent swapped for a link before a directory is opened", "d/e", swap("d"), false, "d.old/e/h.txt"},

@@ -230,8 +230,8 @@ TEST_F(QpackCommand, ExtractWritesNothingThroughLinks) {
     PackageBytes root;
     root.Header().Directory("");
     std::vector<Case> cases = {
-        {"directory link", "linkdir", "", false, PackageBytes(root).Directory("\\linkdir").File("pwn.txt", BytesOf("x")),
-         true},
+        {"directory link", "linkdir", "", false,
+         PackageBytes(root).Directory("\\linkdir").File("pwn.txt", BytesOf("x")), true},
         {"link on the way", "a/l", "", false, PackageBytes(root).Directory("\\a").Directory("\\a\\l\\b"), true},
         {"dangling directory link", "dd", "new", false, PackageBytes(root).Directory("\\dd"), true},
         {"file link", "f.txt", "victim.txt", false, PackageBytes(root).File("f.txt", BytesOf("x")), false},

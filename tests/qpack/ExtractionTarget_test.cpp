@@ -70,12 +70,16 @@ TEST(ExtractionTarget, AFailedCreationNamesThePath) {
         std::string expected;
     } cases[] = {
 #ifdef _WIN32
-        {[&] { confined.CreateNewFile(FileSystem::Directory(), "\\tmp\\w\\données.bin", "données.bin")->Write(&byte, 1); },
+        {[&] {
+             confined.CreateNewFile(FileSystem::Directory(), "\\tmp\\w\\données.bin", "données.bin")->Write(&byte, 1);
+         },
          "\\tmp\\w\\données.bin: Erreur d'écriture dans le flux."},
         {[&] { confined.OpenDirectory(nullptr, "\\tmp\\w\\sub", "sub", true); }, "\\tmp\\w\\sub: Erreur E/S 183."},
 #else
         // UTF-8 on the terminal: é is C3 A9.
-        {[&] { confined.CreateNewFile(FileSystem::Directory(), "\\tmp\\w\\données.bin", "données.bin")->Write(&byte, 1); },
+        {[&] {
+             confined.CreateNewFile(FileSystem::Directory(), "\\tmp\\w\\données.bin", "données.bin")->Write(&byte, 1);
+         },
          "/tmp/w/donn\xc3\xa9"
          "es.bin: Erreur d'\xc3\xa9"
          "criture dans le flux."},

@@ -225,7 +225,8 @@ TEST_F(PackCommandTest, BadInputIsRefusedNamingThePathAndLeavesNoOutput) {
         {"no Windows-1252 form", [](const fs::path& t) { WriteFile(t / fs::path(u8"日本.txt"), Text("1")); },
          U8(u8"日本.txt"), "Windows-1252"},
         {"overlong UTF-8", [](const fs::path& t) { WriteFile(t / "l\xC1\xA9", Text("1")); }, "/l??:", "UTF-8"},
-        {"surrogate in UTF-8", [](const fs::path& t) { fs::create_directories(t / "d\xED\xA0\x80"); }, "/d???:", "UTF-8"},
+        {"surrogate in UTF-8", [](const fs::path& t) { fs::create_directories(t / "d\xED\xA0\x80"); },
+         "/d???:", "UTF-8"},
         {"letter case only",
          [](const fs::path& t) {
              WriteFile(t / fs::path(u8"Été.txt"), Text("1"));
@@ -304,8 +305,8 @@ TEST_F(PackCommandTest, OutputInsideTheInputIsRefused) {
 TEST_F(PackCommandTest, OutputInsideTheInputByAnotherNameIsRefused) {
     const fs::path tree = MakeTree();
     fs::create_directories(root_ / "alias");
-    const std::string pack = std::string(QPACK_EXECUTABLE) + " pack " + Quoted(tree) + " -o " +
-                             Quoted(root_ / "alias" / "Aide" / "o.pkg");
+    const std::string pack =
+        std::string(QPACK_EXECUTABLE) + " pack " + Quoted(tree) + " -o " + Quoted(root_ / "alias" / "Aide" / "o.pkg");
     const ToolRun run = testing::RunTool("unshare -rm sh -c \"mount --bind " + Quoted(tree) + " " +
                                          Quoted(root_ / "alias") + " || exit 99; " + pack + "\"");
     if (run.exitCode == 99 || run.output.find("unshare:") != std::string::npos) {

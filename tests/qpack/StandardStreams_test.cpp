@@ -98,8 +98,7 @@ TEST_F(StandardStreamsTest, OutputsAreWholeOrAbsentWhateverEndsTheCommand) {
     } cases[] = {
         {"pack -v, the reader of stdout gone", StdoutWithoutReader, {"pack", "-v", tree, "-o", out}, SIGPIPE},
         {"pack at a file size limit", SizeLimit, {"pack", tree, "-o", out}, SIGXFSZ},
-        {"decode at a file size limit", SizeLimit, {"decode", (root_ / "block").string(), out},
-         SIGXFSZ},
+        {"decode at a file size limit", SizeLimit, {"decode", (root_ / "block").string(), out}, SIGXFSZ},
         {"pack -v with stdout closed", [] { close(STDOUT_FILENO); }, {"pack", "-v", tree, "-o", out}, 0},
         {"pack -v with every standard stream closed",
          [] {
@@ -107,7 +106,8 @@ TEST_F(StandardStreamsTest, OutputsAreWholeOrAbsentWhateverEndsTheCommand) {
              close(STDOUT_FILENO);
              close(STDERR_FILENO);
          },
-         {"pack", "-v", tree, "-o", out}, 0},
+         {"pack", "-v", tree, "-o", out},
+         0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

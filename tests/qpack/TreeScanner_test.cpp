@@ -217,7 +217,8 @@ TEST_F(TreeScannerTest, PackingReadsTheVeryFilesTheScanSaw) {
              fs::remove(tree / "a.txt");
              fs::create_hard_link(outside / "secret.txt", tree / "a.txt");
          }},
-        {"grown", "a.txt", [](const fs::path& tree, const fs::path&) { std::ofstream(tree / "a.txt", std::ios::app) << "+"; }},
+        {"grown", "a.txt",
+         [](const fs::path& tree, const fs::path&) { std::ofstream(tree / "a.txt", std::ios::app) << "+"; }},
         {"a followed link swapped for another", "l.txt",
          [](const fs::path& tree, const fs::path& outside) {
              fs::remove(tree / "l.txt");

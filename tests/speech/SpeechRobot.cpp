@@ -179,8 +179,8 @@ int Failure(const std::string& expected, bool inSpeechPackage) {
         Check(!speech.empty() && speech.front() == "Répertoire " + SpeechDirectory,
               "the speech package's lines had begun");
     } else {
-        Check(!lines.empty() && StartsWith(lines.back(), "Répertoire "), "the log ends with the directory's line: " +
-                                                                            (lines.empty() ? "" : lines.back()));
+        Check(!lines.empty() && StartsWith(lines.back(), "Répertoire "),
+              "the log ends with the directory's line: " + (lines.empty() ? "" : lines.back()));
     }
     Check(FindTopLevel(MessageDialogClassName, ApplicationTitle) == nullptr, "no completion message");
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));

@@ -77,8 +77,9 @@ void CheckEntriesOutsideBase(PayloadStream& package, const std::string& base, bo
     for (const std::string& path : outside) {
         const std::string shown = TerminalText(path, true);
         if (asInstaller) {
-            PrintWarning("extract", shown + ": outside " + TerminalText(base, true) + ", written there as the installer "
-                                                                                  "writes it");
+            PrintWarning("extract", shown + ": outside " + TerminalText(base, true) +
+                                        ", written there as the installer "
+                                        "writes it");
         } else {
             PrintError("extract", shown + ": would land outside " + TerminalText(base, true) +
                                       " (a directory name without its leading \"\\\" is glued to the directory's "

@@ -109,8 +109,12 @@ namespace {
 class NamedNewFile final : public FileSystem::NewFile {
   public:
     NamedNewFile(std::unique_ptr<NewFile> inner, std::string path) : inner_(std::move(inner)), path_(std::move(path)) {}
-    void Write(const std::uint8_t* bytes, std::int32_t count) override { Named([&] { inner_->Write(bytes, count); }); }
-    void Close() override { Named([&] { inner_->Close(); }); }
+    void Write(const std::uint8_t* bytes, std::int32_t count) override {
+        Named([&] { inner_->Write(bytes, count); });
+    }
+    void Close() override {
+        Named([&] { inner_->Close(); });
+    }
     void Remove() override { inner_->Remove(); }
 
   private:

@@ -26,8 +26,13 @@ namespace {
 class OpenedFile {
   public:
     OpenedFile(const std::filesystem::path& path, bool)
-        : handle_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {
+        : handle_(CreateFileW(path.c_str(),
+                              GENERIC_READ,
+                              FILE_SHARE_READ,
+                              nullptr,
+                              OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN,
+                              nullptr)) {
         if (handle_ == INVALID_HANDLE_VALUE) {
             problem_ = "cannot be read: " + std::system_category().message(static_cast<int>(GetLastError()));
         }
@@ -47,8 +52,9 @@ class OpenedFile {
             problem_ = "not a regular file";
             return std::nullopt;
         }
-        return HostFileFacts{{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow},
-                             (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow};
+        return HostFileFacts{
+            {info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow},
+            (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow};
     }
     // Bytes read, 0 at the end, -1 on failure.
     std::int64_t Read(std::uint8_t* buffer, std::size_t count) {

@@ -23,8 +23,7 @@ std::optional<FileIdentity> IdentityOf(const std::filesystem::path& directory) {
     if (!known) {
         return std::nullopt;
     }
-    return FileIdentity{info.dwVolumeSerialNumber,
-                             (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+    return FileIdentity{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
 }
 
 bool IsLink(const std::filesystem::path& path) {

@@ -14,7 +14,11 @@ bool IsControl(char32_t c) {
 // The length of the UTF-8 sequence at text[i] and its code point; 0 when no well-formed character starts there.
 std::size_t NextCharacter(const std::string& text, std::size_t i, char32_t& c) {
     const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
+    const std::size_t length = lead < 0x80             ? 1
+                               : (lead & 0xE0) == 0xC0 ? 2
+                               : (lead & 0xF0) == 0xE0 ? 3
+                               : (lead & 0xF8) == 0xF0 ? 4
+                                                       : 0;
     if (length == 0 || i + length > text.size()) {
         return 0;
     }

@@ -71,9 +71,7 @@ class Scanner {
   public:
     explicit Scanner(const ScanOptions& options) : options_(options) {}
 
-    void ScanDirectory(const fs::path& hostPath,
-                       const std::string& name,
-                       const std::optional<FileIdentity>& identity) {
+    void ScanDirectory(const fs::path& hostPath, const std::string& name, const std::optional<FileIdentity>& identity) {
         const std::size_t depth = ancestors_.size();
         if (identity) {
             ancestors_.push_back({*identity, hostPath});

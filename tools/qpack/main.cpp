@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
         return quibel::qpack::RunCommandLine(quibel::qpack::CommandLineArguments(argc, argv));
     } catch (const std::exception& failure) {
         std::fflush(stdout);
-        std::fprintf(stderr, "qpack: error: %s\n", quibel::qpack::ShownText(quibel::ToNativeText(failure.what(), false)).c_str());
+        std::fprintf(stderr, "qpack: error: %s\n",
+                     quibel::qpack::ShownText(quibel::ToNativeText(failure.what(), false)).c_str());
         return 1;
     }
 }
