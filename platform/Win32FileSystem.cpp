@@ -70,7 +70,7 @@ struct HeldDirectory final : FileSystem::Directory {
 
 class HandleFile final : public FileSystem::NewFile {
   public:
-    HandleFile(HANDLE handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+    explicit HandleFile(HANDLE handle) : handle_(handle) {}
     ~HandleFile() override {
         if (handle_ != INVALID_HANDLE_VALUE) {
             CloseHandle(handle_);
@@ -93,17 +93,20 @@ class HandleFile final : public FileSystem::NewFile {
             throw EWriteError();
         }
     }
+    // Through its own handle, not by name: whatever was put at the name meanwhile (Wine's DeleteFileA would delete
+    // what a Unix link there names) stays.
     void Remove() override {
-        if (handle_ != INVALID_HANDLE_VALUE) {
-            CloseHandle(handle_);
-            handle_ = INVALID_HANDLE_VALUE;
+        if (handle_ == INVALID_HANDLE_VALUE) {
+            return;
         }
-        DeleteFileA(path_.c_str());
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        SetFileInformationByHandle(handle_, FileDispositionInfo, &disposition, sizeof disposition);
+        CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
     }
 
   private:
     HANDLE handle_;
-    std::string path_;
 };
 
 HANDLE CreateNew(const std::string& path, DWORD access) {
@@ -240,7 +243,7 @@ class Win32FileSystem final : public FileSystem {
         if (beforeChange_) {
             beforeChange_(path);
         }
-        constexpr DWORD kAccess = GENERIC_READ | GENERIC_WRITE;
+        constexpr DWORD kAccess = GENERIC_READ | GENERIC_WRITE | DELETE;  // DELETE: Remove
         HANDLE file = CreateNew(path, kAccess);
         if (file == INVALID_HANDLE_VALUE &&
             (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS)) {
@@ -250,7 +253,7 @@ class Win32FileSystem final : public FileSystem {
         if (file == INVALID_HANDLE_VALUE) {
             ThrowCreateError(path, GetLastError());
         }
-        return std::make_unique<HandleFile>(file, path);
+        return std::make_unique<HandleFile>(file);
     }
 
   private:
