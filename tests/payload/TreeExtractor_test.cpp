@@ -255,45 +255,6 @@ TEST(ExtractTree, LinkedDirectoriesBelowTheBaseAreRefused) {
     }
 }
 
-// Counts the directories the walk opens and how many it holds at once.
-class CountingFileSystem final : public FileSystem {
-  public:
-    explicit CountingFileSystem(FileSystem& inner) : inner_(inner) {}
-    bool IsDirectory(const std::string& path) override { return inner_.IsDirectory(path); }
-    bool IsFile(const std::string& path) override { return inner_.IsFile(path); }
-    void CreateDirectoryLevel(const std::string& path) override { inner_.CreateDirectoryLevel(path); }
-    void WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) override {
-        inner_.WriteWholeFile(path, data, size);
-    }
-    std::vector<std::uint8_t> LoadWholeFile(const std::string& path) override { return inner_.LoadWholeFile(path); }
-    std::unique_ptr<Directory> OpenDirectory(const Directory* parent,
-                                             const std::string& path,
-                                             const std::string& name,
-                                             bool create) override {
-        ++opened;
-        inner_.OpenDirectory(parent, path, name, create);
-        return std::make_unique<Held>(*this);
-    }
-    std::unique_ptr<NewFile> CreateNewFile(const Directory& directory,
-                                           const std::string& path,
-                                           const std::string& name) override {
-        return inner_.CreateNewFile(directory, path, name);
-    }
-    std::size_t opened = 0;
-    std::size_t held = 0;
-    std::size_t mostHeld = 0;
-
-  private:
-    struct Held final : Directory {
-        explicit Held(CountingFileSystem& owner) : owner_(owner) {
-            owner_.mostHeld = std::max(owner_.mostHeld, ++owner_.held);
-        }
-        ~Held() override { --owner_.held; }
-        CountingFileSystem& owner_;
-    };
-    FileSystem& inner_;
-};
-
 // Every directory entry opens one level, whatever its depth, and no more than 64 levels are held at once: a level
 // let go is opened again, from the deepest held one above it, only when the walk comes back to it.
 TEST(ExtractTree, EveryEntryOpensOneLevelAndAtMost64AreHeld) {
@@ -319,13 +280,10 @@ TEST(ExtractTree, EveryEntryOpensOneLevelAndAtMost64AreHeld) {
         }
         package.File("back.txt", BytesOf("y"));
         Walk walk(package);
-        CountingFileSystem counting(walk.fileSystem);
-        RecordedLines banner;
-        FindPayload(walk.stream, 0, banner);
-        TreeExtractor(walk.stream, counting, walk.log).ExtractTree(Base);
-        EXPECT_EQ(counting.opened, c.opened);
-        EXPECT_LE(counting.mostHeld, 64u);
-        EXPECT_EQ(counting.held, 0u);
+        walk.Run();
+        EXPECT_EQ(walk.fileSystem.opened, c.opened);
+        EXPECT_LE(walk.fileSystem.mostHeld, 64u);
+        EXPECT_EQ(walk.fileSystem.held, 0u);
         EXPECT_EQ(walk.File(Base + names[c.backTo] + "\\back.txt"), BytesOf("y"));
     }
 }

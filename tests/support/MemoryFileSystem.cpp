@@ -1,5 +1,7 @@
 #include "tests/support/MemoryFileSystem.h"
 
+#include <algorithm>
+
 #include "payload/Errors.h"
 
 namespace quibel::testing {
@@ -56,6 +58,17 @@ class MemoryFileSystem::MemoryFile final : public NewFile {
     std::string path_;
 };
 
+class MemoryFileSystem::MemoryDirectory final : public Directory {
+  public:
+    explicit MemoryDirectory(MemoryFileSystem& owner) : owner_(owner) {
+        owner_.mostHeld = std::max(owner_.mostHeld, ++owner_.held);
+    }
+    ~MemoryDirectory() override { --owner_.held; }
+
+  private:
+    MemoryFileSystem& owner_;
+};
+
 std::unique_ptr<FileSystem::Directory> MemoryFileSystem::OpenDirectory(const Directory*,
                                                                        const std::string& path,
                                                                        const std::string&,
@@ -69,7 +82,8 @@ std::unique_ptr<FileSystem::Directory> MemoryFileSystem::OpenDirectory(const Dir
         }
         CreateDirectoryLevel(path);
     }
-    return std::make_unique<Directory>();
+    ++opened;
+    return std::make_unique<MemoryDirectory>(*this);
 }
 
 std::unique_ptr<FileSystem::NewFile> MemoryFileSystem::CreateNewFile(const Directory&,

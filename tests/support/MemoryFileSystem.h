@@ -44,9 +44,15 @@ class MemoryFileSystem final : public FileSystem {
     // Every path that an operation created or wrote, in order.
     const std::vector<std::string>& Written() const { return written_; }
 
+    // Directories opened by OpenDirectory, those held now and the most held at once.
+    std::size_t opened = 0;
+    std::size_t held = 0;
+    std::size_t mostHeld = 0;
+
   private:
     static std::string ParentOf(const std::string& path);
     class MemoryFile;
+    class MemoryDirectory;
 
     std::set<std::string> roots_;
     std::set<std::string> directories_;
