@@ -78,7 +78,7 @@ void TreeExtractor::ExtractTree(const std::string& base) {
             continue;
         }
         if (tag == FileTag) {
-            ExtractFile(chain, open.back());
+            ExtractFile(chain, NameOf(open.back()));
         }
         if (stream_.Position() >= stream_.Size()) {
             return;
@@ -90,7 +90,7 @@ void TreeExtractor::ExtractTree(const std::string& base) {
 }
 
 void TreeExtractor::ExtractDirectory(DirectoryChain& chain, OpenDirectories& open) {
-    std::string name = ReadLengthString(stream_);
+    const std::string name = ReadLengthString(stream_);
     log_.AppendLine(Texts::LogDirectoryPrefix + baseDirectory_ + name);
     if (!IsAcceptedDirectoryName(name.substr(AcceptedLevels(acceptedName_, name)))) {
         throw EInOutError(SystemError::PathNotFound);
@@ -99,7 +99,11 @@ void TreeExtractor::ExtractDirectory(DirectoryChain& chain, OpenDirectories& ope
     // The base and every level below it: a link planted in an existing target (a junction in place of
     // c:\speng, say) would send the files elsewhere, into a system directory for an elevated installer.
     chain.Reach(name, true);
-    open.push_back(std::move(name));
+    open.push_back({stream_.Position() - static_cast<std::int64_t>(name.size()), name.size()});
+}
+
+std::string TreeExtractor::NameOf(const OpenDirectory& directory) const {
+    return std::string(reinterpret_cast<const char*>(stream_.Data()) + directory.nameOffset, directory.nameSize);
 }
 
 void TreeExtractor::ExtractFile(DirectoryChain& chain, const std::string& directoryName) {

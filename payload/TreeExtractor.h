@@ -39,12 +39,18 @@ class TreeExtractor {
     void OnCutShortBlock(CutShortHandler handler) { cutShort_ = std::move(handler); }
 
   private:
-    // The open directory lists, each by its entry's name (the directory's path is the base followed by it).
-    // Nesting is an explicit stack, since a canonical package nests one level deeper with every directory entry.
-    using OpenDirectories = std::vector<std::string>;
+    // An open directory list, by where its entry's name lies in the stream (the directory's path is the base
+    // followed by it). Nesting is an explicit stack, since a canonical package nests one level deeper with every
+    // directory entry: names that each hold the whole path are not copied there once more.
+    struct OpenDirectory {
+        std::int64_t nameOffset;
+        std::size_t nameSize;
+    };
+    using OpenDirectories = std::vector<OpenDirectory>;
 
     void ExtractDirectory(DirectoryChain& chain, OpenDirectories& open);
     void ExtractFile(DirectoryChain& chain, const std::string& directoryName);
+    std::string NameOf(const OpenDirectory& directory) const;
 
     PayloadStream& stream_;
     FileSystem& fileSystem_;
