@@ -25,8 +25,6 @@ class DirectoryChain {
     // way is EInOutError 3, the last one is created when create is set. The reference lasts until the next call.
     const FileSystem::Directory& Reach(const std::string& name, bool create);
 
-    std::size_t HeldCount() const { return held_; }
-
   private:
     // Every level's path is a prefix of the deepest one's: it is kept once, each level by where its path ends.
     struct Level {
