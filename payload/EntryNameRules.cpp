@@ -39,6 +39,9 @@ bool IsReservedDeviceName(std::string_view component) {
     while (!component.empty() && component.back() == ' ') {
         component.remove_suffix(1);
     }
+    if (component.size() > 7) {  // longer than CONOUT$: no device, and no copy to make
+        return false;
+    }
     std::string upper(component);
     std::transform(upper.begin(), upper.end(), upper.begin(), UpperAscii);
     static constexpr std::array<std::string_view, 6> plain = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};

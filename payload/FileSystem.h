@@ -3,23 +3,39 @@
 // separator, as they stand in packages and in the installer's log; each implementation maps them to its system.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "payload/ByteSink.h"
 
 namespace quibel {
 
 class FileSystem {
   public:
+    // A directory of an extraction's target, open while the walk writes below it (see DirectoryChain).
+    class Directory {
+      public:
+        virtual ~Directory() = default;
+    };
+
+    // A file made by CreateNewFile, open for writing; closed when destroyed. Write (a ByteSink, so that the
+    // decoder may write into it piece by piece) throws EWriteError when the system takes fewer bytes; the file
+    // then stays as far as it was written.
+    class NewFile : public ByteSink {
+      public:
+        // EWriteError when the last bytes cannot be written.
+        virtual void Close() = 0;
+        // Closes and removes it: a block that does not decode leaves no file behind. Never throws.
+        virtual void Remove() = 0;
+    };
+
     virtual ~FileSystem() = default;
 
     // True when the path exists and is a directory.
     virtual bool IsDirectory(const std::string& path) = 0;
     // True when the path exists and is a file (not a directory).
     virtual bool IsFile(const std::string& path) = 0;
-    // Throws when the path is a link that the system would follow (a symbolic link; on Windows a junction or
-    // other reparse point): EInOutError 3 on Windows, a failure naming the path elsewhere. Nothing is followed
-    // through it; a path that does not exist passes.
-    virtual void RefuseLink(const std::string& path) = 0;
     // Creates one directory level; its parent must exist. Throws EInOutError with the system's error code.
     virtual void CreateDirectoryLevel(const std::string& path) = 0;
     // Creates the file anew (replacing any file of that name, shared with nobody while open) and writes size bytes
@@ -28,6 +44,28 @@ class FileSystem {
     // Reads a whole file, opened for reading with writing by others denied. Throws EFOpenError (full path, system
     // text) or EStreamError when there is no memory for it.
     virtual std::vector<std::uint8_t> LoadWholeFile(const std::string& path) = 0;
+
+    // Opens the directory at path for a walk, never through a link standing at it: a symbolic link, a junction or
+    // mount point, a reparse point without a tag (as Wine shows a Unix link) throws EInOutError 3 on Windows, a
+    // failure naming the path elsewhere; the other reparse points (cloud files, deduplicated or projected
+    // directories) are the directory itself, stored another way. name is its last level, below parent (opened so
+    // before); with no parent the path is opened as it stands, what lies above it being the caller's choice. A
+    // missing directory is created, one level, when create is set (EInOutError with the system's code when that
+    // fails); otherwise it, or a file standing there, is EInOutError 3. A file standing there when create is set
+    // is EInOutError 183, as creating the directory would say.
+    virtual std::unique_ptr<Directory> OpenDirectory(const Directory* parent,
+                                                     const std::string& path,
+                                                     const std::string& name,
+                                                     bool create) = 0;
+
+    // The one rule for the files of a walk: whatever stands at path (the name `name` in directory) is removed, the
+    // name only (a link, not what it names; one name of a hard-linked file, not its content), then the file is
+    // created new, exclusively, shared with nobody. Something standing there again, or a name that cannot be
+    // removed (a directory), gives EFCreateError (full path, system text). Where the system names files by path,
+    // the directory's path is checked first to lead to directory still: EInOutError 3 when it was swapped.
+    virtual std::unique_ptr<NewFile> CreateNewFile(const Directory& directory,
+                                                   const std::string& path,
+                                                   const std::string& name) = 0;
 };
 
 // Creates a directory with all its missing parents; returns whether it exists afterwards. Never throws for

@@ -38,6 +38,23 @@ void PayloadStream::ReadFrom(ByteSource& source, std::int64_t size) {
     position_ = std::min(position_, Size());
 }
 
+void PayloadStream::ReadAt(std::int64_t offset, void* buffer, std::int64_t count) {
+    if (offset < 0 || count < 0 || offset > Size() - count) {
+        throw EReadError();
+    }
+    auto* into = static_cast<std::uint8_t*>(buffer);
+    if (source_ == nullptr) {
+        std::memcpy(into, data_.data() + offset, static_cast<std::size_t>(count));
+        return;
+    }
+    const std::int64_t windowEnd = windowStart_ + static_cast<std::int64_t>(window_.size());
+    if (offset >= windowStart_ && offset + count <= windowEnd) {
+        std::memcpy(into, window_.data() + (offset - windowStart_), static_cast<std::size_t>(count));
+    } else if (static_cast<std::int64_t>(source_->ReadAt(offset, into, static_cast<std::size_t>(count))) != count) {
+        throw EReadError();
+    }
+}
+
 void PayloadStream::ReadFromSource(std::uint8_t* buffer, std::int64_t count) {
     const auto readExactly = [this](std::uint8_t* into, std::int64_t n) {
         if (static_cast<std::int64_t>(source_->ReadAt(position_, into, static_cast<std::size_t>(n))) != n) {

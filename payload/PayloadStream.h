@@ -35,6 +35,9 @@ class PayloadStream {
 
     // Copies min(count, remaining) bytes (none for a negative count), advances past them, returns how many.
     std::int32_t Read(void* buffer, std::int32_t count);
+    // Copies count bytes from offset without moving the position (a name read before, say); EReadError when they
+    // do not all lie within the data.
+    void ReadAt(std::int64_t offset, void* buffer, std::int64_t count);
     // Reads a little-endian word or count; returns false, with the position at the end, when fewer bytes remain.
     bool ReadUInt16(std::uint16_t& value);
     bool ReadInt32(std::int32_t& value);

@@ -1,5 +1,7 @@
 #include "payload/TreeExtractor.h"
 
+#include <algorithm>
+
 #include "payload/DecompressBlock.h"
 #include "payload/EntryNameRules.h"
 #include "payload/Errors.h"
@@ -21,6 +23,39 @@ bool IsEntryTag(std::uint16_t tag) {
     return tag == DirectoryTag || tag == FileTag;
 }
 
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+// How much of name is levels of a name accepted before: the name rules look at each level on its own, and a
+// canonical package's names each extend the one before, so that checking only the rest keeps every entry's cost
+// from growing with its depth.
+std::size_t AcceptedLevels(const std::string& accepted, const std::string& name) {
+    std::size_t end = static_cast<std::size_t>(
+        std::mismatch(name.begin(), name.end(), accepted.begin(), accepted.end()).first - name.begin());
+    const auto endsLevelOfBoth = [&](std::size_t at) {
+        return (at == name.size() || IsSeparator(name[at])) && (at == accepted.size() || IsSeparator(accepted[at]));
+    };
+    while (end > 0 && !endsLevelOfBoth(end)) {
+        --end;
+    }
+    return end;
+}
+
+// Passes the decoded pieces on to the new file and counts them for the log line.
+class CountedFile final : public ByteSink {
+  public:
+    explicit CountedFile(FileSystem::NewFile& file) : file_(file) {}
+    void Write(const std::uint8_t* bytes, std::int32_t count) override {
+        file_.Write(bytes, count);
+        written += count;
+    }
+    std::int64_t written = 0;
+
+  private:
+    FileSystem::NewFile& file_;
+};
+
 }  // namespace
 
 TreeExtractor::TreeExtractor(PayloadStream& stream, FileSystem& fileSystem, LineSink& log)
@@ -31,18 +66,19 @@ void TreeExtractor::ExtractTree(const std::string& base) {
     if (ReadTag(stream_) != DirectoryTag) {
         return;
     }
+    DirectoryChain chain(fileSystem_, base);
     OpenDirectories open;
-    ExtractDirectory(open);
+    ExtractDirectory(chain, open);
     // Each pass handles one entry of the innermost open list. A list ends on a foreign tag (only that list) or
     // when the data is used up (every list at once).
     while (!open.empty()) {
         const std::uint16_t tag = ReadTag(stream_);
         if (tag == DirectoryTag) {
-            ExtractDirectory(open);
+            ExtractDirectory(chain, open);
             continue;
         }
         if (tag == FileTag) {
-            ExtractFile(open.back());
+            ExtractFile(chain, NameOf(open.back()));
         }
         if (stream_.Position() >= stream_.Size()) {
             return;
@@ -53,33 +89,26 @@ void TreeExtractor::ExtractTree(const std::string& base) {
     }
 }
 
-void TreeExtractor::ExtractDirectory(OpenDirectories& open) {
+void TreeExtractor::ExtractDirectory(DirectoryChain& chain, OpenDirectories& open) {
     const std::string name = ReadLengthString(stream_);
-    const std::string path = baseDirectory_ + name;
-    log_.AppendLine(Texts::LogDirectoryPrefix + path);
-    if (!IsAcceptedDirectoryName(name)) {
+    log_.AppendLine(Texts::LogDirectoryPrefix + baseDirectory_ + name);
+    if (!IsAcceptedDirectoryName(name.substr(AcceptedLevels(acceptedName_, name)))) {
         throw EInOutError(SystemError::PathNotFound);
     }
-    RefuseLinksBelowBase(name);
-    if (!fileSystem_.IsDirectory(path)) {
-        fileSystem_.CreateDirectoryLevel(path);
-    }
-    open.push_back(path);
+    acceptedName_ = name;
+    // The base and every level below it: a link planted in an existing target (a junction in place of
+    // c:\speng, say) would send the files elsewhere, into a system directory for an elevated installer.
+    chain.Reach(name, true);
+    open.push_back({stream_.Position() - static_cast<std::int64_t>(name.size()), name.size()});
 }
 
-// Every level of the directory below the base (or beside it, for a name glued to the base) must be a directory
-// of its own, no link: a link planted in an existing target would send the files elsewhere, into a system
-// directory for an elevated installer. The base and the directories above it are the caller's choice.
-void TreeExtractor::RefuseLinksBelowBase(const std::string& name) {
-    const auto isSeparator = [](char c) { return c == '\\' || c == '/'; };
-    for (std::size_t end = 1; end <= name.size(); ++end) {
-        if ((end == name.size() || isSeparator(name[end])) && !isSeparator(name[end - 1])) {
-            fileSystem_.RefuseLink(baseDirectory_ + name.substr(0, end));
-        }
-    }
+std::string TreeExtractor::NameOf(const OpenDirectory& directory) const {
+    std::string name(directory.nameSize, '\0');
+    stream_.ReadAt(directory.nameOffset, name.data(), static_cast<std::int64_t>(name.size()));
+    return name;
 }
 
-void TreeExtractor::ExtractFile(const std::string& directoryPath) {
+void TreeExtractor::ExtractFile(DirectoryChain& chain, const std::string& directoryName) {
     const std::string name = ReadLengthString(stream_);
     if (name.empty()) {
         return;
@@ -94,13 +123,33 @@ void TreeExtractor::ExtractFile(const std::string& directoryPath) {
     PayloadStream block;
     stream_.CopyTo(block, blockLength - BlockLengthFieldSize);
     block.SetPosition(0);
-    PayloadStream content;
-    const BlockDecodeEnd decodeEnd = DecompressBlock(block, content);
 
-    const std::string filePath = directoryPath + "\\" + name;
-    fileSystem_.WriteWholeFile(filePath, content.Data(), static_cast<std::size_t>(content.Size()));
+    const std::string filePath = baseDirectory_ + directoryName + "\\" + name;
+    BlockDecodeEnd decodeEnd;
+    std::int64_t size = 0;
+    if (whileDecoding_) {
+        const auto file = fileSystem_.CreateNewFile(chain.Reach(directoryName, false), filePath, name);
+        CountedFile counted(*file);
+        try {
+            decodeEnd = DecompressBlock(block, counted);
+        } catch (const ECorruptFile&) {
+            file->Remove();
+            throw;
+        }
+        file->Close();
+        size = counted.written;
+    } else {
+        PayloadStream content;
+        decodeEnd = DecompressBlock(block, content);
+        // Reached after the decoding, which may take seconds: the directory's path is checked again right
+        // before the file is created.
+        const auto file = fileSystem_.CreateNewFile(chain.Reach(directoryName, false), filePath, name);
+        file->Write(content.Data(), static_cast<std::int32_t>(content.Size()));
+        file->Close();
+        size = content.Size();
+    }
     log_.AppendLine(Texts::LogFilePrefix + filePath + Texts::LogFileSizeSeparator + std::to_string(blockLength) +
-                    Texts::LogFileSizeArrow + std::to_string(content.Size()));
+                    Texts::LogFileSizeArrow + std::to_string(size));
     if (decodeEnd.bitsPastEnd > 0 && cutShort_) {
         cutShort_(filePath, decodeEnd.bitsPastEnd);
     }

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "payload/DirectoryChain.h"
 #include "payload/FileSystem.h"
 #include "payload/LineSink.h"
 #include "payload/PayloadStream.h"
@@ -20,10 +21,17 @@ class TreeExtractor {
 
     // Walks the tree from the stream's position into base (full path without trailing separator, existing).
     // A first tag other than DirectoryTag, or none, makes the tree empty. Failures end the walk at once and leave
-    // everything written so far in place.
+    // everything written so far in place. The base and every directory below it are opened without following a
+    // link (FileSystem::OpenDirectory) and held while the walk writes below them; files follow the one rule of
+    // FileSystem::CreateNewFile.
     void ExtractTree(const std::string& base);
 
     const std::string& BaseDirectory() const { return baseDirectory_; }
+
+    // By default each file is decoded whole in memory, then created and written in one write, as the installer
+    // does. With this, a file is created first and written as its block decodes, so that no file is ever held
+    // whole (qpack); a block that does not decode then removes its file.
+    void WriteWhileDecoding() { whileDecoding_ = true; }
 
     // Called with a file's path when its block's symbols ran past the end of its stream (decoded from zeros, as
     // the installer decodes it), after the file is written. qpack warns; the installer does not listen.
@@ -31,18 +39,25 @@ class TreeExtractor {
     void OnCutShortBlock(CutShortHandler handler) { cutShort_ = std::move(handler); }
 
   private:
-    // One open directory list: the directory's full path. Nesting is an explicit stack, since a canonical package
-    // nests one level deeper with every directory entry.
-    using OpenDirectories = std::vector<std::string>;
+    // An open directory list, by where its entry's name lies in the stream (the directory's path is the base
+    // followed by it). Nesting is an explicit stack, since a canonical package nests one level deeper with every
+    // directory entry: names that each hold the whole path are not copied there once more.
+    struct OpenDirectory {
+        std::int64_t nameOffset;
+        std::size_t nameSize;
+    };
+    using OpenDirectories = std::vector<OpenDirectory>;
 
-    void ExtractDirectory(OpenDirectories& open);
-    void RefuseLinksBelowBase(const std::string& name);
-    void ExtractFile(const std::string& directoryPath);
+    void ExtractDirectory(DirectoryChain& chain, OpenDirectories& open);
+    void ExtractFile(DirectoryChain& chain, const std::string& directoryName);
+    std::string NameOf(const OpenDirectory& directory) const;
 
     PayloadStream& stream_;
     FileSystem& fileSystem_;
     LineSink& log_;
     std::string baseDirectory_;
+    std::string acceptedName_;  // the last directory name that the name rules accepted
+    bool whileDecoding_ = false;
     CutShortHandler cutShort_;
 };
 

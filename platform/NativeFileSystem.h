@@ -1,6 +1,7 @@
 #pragma once
 // The file system of the machine the program runs on: Win32 on Windows, POSIX elsewhere.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -9,9 +10,13 @@
 
 namespace quibel {
 
+// Called with the full path of each directory of a walk's target just before it is opened, and of each file just
+// before it is created: tests swap what stands there at that moment, as another program might.
+using TargetHook = std::function<void(const std::string& path)>;
+
 // Loads read their files through read: the system's read, or in tests one that fails part-way, which a real file
 // can't be made to do under Wine (its reads ignore the byte-range locks of other processes).
-std::unique_ptr<FileSystem> MakeNativeFileSystem(FileRead read = SystemFileRead);
+std::unique_ptr<FileSystem> MakeNativeFileSystem(FileRead read = SystemFileRead, TargetHook beforeChange = {});
 
 // The separator of the host's paths: "\" on Windows, "/" elsewhere.
 char NativeSeparator();

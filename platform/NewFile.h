@@ -18,8 +18,9 @@ struct NewFile {
 // CREATE_NEW on Windows).
 NewFile CreateNewFile(const std::filesystem::path& path);
 
-// While it lives, an interruption of the process (SIGINT, SIGTERM, SIGHUP; Ctrl+C, Ctrl+Break or a closed
-// console on Windows) removes the file before the process ends as the interruption would end it. One at a time.
+// While it lives, a signal that ends the process (SIGINT, SIGTERM, SIGHUP, SIGPIPE when a reader of stdout has
+// gone, SIGXFSZ at a file size limit; Ctrl+C, Ctrl+Break or a closed console on Windows) removes the file before
+// the process ends as the signal would end it. A signal the process ignores stays ignored. One at a time.
 class RemovedOnInterrupt {
   public:
     explicit RemovedOnInterrupt(const std::filesystem::path& path);

@@ -88,9 +88,67 @@ class FileDescriptor {
     int fd_;
 };
 
+// A directory of a walk's target, held by its descriptor: every level below it is opened relative to it.
+struct HeldDirectory final : FileSystem::Directory {
+    explicit HeldDirectory(int fd) : descriptor(fd) {}
+    FileDescriptor descriptor;
+};
+
+// A file created in a held directory; removed through that directory, by name, never by path.
+class DirectoryFile final : public FileSystem::NewFile {
+  public:
+    DirectoryFile(int fd, int directory, std::string name) : fd_(fd), directory_(directory), name_(std::move(name)) {}
+    ~DirectoryFile() override {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+    }
+    DirectoryFile(const DirectoryFile&) = delete;
+    DirectoryFile& operator=(const DirectoryFile&) = delete;
+
+    void Write(const std::uint8_t* bytes, std::int32_t count) override {
+        while (count > 0) {
+            const ssize_t written = write(fd_, bytes, static_cast<std::size_t>(count));
+            if (written < 0 && errno == EINTR) {
+                continue;
+            }
+            if (written <= 0) {
+                throw EWriteError();
+            }
+            bytes += written;
+            count -= static_cast<std::int32_t>(written);
+        }
+    }
+    void Close() override {
+        const int fd = fd_;
+        fd_ = -1;
+        if (close(fd) != 0 && errno != EINTR) {
+            throw EWriteError();
+        }
+    }
+    void Remove() override {
+        if (fd_ >= 0) {
+            close(fd_);
+            fd_ = -1;
+        }
+        unlinkat(directory_, name_.c_str(), 0);
+    }
+
+  private:
+    int fd_;
+    int directory_;
+    std::string name_;
+};
+
+bool IsLinkAt(int directory, const std::string& name) {
+    struct stat info {};
+    return fstatat(directory, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
+}
+
 class PosixFileSystem final : public FileSystem {
   public:
-    explicit PosixFileSystem(FileRead read) : read_(std::move(read)) {}
+    PosixFileSystem(FileRead read, TargetHook beforeChange)
+        : read_(std::move(read)), beforeChange_(std::move(beforeChange)) {}
 
     bool IsDirectory(const std::string& path) override {
         struct stat info {};
@@ -100,14 +158,6 @@ class PosixFileSystem final : public FileSystem {
     bool IsFile(const std::string& path) override {
         struct stat info {};
         return stat(HostPath(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-    }
-
-    void RefuseLink(const std::string& path) override {
-        const std::string host = HostPath(path);
-        struct stat info {};
-        if (lstat(host.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-            ThrowLinkRefused(host);
-        }
     }
 
     void CreateDirectoryLevel(const std::string& path) override {
@@ -167,8 +217,64 @@ class PosixFileSystem final : public FileSystem {
         return ReadWholeOpenFile(file.Get(), static_cast<std::uint64_t>(info.st_size), read_);
     }
 
+    // openat and mkdirat relative to the level above, with O_NOFOLLOW and O_DIRECTORY: a level swapped for a link
+    // after its parent was opened is never followed, however long ago the parent was checked.
+    std::unique_ptr<Directory> OpenDirectory(const Directory* parent,
+                                             const std::string& path,
+                                             const std::string& name,
+                                             bool create) override {
+        if (beforeChange_) {
+            beforeChange_(path);
+        }
+        const int at = parent != nullptr ? static_cast<const HeldDirectory*>(parent)->descriptor.Get() : AT_FDCWD;
+        const std::string host = parent != nullptr ? ToNativeText(name, false) : HostPath(path);
+        constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+        int fd = openat(at, host.c_str(), kFlags);
+        int error = errno;
+        if (fd < 0 && error == ENOENT && create) {  // a link there, dangling or not, fails with ELOOP instead
+            if (mkdirat(at, host.c_str(), 0777) != 0) {
+                error = errno;
+                if (!IsLinkAt(at, host)) {
+                    throw EInOutError(WindowsCodeFor(error));
+                }
+            }
+            fd = openat(at, host.c_str(), kFlags);
+            error = errno;
+        }
+        if (fd >= 0) {
+            return std::make_unique<HeldDirectory>(fd);
+        }
+        if (IsLinkAt(at, host)) {
+            ThrowLinkRefused(HostPath(path));
+        }
+        if (error == ENOTDIR) {
+            throw EInOutError(create ? SystemError::AlreadyExists : SystemError::PathNotFound);
+        }
+        throw EInOutError(error == ENOENT ? SystemError::PathNotFound : WindowsCodeFor(error));
+    }
+
+    std::unique_ptr<NewFile> CreateNewFile(const Directory& directory,
+                                           const std::string& path,
+                                           const std::string& name) override {
+        if (beforeChange_) {
+            beforeChange_(path);
+        }
+        const int at = static_cast<const HeldDirectory&>(directory).descriptor.Get();
+        const std::string host = ToNativeText(name, false);
+        // The name only: unlinkat never follows a link, and a hard link's other names keep their content. A
+        // directory there stays, and the creation below names the failure.
+        unlinkat(at, host.c_str(), 0);
+        const int fd = openat(at, host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            const int error = errno;
+            throw EFCreateError(FullPath(HostPath(path)), SystemText(error));
+        }
+        return std::make_unique<DirectoryFile>(fd, at, host);
+    }
+
   private:
     FileRead read_;
+    TargetHook beforeChange_;
 };
 
 }  // namespace
@@ -182,8 +288,8 @@ std::int64_t SystemFileRead(std::intptr_t file, void* buffer, std::size_t count)
     }
 }
 
-std::unique_ptr<FileSystem> MakeNativeFileSystem(FileRead read) {
-    return std::make_unique<PosixFileSystem>(std::move(read));
+std::unique_ptr<FileSystem> MakeNativeFileSystem(FileRead read, TargetHook beforeChange) {
+    return std::make_unique<PosixFileSystem>(std::move(read), std::move(beforeChange));
 }
 
 char NativeSeparator() {

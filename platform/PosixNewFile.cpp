@@ -29,7 +29,9 @@ NewFile CreateNewFile(const std::filesystem::path& path) {
 
 namespace {
 
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// Interruptions, a reader of stdout gone (pack -v | head -1) and a file size limit reached: each would end the
+// process with the temporary file left behind.
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ};
 
 // What the handler may touch: a fixed buffer and a flag (async-signal-safe).
 char removedPath[4096];
@@ -59,6 +61,9 @@ RemovedOnInterrupt::RemovedOnInterrupt(const std::filesystem::path& path) {
     sigemptyset(&action.sa_mask);
     for (std::size_t i = 0; i < std::size(kSignals); ++i) {
         sigaction(kSignals[i], &action, &previous[i]);
+        if (previous[i].sa_handler == SIG_IGN) {
+            sigaction(kSignals[i], &previous[i], nullptr);  // ignored (nohup): it ends nothing, the write fails
+        }
     }
 }
 

@@ -51,10 +51,20 @@ class DiscardingFileSystem final : public quibel::FileSystem {
     explicit DiscardingFileSystem(quibel::FileSystem& real) : real_(real) {}
     bool IsDirectory(const std::string&) override { return true; }
     bool IsFile(const std::string& path) override { return real_.IsFile(path); }
-    void RefuseLink(const std::string&) override {}
     void CreateDirectoryLevel(const std::string&) override {}
     void WriteWholeFile(const std::string&, const std::uint8_t*, std::size_t) override {}
     std::vector<std::uint8_t> LoadWholeFile(const std::string& path) override { return real_.LoadWholeFile(path); }
+    std::unique_ptr<Directory> OpenDirectory(const Directory*, const std::string&, const std::string&, bool) override {
+        return std::make_unique<Directory>();
+    }
+    std::unique_ptr<NewFile> CreateNewFile(const Directory&, const std::string&, const std::string&) override {
+        struct Discarded final : NewFile {
+            void Write(const std::uint8_t*, std::int32_t) override {}
+            void Close() override {}
+            void Remove() override {}
+        };
+        return std::make_unique<Discarded>();
+    }
 
   private:
     quibel::FileSystem& real_;

@@ -33,16 +33,33 @@ std::size_t LargestFreeBlock() {
     return largest;
 }
 
+// A file that only counts what it is given.
+class CountedFile final : public quibel::FileSystem::NewFile {
+  public:
+    explicit CountedFile(std::size_t& written) : written_(written) { written_ = 0; }
+    void Write(const std::uint8_t*, std::int32_t count) override { written_ += static_cast<std::size_t>(count); }
+    void Close() override {}
+    void Remove() override {}
+
+  private:
+    std::size_t& written_;
+};
+
 // Directories are taken as made and files as written: only the memory of the walk is measured.
 class NoWrites final : public quibel::FileSystem {
   public:
     explicit NoWrites(quibel::FileSystem& real) : real_(real) {}
     bool IsDirectory(const std::string&) override { return true; }
     bool IsFile(const std::string&) override { return false; }
-    void RefuseLink(const std::string&) override {}
     void CreateDirectoryLevel(const std::string&) override {}
     void WriteWholeFile(const std::string&, const std::uint8_t*, std::size_t size) override { written = size; }
     std::vector<std::uint8_t> LoadWholeFile(const std::string& path) override { return real_.LoadWholeFile(path); }
+    std::unique_ptr<Directory> OpenDirectory(const Directory*, const std::string&, const std::string&, bool) override {
+        return std::make_unique<Directory>();
+    }
+    std::unique_ptr<NewFile> CreateNewFile(const Directory&, const std::string&, const std::string&) override {
+        return std::make_unique<CountedFile>(written);
+    }
     std::size_t written = 0;
 
   private:

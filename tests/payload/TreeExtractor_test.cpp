@@ -226,10 +226,13 @@ TEST(ExtractTree, Failures) {
     }
 }
 
-// A directory below the base that is a link (a junction planted in an existing install directory) is refused as
-// the name rules refuse a name: its line is logged, then "Nom de fichier incorrect", and nothing goes into it.
+// The base or a directory below it that is a link (a junction planted as c:\speng, or in an existing install
+// directory) is refused as the name rules refuse a name: its line is logged, then "Nom de fichier incorrect", and
+// nothing goes into it.
 TEST(ExtractTree, LinkedDirectoriesBelowTheBaseAreRefused) {
     const std::pair<std::string, std::string> cases[] = {
+        {"", Base},  // the base itself, at the root entry
+
         {"\\data", Base + "\\data"},
         {"\\data\\sons", Base + "\\data"},  // the link is met on the way
         {"\\data\\sons", Base + "\\data\\sons"},
@@ -249,6 +252,39 @@ TEST(ExtractTree, LinkedDirectoriesBelowTheBaseAreRefused) {
         }
         EXPECT_EQ(walk.log.lines.back(), "R\xE9pertoire " + Base + name);
         EXPECT_TRUE(walk.fileSystem.Files().empty());
+    }
+}
+
+// Every directory entry opens one level, whatever its depth, and no more than 64 levels are held at once: a level
+// let go is opened again, from the deepest held one above it, only when the walk comes back to it.
+TEST(ExtractTree, EveryEntryOpensOneLevelAndAtMost64AreHeld) {
+    const struct {
+        std::size_t depth;
+        std::size_t backTo;  // foreign tags close the lists back to this depth, where one more file goes
+        std::size_t opened;
+    } cases[] = {{10, 10, 11}, {300, 300, 301}, {300, 1, 301 + 1}, {300, 250, 301}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.depth) + " levels, back to " + std::to_string(c.backTo));
+        PackageBytes package;
+        package.Header().Directory("");
+        std::string name;
+        std::vector<std::string> names = {""};
+        for (std::size_t level = 1; level <= c.depth; ++level) {
+            name += "\\d";
+            names.push_back(name);
+            package.Directory(name);
+        }
+        package.File("deep.txt", BytesOf("x"));
+        for (std::size_t level = c.depth; level > c.backTo; --level) {
+            package.Word(7);
+        }
+        package.File("back.txt", BytesOf("y"));
+        Walk walk(package);
+        walk.Run();
+        EXPECT_EQ(walk.fileSystem.opened, c.opened);
+        EXPECT_LE(walk.fileSystem.mostHeld, 64u);
+        EXPECT_EQ(walk.fileSystem.held, 0u);
+        EXPECT_EQ(walk.File(Base + names[c.backTo] + "\\back.txt"), BytesOf("y"));
     }
 }
 

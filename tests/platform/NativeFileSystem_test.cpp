@@ -10,11 +10,22 @@
 #include <fstream>
 
 #include "payload/Errors.h"
+#include "payload/PackageReader.h"
+#include "payload/TreeExtractor.h"
+#include "tests/support/PackageBytes.h"
+#include "tests/support/RecordedLines.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
+#include "platform/Win32FileSystem.h"
 #include "platform/Win32System.h"
+#else
+#include <unistd.h>
+
+#include <functional>
+#include <iterator>
+#include <set>
 #endif
 
 namespace quibel {
@@ -192,6 +203,108 @@ TEST_F(NativeFileSystemTest, RelativePathsAreShownInFullAndWritersAreDenied) {
     EXPECT_THROW(fileSystem_->LoadWholeFile(Path("held.bin")), EFOpenError);
     CloseHandle(writer);
     EXPECT_EQ(fileSystem_->LoadWholeFile(Path("held.bin")).size(), 1u);
+}
+#endif
+
+#ifdef _WIN32
+// Only reparse points that name another place are links; the tag comes through the seam that reads it, since no
+// junction or cloud folder can be made under Wine.
+TEST_F(NativeFileSystemTest, OnlyReparsePointsThatNameAnotherPlaceAreLinks) {
+    const struct {
+        const char* what;
+        ReparsePoint reparsePoint;
+        bool link;
+    } cases[] = {
+        {"symbolic link", {true, 0xA000000C}, true},
+        {"junction or mount point", {true, 0xA0000003}, true},
+        {"WSL link", {true, 0xA000001D}, true},
+        {"no readable tag (a Unix link under Wine)", {true, 0}, true},
+        {"cloud files placeholder", {true, 0x9000701A}, false},
+        {"no reparse point", {false, 0}, false},
+    };
+    fs::create_directories(HostPath("d"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto fileSystem =
+            MakeWin32FileSystem(SystemFileRead, {}, [&](const std::string&, std::intptr_t) { return c.reparsePoint; });
+        try {
+            const auto held = fileSystem->OpenDirectory(nullptr, Path("d"), "d", false);
+            const auto file = fileSystem->CreateNewFile(*held, Path("d\\f.txt"), "f.txt");
+            EXPECT_FALSE(c.link) << "a link was opened";
+        } catch (const EInOutError& failure) {
+            EXPECT_TRUE(c.link) << failure.what();
+            EXPECT_EQ(failure.ErrorCode(), SystemError::PathNotFound);
+        }
+    }
+}
+#else
+// Every tree below root, as paths relative to it.
+std::set<std::string> TreeBelow(const fs::path& root) {
+    std::set<std::string> paths;
+    for (const auto& item : fs::recursive_directory_iterator(root)) {
+        paths.insert(fs::relative(item.path(), root).string());
+    }
+    return paths;
+}
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Links planted and directories swapped for links while the walk goes on, through the file system's hook at the
+// moment a path is about to be opened or created: nothing is ever written outside the target. (Links standing there
+// before the walk: QpackExtract_test.)
+TEST_F(NativeFileSystemTest, NothingIsWrittenThroughLinksOrSwaps) {
+    struct Case {
+        const char* what;
+        std::string at;  // the path (below base) at which the hook acts
+        std::function<void(const fs::path& base, const fs::path& outside)> act;
+        std::string replaced;  // a path below base where the new file must stand, a regular file
+    };
+    const auto swap = [](const std::string& directory) {
+        return [directory](const fs::path& base, const fs::path& outside) {
+            const fs::path swapped = directory.empty() ? base : base / directory;
+            fs::rename(swapped, fs::path(swapped.string() + ".old"));
+            fs::create_directory_symlink(outside, swapped);
+        };
+    };
+    const std::vector<Case> cases = {
+        {"a link planted at a file's name as it is created", "d/g.txt",
+         [](const fs::path& base, const fs::path& outside) {
+             fs::create_symlink(outside / "victim.txt", base / "d/g.txt");
+         },
+         "d/g.txt"},
+        {"its directory swapped for a link before a file is created", "d/g.txt", swap("d"), "d.old/g.txt"},
+        {"a parent swapped for a link before a directory is opened", "d/e", swap("d"), "d.old/e/h.txt"},
+        {"the base swapped for a link", "d", swap(""), "../base.old/d/e/h.txt"},
+    };
+    testing::PackageBytes package;
+    package.Header().Directory("").Directory("\\d").File("g.txt", testing::BytesOf("new")).Directory("\\d\\e");
+    package.File("h.txt", testing::BytesOf("new"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path base = root_ / "base";
+        const fs::path outside = root_ / "outside";
+        fs::remove_all(root_);
+        fs::create_directories(base);
+        fs::create_directories(outside);
+        std::ofstream(outside / "victim.txt") << "victim";
+        const auto fileSystem = MakeNativeFileSystem(SystemFileRead, [&](const std::string& path) {
+            if (ToNativeText(path, true) == (base / c.at).string()) {
+                c.act(base, outside);
+            }
+        });
+        PayloadStream stream;
+        stream.Replace(package.bytes);
+        testing::RecordedLines lines;
+        FindPayload(stream, 0, lines);
+        TreeExtractor(stream, *fileSystem, lines).ExtractTree(Path("base"));
+        EXPECT_EQ(TreeBelow(outside), std::set<std::string>{"victim.txt"});
+        EXPECT_EQ(ReadText(outside / "victim.txt"), "victim");
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(base / c.replaced)));
+        EXPECT_EQ(ReadText(base / c.replaced), "new");
+    }
 }
 #endif
 

@@ -2,6 +2,8 @@
 # reparse_point_e2e.sh QPACK.exe: the Win32 file system refuses an existing directory below the base that is a
 # reparse point ("Nom de fichier incorrect") and writes nothing through it. Wine cannot make junctions, but it
 # shows a Unix symbolic link inside drive_c as a directory with FILE_ATTRIBUTE_REPARSE_POINT: planted with ln -s.
+# A link or a second name (hard link) at a file's name is replaced, the name alone: what it names keeps its content
+# (Wine's DeleteFileA would delete what a Unix link names).
 # Then pack meets a directory that holds itself through such a link, whose reparse tag Wine does not give (so it is
 # no link to qpack): the walk must end, refusing it, and write nothing.
 set -u
@@ -15,6 +17,8 @@ work="$WINEPREFIX/drive_c/quibel-reparse"
 rm -rf "$work"
 mkdir -p "$work/tree/linkdir" "$work/outside" "$work/base" "$work/clean"
 echo pwn >"$work/tree/linkdir/pwn.txt"
+echo new >"$work/tree/f.txt"
+echo new >"$work/tree/g.txt"
 status=0
 fail() { echo "FAILED: $*"; status=1; }
 
@@ -32,6 +36,18 @@ grep -q "Nom de fichier incorrect" "$work/err.txt" || fail "stderr: $(cat "$work
 grep -q 'pertoire C:\\quibel-reparse\\base\\linkdir' "$work/out.txt" || fail "stdout: $(cat "$work/out.txt")"
 [ -z "$(ls -A "$work/outside")" ] || fail "written through the link: $(ls "$work/outside")"
 [ -L "$work/base/linkdir" ] || fail "the link was replaced"
+
+mkdir -p "$work/files"
+echo victim >"$work/victim.txt"
+echo other >"$work/other.txt"
+ln -s "$work/victim.txt" "$work/files/f.txt"
+ln "$work/other.txt" "$work/files/g.txt"
+timeout 120 "$run" "$qpack" extract 'C:\quibel-reparse\p.maj' 'C:\quibel-reparse\files' >/dev/null 2>"$work/files-err.txt" ||
+    fail "extract over a file link and a hard link: $(cat "$work/files-err.txt")"
+[ "$(cat "$work/victim.txt")" = victim ] && [ "$(cat "$work/other.txt")" = other ] ||
+    fail "written through a file link or a hard link"
+[ ! -L "$work/files/f.txt" ] && [ "$(cat "$work/files/f.txt")" = new ] && [ "$(cat "$work/files/g.txt")" = new ] ||
+    fail "the new files are not in the names' place"
 
 mkdir -p "$work/looping/sub"
 echo a >"$work/looping/quibel.exe"

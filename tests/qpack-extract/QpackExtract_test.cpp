@@ -13,6 +13,7 @@
 #include <set>
 
 #include "tests/support/PackageBytes.h"
+#include "tests/support/TestStub.h"
 
 namespace quibel {
 namespace {
@@ -144,20 +145,32 @@ TEST_F(QpackCommand, ExtractWithoutAPayloadFailsAndCreatesNothing) {
     }
 }
 
+std::set<std::string> TreeBelow(const fs::path& root);
+
 TEST_F(QpackCommand, ExtractFailuresShowTheFailureText) {
     PackageBytes package;
     package.Header().Directory("").File("a", BytesOf("1")).Directory("\\d\\e");
     Write("p.maj", package.bytes);
     const Outcome outcome = Run("extract " + P("p.maj") + " " + P("t"));
     EXPECT_EQ(outcome.exitCode, 1);
-    // The installer's own failure text, after the message prefix and the path; the scan's note comes first.
+    // The installer's own failure text, after the message prefix and the missing level's path; the scan's note
+    // comes first.
     EXPECT_EQ(outcome.err,
               "qpack extract: scanning from offset 0 (a side archive: its name ends in .maj; --from sets another)\n"
               "qpack extract: error: " +
-                  P("t") + "/d/e: Nom de fichier incorrect.\n");
+                  P("t") + "/d: Nom de fichier incorrect.\n");
     // The lines logged before the failure are printed, the failing directory's line last.
     EXPECT_NE(outcome.out.find("Fichier " + P("t") + "/a taille :"), std::string::npos);
     EXPECT_NE(outcome.out.find("pertoire " + P("t") + "/d/e\n"), std::string::npos);
+
+    // A block that does not decode leaves no file, although extract writes files as their blocks decode.
+    PackageBytes corrupt;
+    corrupt.Header().Directory("").File("good", BytesOf("1")).FileWithBlock("bad", {1, 0, 0, 0, 0x00, 0x01, 0x09});
+    Write("c.maj", corrupt.bytes);
+    const Outcome damaged = Run("extract " + P("c.maj") + " " + P("c"));
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_NE(damaged.err.find("Compressed file is corrupt."), std::string::npos) << damaged.err;
+    EXPECT_EQ(TreeBelow(dir_ / "c"), std::set<std::string>{"good"});
 
     const Outcome missing = Run("extract " + P("absent.maj") + " " + P("t"));
     EXPECT_EQ(missing.exitCode, 1);
@@ -176,8 +189,8 @@ std::set<std::string> TreeBelow(const fs::path& root) {
 }
 
 // A base that ends in "." used to glue an entry "." into "..": the files landed in the parent. The base is now
-// made absolute and normal, so nothing lands outside it, or beside it in a directory whose name begins with its
-// own (the glued form of a name without "\").
+// made absolute and normal, so nothing lands outside it, or, with --as-installer, beside it in a directory whose
+// name begins with its own (the glued form of a name without "\").
 TEST_F(QpackCommand, ExtractionBasesEndingInDotsStayConfined) {
     const std::pair<const char*, const char*> bases[] = {{".", "w"}, {"./", "w"}, {"X/.", "w/X"}};
     for (const char* entry : {".", "./x", "-sibling"}) {
@@ -189,7 +202,7 @@ TEST_F(QpackCommand, ExtractionBasesEndingInDotsStayConfined) {
             const fs::path sandbox = dir_ / "s";
             fs::remove_all(sandbox);
             fs::create_directories(sandbox / "w");
-            const Outcome outcome = Run("extract " + P("p.maj") + " " + base, sandbox / "w");
+            const Outcome outcome = Run("extract --as-installer " + P("p.maj") + " " + base, sandbox / "w");
             EXPECT_EQ(outcome.out.substr(0, outcome.out.find('\n')),
                       "R\xC3\xA9pertoire " + (sandbox / normal).string());
             const fs::path parent = (sandbox / normal).parent_path();
@@ -204,22 +217,27 @@ TEST_F(QpackCommand, ExtractionBasesEndingInDotsStayConfined) {
     }
 }
 
-// Links standing in the target are refused, naming them; nothing is written through them.
-TEST_F(QpackCommand, ExtractRefusesLinksInTheTarget) {
+// Links standing in the target: a link at a directory's name is refused, naming it; a link or a second name at a
+// file's name is replaced, the name alone. Nothing is written through either.
+TEST_F(QpackCommand, ExtractWritesNothingThroughLinks) {
     struct Case {
         const char* what;
         const char* link;    // below the target
         const char* points;  // below "outside"
+        bool hard;
         PackageBytes package;
+        bool refused;
     };
     PackageBytes root;
     root.Header().Directory("");
     std::vector<Case> cases = {
-        {"directory link", "linkdir", "", PackageBytes(root).Directory("\\linkdir").File("pwn.txt", BytesOf("x"))},
-        {"link on the way", "a/l", "", PackageBytes(root).Directory("\\a").Directory("\\a\\l\\b")},
-        {"dangling directory link", "dd", "new", PackageBytes(root).Directory("\\dd")},
-        {"file link", "f.txt", "victim.txt", PackageBytes(root).File("f.txt", BytesOf("x"))},
-        {"dangling file link", "d.txt", "created.txt", PackageBytes(root).File("d.txt", BytesOf("x"))},
+        {"directory link", "linkdir", "", false,
+         PackageBytes(root).Directory("\\linkdir").File("pwn.txt", BytesOf("x")), true},
+        {"link on the way", "a/l", "", false, PackageBytes(root).Directory("\\a").Directory("\\a\\l\\b"), true},
+        {"dangling directory link", "dd", "new", false, PackageBytes(root).Directory("\\dd"), true},
+        {"file link", "f.txt", "victim.txt", false, PackageBytes(root).File("f.txt", BytesOf("x")), false},
+        {"dangling file link", "d.txt", "created.txt", false, PackageBytes(root).File("d.txt", BytesOf("x")), false},
+        {"hard link", "h.txt", "victim.txt", true, PackageBytes(root).File("h.txt", BytesOf("x")), false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -230,21 +248,68 @@ TEST_F(QpackCommand, ExtractRefusesLinksInTheTarget) {
         fs::create_directories(outside / "b");
         fs::create_directories(target / "a");
         std::ofstream(outside / "victim.txt") << "victim";
-        fs::create_symlink(outside / c.points, target / c.link);
+        if (c.hard) {
+            fs::create_hard_link(outside / c.points, target / c.link);
+        } else {
+            fs::create_symlink(outside / c.points, target / c.link);
+        }
         Write("p.maj", c.package.bytes);
         const std::set<std::string> before = TreeBelow(outside);
         const Outcome outcome = Run("extract " + P("p.maj") + " " + P("target"));
-        EXPECT_EQ(outcome.exitCode, 1) << outcome.out;
-        EXPECT_NE(outcome.err.find("\"" + (target / c.link).string() + "\" is a symbolic link"), std::string::npos)
+        EXPECT_EQ(outcome.exitCode, c.refused ? 1 : 0) << outcome.out << outcome.err;
+        EXPECT_EQ(outcome.err.find("\"" + (target / c.link).string() + "\" is a symbolic link") != std::string::npos,
+                  c.refused)
             << outcome.err;
         EXPECT_EQ(TreeBelow(outside), before);
         EXPECT_EQ(ReadText(outside / "victim.txt"), "victim");
-        EXPECT_TRUE(fs::is_symlink(target / c.link));
+        EXPECT_EQ(fs::is_symlink(target / c.link), c.refused);
+        if (!c.refused) {
+            EXPECT_EQ(ReadText(target / c.link), "x");  // the new file in the link's place
+        }
     }
 }
 
-// Control characters in names and banner lines reach neither the log nor the terminal raw.
+// A directory name without its leading "\" lands beside DIR: extract names every such entry and writes nothing,
+// or with --as-installer writes them there as the installer does, naming each.
+TEST_F(QpackCommand, EntriesOutsideTheDirectoryAreNamed) {
+    PackageBytes package;
+    package.Header().Directory("").File("in.txt", BytesOf("1")).Directory("-old").File("out.txt", BytesOf("2"));
+    package.Directory("\\back").File("in2.txt", BytesOf("3"));
+    Write("p.maj", package.bytes);
+    const struct {
+        const char* option;
+        int exitCode;
+        const char* kind;
+        std::set<std::string> written;
+    } cases[] = {
+        {"", 1, "error: ", {"w"}},
+        {"--as-installer ", 0, "warning: ", {"w", "w/in.txt", "w-old", "w-old/out.txt", "w/back", "w/back/in2.txt"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.option);
+        fs::remove_all(dir_ / "s");
+        fs::create_directories(dir_ / "s" / "w");
+        const Outcome outcome = Run(std::string("extract ") + c.option + P("p.maj") + " " + P("s/w"));
+        EXPECT_EQ(outcome.exitCode, c.exitCode) << outcome.err;
+        for (const std::string& named : {P("s/w-old"), P("s/w-old/out.txt")}) {
+            EXPECT_NE(outcome.err.find(std::string("qpack extract: ") + c.kind + named + ": "), std::string::npos)
+                << outcome.err;
+        }
+        EXPECT_EQ(outcome.err.find(P("s/w/")), std::string::npos) << outcome.err;
+        EXPECT_EQ(TreeBelow(dir_ / "s"), c.written);
+    }
+}
+
+// Control characters in names, link targets, banner lines and arguments reach neither the log nor the terminal
+// raw, whichever command prints them.
 TEST_F(QpackCommand, ControlCharactersAreShownAsQuestionMarks) {
+    const fs::path tree = dir_ / "tree";
+    fs::create_directories(tree);
+    std::ofstream(tree / "a\x1B]0;title\x07") << "x";
+    fs::create_symlink("nowhere\nqpack pack: FAKE", tree / "l");
+    const std::vector<std::uint8_t> stub = quibel::testing::TestStub();
+    std::ofstream(dir_ / "stub.exe", std::ios::binary)
+        .write(reinterpret_cast<const char*>(stub.data()), static_cast<std::streamsize>(stub.size()));
     PackageBytes package;
     package
         .Header({"\x1B]0;title\x07"
@@ -260,6 +325,11 @@ TEST_F(QpackCommand, ControlCharactersAreShownAsQuestionMarks) {
         {"extract " + P("p.maj") + " " + P("t"), {"pertoire " + P("t") + "/x?Fichier FAKE?\n"}},
         {"list " + P("p.maj"), {"banner: ?]0;title?banner\n", "\\x?Fichier FAKE?\\\n", "\\x?Fichier FAKE?\\a?[2Jb\n"}},
         {"verify " + P("p.maj"), {"file \"a?[2Jb\"", "directory \"\\x?Fichier FAKE?\""}},
+        {"pack --follow-links " + P("tree") + " -o " + P("o"), {"/tree/a?]0;title?: ", "nowhere?qpack pack: FAKE"}},
+        {"installer --follow-links --stub " + P("stub.exe") + " " + P("tree") + " -o " + P("o"),
+         {"/tree/a?]0;title?: ", "nowhere?qpack pack: FAKE"}},
+        {"decode '" + P("b\x1B[2J") + "' " + P("o"), {"/b?[2J"}},
+        {"'\x1B[2J'", {"unknown command '?[2J'"}},
     };
     for (const auto& [command, shown] : cases) {
         const Outcome outcome = Run(command);

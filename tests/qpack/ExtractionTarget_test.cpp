@@ -44,10 +44,20 @@ class Refusing final : public FileSystem {
   public:
     bool IsDirectory(const std::string&) override { return false; }
     bool IsFile(const std::string&) override { return false; }
-    void RefuseLink(const std::string&) override {}
     void CreateDirectoryLevel(const std::string&) override { throw EInOutError(SystemError::AlreadyExists); }
     void WriteWholeFile(const std::string&, const std::uint8_t*, std::size_t) override { throw EWriteError(); }
     std::vector<std::uint8_t> LoadWholeFile(const std::string&) override { return {}; }
+    std::unique_ptr<Directory> OpenDirectory(const Directory*, const std::string&, const std::string&, bool) override {
+        throw EInOutError(SystemError::AlreadyExists);
+    }
+    std::unique_ptr<NewFile> CreateNewFile(const Directory&, const std::string&, const std::string&) override {
+        struct Full final : NewFile {
+            void Write(const std::uint8_t*, std::int32_t) override { throw EWriteError(); }
+            void Close() override {}
+            void Remove() override {}
+        };
+        return std::make_unique<Full>();
+    }
 };
 
 // The installer's texts name no path, and a path's log line comes only once it is made (or not at all, with -q).
@@ -60,16 +70,20 @@ TEST(ExtractionTarget, AFailedCreationNamesThePath) {
         std::string expected;
     } cases[] = {
 #ifdef _WIN32
-        {[&] { confined.WriteWholeFile("\\tmp\\w\\données.bin", &byte, 1); },
+        {[&] {
+             confined.CreateNewFile(FileSystem::Directory(), "\\tmp\\w\\données.bin", "données.bin")->Write(&byte, 1);
+         },
          "\\tmp\\w\\données.bin: Erreur d'écriture dans le flux."},
-        {[&] { confined.CreateDirectoryLevel("\\tmp\\w\\sub"); }, "\\tmp\\w\\sub: Erreur E/S 183."},
+        {[&] { confined.OpenDirectory(nullptr, "\\tmp\\w\\sub", "sub", true); }, "\\tmp\\w\\sub: Erreur E/S 183."},
 #else
         // UTF-8 on the terminal: é is C3 A9.
-        {[&] { confined.WriteWholeFile("\\tmp\\w\\données.bin", &byte, 1); },
+        {[&] {
+             confined.CreateNewFile(FileSystem::Directory(), "\\tmp\\w\\données.bin", "données.bin")->Write(&byte, 1);
+         },
          "/tmp/w/donn\xc3\xa9"
          "es.bin: Erreur d'\xc3\xa9"
          "criture dans le flux."},
-        {[&] { confined.CreateDirectoryLevel("\\tmp\\w\\sub"); }, "/tmp/w/sub: Erreur E/S 183."},
+        {[&] { confined.OpenDirectory(nullptr, "\\tmp\\w\\sub", "sub", true); }, "/tmp/w/sub: Erreur E/S 183."},
 #endif
     };
     for (const auto& c : cases) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tools/qpack/PayloadBuilder.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -182,6 +184,65 @@ TEST_F(TreeScannerTest, TheToolReportsEveryProblemOrFollowsLinks) {
         }
         if (!c.everyLine) {
             EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 101);  // 100, then the count
+        }
+    }
+}
+#endif
+
+#ifndef _WIN32  // links and hard links as POSIX makes them
+// What is packed is the file the scan saw: a file swapped after the scan for a link, another file or another
+// file's second name, or grown, fails the pack naming it, and nothing is written. A second name of a file of the
+// tree is packed as it is.
+TEST_F(TreeScannerTest, PackingReadsTheVeryFilesTheScanSaw) {
+    const struct {
+        const char* what;
+        const char* changed;
+        std::function<void(const fs::path& tree, const fs::path& outside)> change;
+    } cases[] = {
+        {"a second name of a file of the tree", "", [](const fs::path&, const fs::path&) {}},
+        {"swapped for a link", "a.txt",
+         [](const fs::path& tree, const fs::path& outside) {
+             fs::remove(tree / "a.txt");
+             fs::create_symlink(outside / "secret.txt", tree / "a.txt");
+         }},
+        {"replaced by another file", "a.txt",
+         [](const fs::path& tree, const fs::path&) {
+             Write(tree / "new.tmp", "other");
+             fs::rename(tree / "new.tmp", tree / "a.txt");
+         }},
+        {"replaced by another file's second name", "a.txt",
+         [](const fs::path& tree, const fs::path& outside) {
+             fs::remove(tree / "a.txt");
+             fs::create_hard_link(outside / "secret.txt", tree / "a.txt");
+         }},
+        {"grown", "a.txt",
+         [](const fs::path& tree, const fs::path&) { std::ofstream(tree / "a.txt", std::ios::app) << "+"; }},
+        {"a followed link swapped for another", "l.txt",
+         [](const fs::path& tree, const fs::path& outside) {
+             fs::remove(tree / "l.txt");
+             fs::create_symlink(outside / "secret.txt", tree / "l.txt");
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path tree = root_ / "tree";
+        fs::remove_all(root_);
+        Write(tree / "a.txt", "alpha");
+        fs::create_hard_link(tree / "a.txt", tree / "b.txt");
+        Write(root_ / "outside" / "x.txt", "linked");
+        Write(root_ / "outside" / "secret.txt", "secret");
+        fs::create_symlink(root_ / "outside" / "x.txt", tree / "l.txt");
+        const ScannedTree scanned = ScanTree(tree, {true});
+        c.change(tree, root_ / "outside");
+        OutputFile out(root_ / "p.maj");
+        PackageDigester digest;
+        try {
+            WritePayload(scanned, PayloadOptions{}, out, digest);
+            EXPECT_EQ(std::string(c.changed), "") << "packed";
+        } catch (const PackError& failure) {
+            EXPECT_NE(std::string(c.changed), "") << failure.what();
+            EXPECT_NE(std::string(failure.what()).find((tree / c.changed).string() + ": "), std::string::npos)
+                << failure.what();
         }
     }
 }

@@ -2,6 +2,8 @@
 // own, and checks the log, the completion or failure display and the desktop shortcut.
 //   speech_robot run SPEECHLINES   a complete run; SPEECHLINES lines of the speech package follow the closing lines
 //   speech_robot damaged           a run whose side archive is damaged: the failure display, then the close box
+//   speech_robot failure TEXT WHERE a run that fails with the failure display TEXT, in the product's tree
+//                                  (WHERE product) or in the speech engine's (WHERE speech), then the close box
 // Exit code: the number of failed checks.
 #include <windows.h>
 
@@ -159,7 +161,7 @@ int Run(std::size_t speechLines) {
     return Failures();
 }
 
-int Damaged() {
+int Failure(const std::string& expected, bool inSpeechPackage) {
     Installer installer;
     if (StartRun(installer).empty()) {
         return Failures();
@@ -170,9 +172,16 @@ int Damaged() {
         return Failures();
     }
     const std::string message = Text(GetDlgItem(box, 0xFFFF));
-    Check(message == "Compressed file is corrupt.", "it says: " + message);
-    const auto speech = LinesAfterClosing(LogLines(installer));
-    Check(!speech.empty() && speech.front() == "Répertoire " + SpeechDirectory, "the speech package's lines had begun");
+    Check(message == expected, "it says: " + message);
+    const std::vector<std::string> lines = LogLines(installer);
+    if (inSpeechPackage) {
+        const auto speech = LinesAfterClosing(lines);
+        Check(!speech.empty() && speech.front() == "Répertoire " + SpeechDirectory,
+              "the speech package's lines had begun");
+    } else {
+        Check(!lines.empty() && StartsWith(lines.back(), "Répertoire "),
+              "the log ends with the directory's line: " + (lines.empty() ? "" : lines.back()));
+    }
     Check(FindTopLevel(MessageDialogClassName, ApplicationTitle) == nullptr, "no completion message");
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
     Check(WaitFor([&] { return !IsWindow(box); }), "OK closes the failure display");
@@ -190,8 +199,11 @@ int main(int argc, char** argv) {
         return Run(static_cast<std::size_t>(std::atoi(argv[2])));
     }
     if (scenario == "damaged" && argc == 2) {
-        return Damaged();
+        return Failure("Compressed file is corrupt.", true);
     }
-    std::fprintf(stderr, "usage: speech_robot run SPEECHLINES | damaged\n");
+    if (scenario == "failure" && argc == 4) {
+        return Failure(argv[2], std::string(argv[3]) == "speech");
+    }
+    std::fprintf(stderr, "usage: speech_robot run SPEECHLINES | damaged | failure TEXT product|speech\n");
     return 100;
 }

@@ -5,6 +5,13 @@
 #   ttl:     both archives: spengTTL.maj's tree and the fourteen-voice speng.ini (1,219 bytes)
 #   none:    no archive: no speech lines, no speng.ini
 #   damaged: a spengFR.maj whose block is corrupt: the failure display, no speng.ini
+# Then links planted where the elevated installer writes, as another user of the machine could plant them (Wine
+# shows a Unix link made with ln -s as a reparse point without a tag, which counts as a link):
+#   spenglink:  c:\speng a link: refused with "Nom de fichier incorrect", nothing at its target, no speng.ini
+#   quibellink: the chosen directory's Quibel a link: refused the same way, nothing at its target
+#   filelink:   a link at Quibel\quibel.exe: the linked file intact, the product's file in its place
+#   swap:       \data swapped for a link (mv, ln -s) while a block of 89 bytes decodes to 400 MiB in it:
+#               refused, nothing written at the link's target
 set -u
 stub=$1 qpack=$2 robot=$3 out=$4
 mkdir -p "$out"
@@ -99,5 +106,52 @@ fresh
 cp "$out/damaged.maj" "$setup/spengFR.maj"
 scenario damaged damaged
 [ "$(settings_size)" = none ] || fail "damaged: a speng.ini was written"
+
+# A directory elsewhere that a planted link names: nothing may appear in it.
+target="$out/link-target"
+untouched() { [ -z "$(ls -A "$target")" ] || fail "$1: written through the link: $(ls "$target")"; }
+
+fresh
+rm -rf "$target" && mkdir -p "$target"
+cp "$out/spengFR.maj" "$setup/"
+ln -s "$target" "$speng"
+scenario spenglink failure "Nom de fichier incorrect." speech
+untouched spenglink
+[ "$(settings_size)" = none ] || fail "spenglink: a speng.ini was written"
+[ -f "$setup/Quibel/quibel.exe" ] || fail "spenglink: the product was not installed before the refusal"
+rm -f "$speng"
+
+fresh
+rm -rf "$target" && mkdir -p "$target"
+ln -s "$target" "$setup/Quibel"
+scenario quibellink failure "Nom de fichier incorrect." product
+untouched quibellink
+
+fresh
+mkdir -p "$setup/Quibel"
+echo "victim" >"$out/victim.exe"
+ln -s "$out/victim.exe" "$setup/Quibel/quibel.exe"
+scenario filelink run 0
+[ "$(cat "$out/victim.exe")" = victim ] || fail "filelink: the linked file was written"
+[ ! -L "$setup/Quibel/quibel.exe" ] && cmp -s "$out/product/quibel.exe" "$setup/Quibel/quibel.exe" ||
+    fail "filelink: the product's quibel.exe is not in the link's place"
+
+fresh
+rm -rf "$target" && mkdir -p "$target"
+python3 "$source_dir/tests/speech/long_block_installer.py" "$stub" "$setup/setup.exe" 400
+# Swaps \data for a link as soon as it appears, while big.bin's block decodes.
+(
+    for _ in $(seq 30000); do
+        [ -d "$setup/Quibel/data" ] && break
+        sleep 0.01
+    done
+    mv "$setup/Quibel/data" "$setup/Quibel/data.old" && ln -s "$target" "$setup/Quibel/data" && echo "swapped"
+) >"$out/swap.out" 2>&1 &
+swapper=$!
+scenario swap failure "Nom de fichier incorrect." product
+wait $swapper
+grep -q swapped "$out/swap.out" || fail "swap: \\data was not swapped: $(cat "$out/swap.out")"
+untouched swap
+rm -rf "$setup/Quibel"
 
 exit $status

@@ -19,16 +19,22 @@ class MemoryFileSystem final : public FileSystem {
 
     bool IsDirectory(const std::string& path) override;
     bool IsFile(const std::string& path) override;
-    void RefuseLink(const std::string& path) override;
     void CreateDirectoryLevel(const std::string& path) override;
     void WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) override;
     std::vector<std::uint8_t> LoadWholeFile(const std::string& path) override;
+    std::unique_ptr<Directory> OpenDirectory(const Directory* parent,
+                                             const std::string& path,
+                                             const std::string& name,
+                                             bool create) override;
+    std::unique_ptr<NewFile> CreateNewFile(const Directory& directory,
+                                           const std::string& path,
+                                           const std::string& name) override;
 
     // The next operation on this exact path fails with the given Windows error code.
     void FailCreateDirectory(const std::string& path, std::uint32_t errorCode);
     void FailCreateFile(const std::string& path, std::uint32_t errorCode);
     void FailWriteFile(const std::string& path);
-    // An existing directory that is a link (a junction): RefuseLink refuses it with EInOutError 3, as on Windows.
+    // An existing directory that is a link (a junction): OpenDirectory refuses it with EInOutError 3, as on Windows.
     void PlantLink(const std::string& path);
 
     const std::set<std::string>& Directories() const { return directories_; }
@@ -38,8 +44,15 @@ class MemoryFileSystem final : public FileSystem {
     // Every path that an operation created or wrote, in order.
     const std::vector<std::string>& Written() const { return written_; }
 
+    // Directories opened by OpenDirectory, those held now and the most held at once.
+    std::size_t opened = 0;
+    std::size_t held = 0;
+    std::size_t mostHeld = 0;
+
   private:
     static std::string ParentOf(const std::string& path);
+    class MemoryFile;
+    class MemoryDirectory;
 
     std::set<std::string> roots_;
     std::set<std::string> directories_;

@@ -9,6 +9,8 @@
 
 #include "tools/qpack/Commands.h"
 #include "tools/qpack/Messages.h"
+#include "tools/qpack/StandardOutput.h"
+#include "tools/qpack/TerminalText.h"
 
 namespace quibel::qpack {
 
@@ -155,7 +157,7 @@ std::vector<CommandParser> MakeParsers(AllOptions& all) {
     CommandParser decode =
         NewParser("decode", "decode one compressed block file", "qpack decode BLOCK OUT",
                   "Decodes one compressed block (a 4-byte little-endian decoded size followed by an lh5 bit\n"
-                  "stream) into OUT. On failure nothing is left at OUT.");
+                  "stream) into OUT, written whole or not at all: on failure OUT is left as it was.");
     decode.app->add_option("BLOCK", all.decode.block, "the block file")->type_name("")->required();
     decode.app->add_option("OUT", all.decode.output, "the file to write")->type_name("")->required();
     decode.run = [&all] { return RunDecode(all.decode); };
@@ -165,11 +167,16 @@ std::vector<CommandParser> MakeParsers(AllOptions& all) {
         "extract", "extract a package's tree into a directory", "qpack extract [OPTIONS] PACKAGE DIR",
         "Finds the payload of PACKAGE, creates DIR with any missing parents and extracts the tree into it as\n"
         "the installer does, printing one line per directory and file as the installer logs them. Nothing is\n"
-        "created outside DIR and nothing is written through a symbolic link.");
+        "written through a symbolic link: a link standing for a directory is refused, a link or another name at a\n"
+        "file's name is replaced (what it names is left alone). Nothing is created outside DIR: a directory entry\n"
+        "whose name lacks its leading \"\\\" lands beside DIR in the installer (\"-old\" under C:\\w makes\n"
+        "C:\\w-old); such entries are all named and nothing is extracted, unless --as-installer writes them there.");
     extract.app->add_option("PACKAGE", all.extract.package, "a package or an installer")->type_name("")->required();
     extract.app->add_option("DIR", all.extract.directory, "where the tree goes")->type_name("")->required();
     AddOffset(*extract.app, all.extract.from);
     extract.app->add_flag("-q,--quiet", all.extract.quiet, "no line per entry; warnings and errors only");
+    extract.app->add_flag("--as-installer", all.extract.asInstaller,
+                          "write entries that land beside DIR where the installer writes them, naming each");
     extract.run = [&all] { return RunExtract(all.extract); };
     parsers.push_back(std::move(extract));
 
@@ -232,9 +239,23 @@ int RunParsed(const CommandParser& parser, std::vector<std::string> arguments) {
     return parser.run();
 }
 
-}  // namespace
+// A command whose listing or log did not all reach stdout has failed, whatever it did besides (as tar's "write
+// error"); a failure it already reported stands as it is.
+int WithStandardOutputChecked(const std::string& command, int exitCode) {
+    const auto failure = StandardOutputFailure();
+    if (exitCode != 0 || !failure) {
+        return exitCode;
+    }
+    if (command.empty()) {
+        std::fprintf(stderr, "qpack: error: standard output: %s\n", failure->c_str());
+    } else {
+        PrintError(command, "standard output: " + *failure);
+    }
+    return 1;
+}
 
-int RunCommandLine(const std::vector<std::string>& arguments) {
+// Runs the command line; command receives the name of the command run, if any.
+int RunTool(const std::vector<std::string>& arguments, std::string& command) {
     AllOptions options;
     const std::vector<CommandParser> parsers = MakeParsers(options);
     if (arguments.empty()) {
@@ -261,11 +282,20 @@ int RunCommandLine(const std::vector<std::string>& arguments) {
     }
     const CommandParser* parser = Find(parsers, first);
     if (parser == nullptr) {
-        std::fprintf(stderr, "qpack: error: unknown command '%s'\n", first.c_str());
+        std::fprintf(stderr, "qpack: error: unknown command '%s'\n", ShownText(first).c_str());
         PrintToolUsage(stderr, parsers);
         return 2;
     }
+    command = parser->name;
     return RunParsed(*parser, std::vector<std::string>(arguments.begin() + 1, arguments.end()));
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& arguments) {
+    std::string command;
+    const int exitCode = RunTool(arguments, command);
+    return WithStandardOutputChecked(command, exitCode);
 }
 
 }  // namespace quibel::qpack

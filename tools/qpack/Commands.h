@@ -35,7 +35,8 @@ struct ExtractOptions {
     std::string package;
     std::string directory;
     std::optional<std::int32_t> from;
-    bool quiet = false;  // no log line per entry
+    bool quiet = false;        // no log line per entry
+    bool asInstaller = false;  // write entries glued beside the directory, as the installer does
 };
 
 struct DecodeOptions {

@@ -1,8 +1,8 @@
-// qpack decode BLOCK OUT: one compressed block file (int32 size + lh5 bits) decoded into OUT.
+// qpack decode BLOCK OUT: one compressed block file (int32 size + lh5 bits) decoded into OUT, which appears whole
+// or not at all: the decoded pieces go to a temporary file beside it, renamed over it once the block is done.
 
 #include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "payload/DecompressBlock.h"
 #include "payload/Errors.h"
@@ -16,6 +16,21 @@
 
 namespace quibel::qpack {
 
+namespace {
+
+class OutputSink final : public ByteSink {
+  public:
+    explicit OutputSink(OutputFile& out) : out_(out) {}
+    void Write(const std::uint8_t* bytes, std::int32_t count) override {
+        out_.Write(bytes, static_cast<std::size_t>(count));
+    }
+
+  private:
+    OutputFile& out_;
+};
+
+}  // namespace
+
 int RunDecode(const DecodeOptions& options) {
     const auto fileSystem = MakeNativeFileSystem();
     try {
@@ -25,20 +40,14 @@ int RunDecode(const DecodeOptions& options) {
         RefuseOutputOverInput(outPath, blockPath, "the block file");
         PayloadStream block;
         block.Replace(fileSystem->LoadWholeFile(InstallerPathFromArgument(options.block)));
-        PayloadStream content;
-        const BlockDecodeEnd decodeEnd = DecompressBlock(block, content);
+        OutputFile out(outPath);
+        OutputSink sink(out);
+        const BlockDecodeEnd decodeEnd = DecompressBlock(block, sink);
+        out.Commit();
         if (decodeEnd.bitsPastEnd > 0) {
             PrintWarning("decode", "the bit stream ends " + std::to_string(decodeEnd.bitsPastEnd) +
                                        " bits short; the missing bits were read as zeros, so the output is likely "
                                        "damaged");
-        }
-        const std::string out = InstallerPathFromArgument(options.output);
-        try {
-            fileSystem->WriteWholeFile(out, content.Data(), static_cast<std::size_t>(content.Size()));
-        } catch (const EWriteError&) {
-            std::error_code ignored;
-            std::filesystem::remove(outPath, ignored);
-            throw;
         }
     } catch (const Exception& failure) {
         PrintError("decode", ToNativeText(FailureDisplayText(failure.what()), false));

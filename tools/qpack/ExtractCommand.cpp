@@ -1,6 +1,7 @@
 // qpack extract PACKAGE DIR: what the installer does with a package, from the command line.
 // Each log line is printed as the installer appends it to its log, in the host's separators and text encoding;
-// the base directory is shown absolute and normal, and nothing is created outside it.
+// the base directory is shown absolute and normal, and nothing is created outside it unless --as-installer asks
+// for the entries that the installer writes beside it. Files are written as their blocks decode.
 
 #include <cstdio>
 #include <string>
@@ -10,6 +11,7 @@
 #include "payload/TreeExtractor.h"
 #include "platform/NativeFileSystem.h"
 #include "tools/qpack/Commands.h"
+#include "tools/qpack/EntriesOutsideBase.h"
 #include "tools/qpack/ExtractionTarget.h"
 #include "tools/qpack/HostArguments.h"
 #include "tools/qpack/Messages.h"
@@ -18,6 +20,7 @@
 #include "tools/qpack/PackageFile.h"
 #include "tools/qpack/PackageRole.h"
 #include "tools/qpack/PackageTrailer.h"
+#include "tools/qpack/StandardOutput.h"
 #include "tools/qpack/TerminalText.h"
 #include "tools/qpack/TreeScanner.h"
 
@@ -27,10 +30,7 @@ namespace {
 
 class PrintedLog final : public LineSink {
   public:
-    void AppendLine(const std::string& line) override {
-        std::fputs(TerminalText(line, true).c_str(), stdout);
-        std::fputc('\n', stdout);
-    }
+    void AppendLine(const std::string& line) override { WriteStandardOutput(TerminalText(line, true) + "\n"); }
 };
 
 // With -q: the log's lines are not printed.
@@ -79,9 +79,11 @@ int RunExtract(const ExtractOptions& options) {
             PrintNote("extract", ScanStartNote(start));
         }
         const std::string base = ExtractionBase(HostPathFromArgument(options.directory));
+        CheckEntriesOutsideBase(package, base, options.asInstaller);
         ForceDirectories(*fileSystem, base);
         ConfinedFileSystem confined(*fileSystem, base);
         TreeExtractor extractor(package, confined, log);
+        extractor.WriteWhileDecoding();
         extractor.OnCutShortBlock(WarnCutShort);
         extractor.ExtractTree(base);
         WarnAboutTrailer(file, package.Position());

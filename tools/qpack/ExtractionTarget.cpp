@@ -63,6 +63,11 @@ std::string ExtractionBase(const std::filesystem::path& directory) {
 }
 
 bool LiesWithinBase(const std::string& base, const std::string& path) {
+    // What the walk hands over is the base followed by a name: with no ".." after the base it lies below it or is
+    // glued to it, and the components need not be taken apart (a deep tree would pay for every level each time).
+    if (path.compare(0, base.size(), base) == 0 && path.find("..", base.size()) == std::string::npos) {
+        return true;
+    }
     const std::vector<std::string> baseParts = LexicalComponents(base);
     const std::vector<std::string> parts = LexicalComponents(path);
     if (baseParts.empty()) {
@@ -94,6 +99,59 @@ void ConfinedFileSystem::WriteWholeFile(const std::string& path, const std::uint
     try {
         inner_.WriteWholeFile(path, data, size);
     } catch (const EWriteError& failure) {
+        throw NamedFailure(path, failure);
+    }
+}
+
+namespace {
+
+// The installer's write failure names no file: this one does.
+class NamedNewFile final : public FileSystem::NewFile {
+  public:
+    NamedNewFile(std::unique_ptr<NewFile> inner, std::string path) : inner_(std::move(inner)), path_(std::move(path)) {}
+    void Write(const std::uint8_t* bytes, std::int32_t count) override {
+        Named([&] { inner_->Write(bytes, count); });
+    }
+    void Close() override {
+        Named([&] { inner_->Close(); });
+    }
+    void Remove() override { inner_->Remove(); }
+
+  private:
+    template <typename Step>
+    void Named(const Step& step) {
+        try {
+            step();
+        } catch (const EWriteError& failure) {
+            throw NamedFailure(path_, failure);
+        }
+    }
+
+    std::unique_ptr<NewFile> inner_;
+    std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem::Directory> ConfinedFileSystem::OpenDirectory(const Directory* parent,
+                                                                         const std::string& path,
+                                                                         const std::string& name,
+                                                                         bool create) {
+    RequireWithinBase(path);
+    try {
+        return inner_.OpenDirectory(parent, path, name, create);
+    } catch (const EInOutError& failure) {
+        throw NamedFailure(path, failure);
+    }
+}
+
+std::unique_ptr<FileSystem::NewFile> ConfinedFileSystem::CreateNewFile(const Directory& directory,
+                                                                       const std::string& path,
+                                                                       const std::string& name) {
+    RequireWithinBase(path);
+    try {
+        return std::make_unique<NamedNewFile>(inner_.CreateNewFile(directory, path, name), path);
+    } catch (const EInOutError& failure) {
         throw NamedFailure(path, failure);
     }
 }

@@ -19,19 +19,25 @@ std::string ExtractionBase(const std::filesystem::path& directory);
 // or a path below one.
 bool LiesWithinBase(const std::string& base, const std::string& path);
 
-// Passes everything to another file system, but refuses to create a directory or a file outside the base (see
-// LiesWithinBase) with EInOutError 3, as for any other refused name. A directory or file that the system does
-// not create or write throws PackError naming it.
+// Passes everything to another file system, but refuses to open or create a directory or a file outside the base
+// (see LiesWithinBase) with EInOutError 3, as for any other refused name. A directory that the system does not
+// open or create, and a file it does not write, throw PackError naming it.
 class ConfinedFileSystem final : public FileSystem {
   public:
     ConfinedFileSystem(FileSystem& inner, std::string base) : inner_(inner), base_(std::move(base)) {}
 
     bool IsDirectory(const std::string& path) override { return inner_.IsDirectory(path); }
     bool IsFile(const std::string& path) override { return inner_.IsFile(path); }
-    void RefuseLink(const std::string& path) override { inner_.RefuseLink(path); }
     void CreateDirectoryLevel(const std::string& path) override;
     void WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) override;
     std::vector<std::uint8_t> LoadWholeFile(const std::string& path) override { return inner_.LoadWholeFile(path); }
+    std::unique_ptr<Directory> OpenDirectory(const Directory* parent,
+                                             const std::string& path,
+                                             const std::string& name,
+                                             bool create) override;
+    std::unique_ptr<NewFile> CreateNewFile(const Directory& directory,
+                                           const std::string& path,
+                                           const std::string& name) override;
 
   private:
     void RequireWithinBase(const std::string& path) const;

@@ -10,7 +10,7 @@ namespace quibel::qpack {
 
 #ifdef _WIN32
 
-std::optional<DirectoryIdentity> IdentityOf(const std::filesystem::path& directory) {
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& directory) {
     // Backup semantics: the only way to open a directory; the reparse points on the way are followed.
     const HANDLE handle = CreateFileW(directory.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -23,8 +23,7 @@ std::optional<DirectoryIdentity> IdentityOf(const std::filesystem::path& directo
     if (!known) {
         return std::nullopt;
     }
-    return DirectoryIdentity{info.dwVolumeSerialNumber,
-                             (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+    return FileIdentity{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
 }
 
 bool IsLink(const std::filesystem::path& path) {
@@ -45,12 +44,12 @@ bool IsLink(const std::filesystem::path& path) {
 
 #else
 
-std::optional<DirectoryIdentity> IdentityOf(const std::filesystem::path& directory) {
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& directory) {
     struct stat info {};
     if (stat(directory.c_str(), &info) != 0) {
         return std::nullopt;
     }
-    return DirectoryIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 
 bool IsLink(const std::filesystem::path& path) {

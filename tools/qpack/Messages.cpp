@@ -2,13 +2,16 @@
 
 #include <cstdio>
 
+#include "tools/qpack/TerminalText.h"
+
 namespace quibel::qpack {
 
 namespace {
 
+// Messages quote paths and arguments: whatever a caller forgot to show safely is shown so here.
 void Print(const std::string& command, const char* kind, const std::string& text) {
     std::fflush(stdout);
-    std::fprintf(stderr, "qpack %s: %s%s\n", command.c_str(), kind, text.c_str());
+    std::fprintf(stderr, "qpack %s: %s%s\n", command.c_str(), kind, ShownText(text).c_str());
 }
 
 }  // namespace

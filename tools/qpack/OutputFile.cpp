@@ -1,11 +1,11 @@
 #include "tools/qpack/OutputFile.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <random>
 #include <system_error>
 
+#include "tools/qpack/HostLinks.h"
 #include "tools/qpack/PackError.h"
 #include "tools/qpack/TreeScanner.h"
 
@@ -49,11 +49,11 @@ OutputFile::~OutputFile() {
     Discard();
 }
 
-void OutputFile::Write(const std::vector<std::uint8_t>& bytes) {
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+void OutputFile::Write(const std::uint8_t* bytes, std::size_t count) {
+    if (count > 0 && std::fwrite(bytes, 1, count, file_) != count) {
         throw PackError(DisplayPath(target_) + ": write failed: " + std::strerror(errno));
     }
-    written_ += bytes.size();
+    written_ += count;
 }
 
 void OutputFile::Commit() {
@@ -97,17 +97,26 @@ void RefuseOutputOverInput(const std::filesystem::path& output,
     }
 }
 
+// By identity, not by path: a bind mount, or a drive letter mapped onto the tree (as subst does), names the tree
+// by another path. The output itself (naming the tree), its directory with links resolved, then each directory
+// above that are compared with the tree's root.
 void RefuseOutputInsideInput(const std::filesystem::path& output, const std::filesystem::path& inputTree) {
+    const auto tree = IdentityOf(inputTree);
     std::error_code error;
-    const std::filesystem::path tree = std::filesystem::weakly_canonical(inputTree, error);
-    const std::filesystem::path absolute = std::filesystem::absolute(output, error);
-    const std::filesystem::path written =
-        std::filesystem::weakly_canonical(absolute.parent_path(), error) / absolute.filename();
-    if (error || tree.empty()) {
+    std::filesystem::path directory =
+        std::filesystem::weakly_canonical(std::filesystem::absolute(output, error).parent_path(), error);
+    if (!tree || error) {
         return;  // the scan or the creation names the problem
     }
-    const auto [treeEnd, writtenAt] = std::mismatch(tree.begin(), tree.end(), written.begin(), written.end());
-    if (treeEnd == tree.end()) {
+    bool inside = IdentityOf(output) == tree;
+    while (!inside) {
+        inside = IdentityOf(directory) == tree;
+        if (!directory.has_relative_path()) {
+            break;
+        }
+        directory = directory.parent_path();
+    }
+    if (inside) {
         throw PackError(DisplayPath(output) + ": the output lies inside the input tree " + DisplayPath(inputTree) +
                         "; write it elsewhere");
     }

@@ -24,7 +24,8 @@ class OutputFile {
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    void Write(const std::vector<std::uint8_t>& bytes);
+    void Write(const std::vector<std::uint8_t>& bytes) { Write(bytes.data(), bytes.size()); }
+    void Write(const std::uint8_t* bytes, std::size_t count);
     std::uint64_t BytesWritten() const { return written_; }
     void Commit();
 
@@ -44,8 +45,9 @@ class OutputFile {
 };
 
 // Throws PackError naming both paths when output would lie inside the tree that is read (it would replace an
-// input, or be packed itself by the next run). Directory links on the way are resolved; the output's own name
-// is not, since the rename replaces a link there rather than writing through it.
+// input, or be packed itself by the next run). Directories are compared by file identity, so that another name
+// of the tree (a bind mount, a drive letter mapped onto it) is found too; the output's own name is not resolved,
+// since the rename replaces a link there rather than writing through it.
 void RefuseOutputInsideInput(const std::filesystem::path& output, const std::filesystem::path& inputTree);
 
 // Throws PackError naming both paths when the output names the input file that the command reads (what: "the

@@ -16,6 +16,7 @@
 #include <malloc.h>
 #endif
 
+#include "tools/qpack/HostFile.h"
 #include "tools/qpack/PackError.h"
 #include "tools/qpack/RegularFile.h"
 #include "tools/qpack/ReorderWindow.h"
@@ -51,7 +52,9 @@ class SharedWork {
             Slot result;
             std::uint64_t bytesIn = 0;
             try {
-                const std::vector<std::uint8_t> content = ReadHostFile(*files_[*index].directory / *files_[*index].name);
+                const InputFile& file = files_[*index];
+                const std::vector<std::uint8_t> content =
+                    ReadScannedFile(*file.directory / *file.name, {file.identity, file.size}, file.viaLink);
                 bytesIn = content.size();
                 result.block = EncodeBlock(content, encoder_);
             } catch (...) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "tools/qpack/HostLinks.h"
 #include "tools/qpack/encoder/Lh5Encoder.h"
 
 namespace quibel::qpack {
@@ -16,6 +17,8 @@ struct InputFile {
     const std::filesystem::path* directory;
     const std::filesystem::path::string_type* name;
     std::uint64_t size = 0;  // as scanned: what the file takes of the window
+    FileIdentity identity;   // as scanned: the file read must be this one
+    bool viaLink = false;    // a link at its name is followed
 };
 
 struct CompressionOptions {
@@ -37,8 +40,8 @@ struct CompressionProgress {
 
 // Reads and compresses every file; calls consume(i, block) in ascending i on the calling thread as soon as the
 // block of file i and of those before it are ready, and report after each block and every fifth of a second
-// while it waits. A file that cannot be read throws PackError naming it when its turn comes; the other threads
-// then stop before their next file.
+// while it waits. A file that cannot be read, or is no longer the file scanned (HostFile.h), throws PackError
+// naming it when its turn comes; the other threads then stop before their next file.
 void CompressInOrder(const std::vector<InputFile>& files,
                      const CompressionOptions& options,
                      const std::function<void(std::size_t, const std::vector<std::uint8_t>&)>& consume,

@@ -6,6 +6,7 @@
 #include "tools/qpack/PackageWriter.h"
 #include "tools/qpack/ParallelCompressor.h"
 #include "tools/qpack/ProgressLine.h"
+#include "tools/qpack/StandardOutput.h"
 #include "tools/qpack/TerminalText.h"
 
 namespace quibel::qpack {
@@ -62,7 +63,7 @@ PayloadSummary WritePayload(const ScannedTree& tree,
     files.reserve(tree.fileCount);
     for (const ScannedDirectory& directory : tree.directories) {
         for (const ScannedFile& file : directory.files) {
-            files.push_back({&directory.hostPath, &file.hostName, file.size});
+            files.push_back({&directory.hostPath, &file.hostName, file.size, file.identity, file.viaLink});
         }
     }
     std::size_t directoriesWritten = 0;
@@ -93,10 +94,10 @@ PayloadSummary WritePayload(const ScannedTree& tree,
             NoteIfHeaviest(summary, tree.directories[d].name, file.name, block);
             if (options.verbose) {
                 progress.Clear();
-                std::printf("%s\n", ListingLine(tree.directories[d].name, file.name, file.size,
-                                                BlockLengthFieldSize + block.size())
-                                        .c_str());
-                std::fflush(stdout);
+                WriteStandardOutput(
+                    ListingLine(tree.directories[d].name, file.name, file.size, BlockLengthFieldSize + block.size()) +
+                        "\n",
+                    true);
             }
         },
         [&](const CompressionProgress& p) {

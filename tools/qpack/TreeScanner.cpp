@@ -7,7 +7,9 @@
 #include <system_error>
 
 #include "platform/TextEncoding.h"
+#include "tools/qpack/HostFile.h"
 #include "tools/qpack/HostLinks.h"
+#include "tools/qpack/TerminalText.h"
 #include "tools/qpack/WindowsNames.h"
 
 namespace quibel::qpack {
@@ -23,13 +25,13 @@ struct Entry {
     fs::path hostPath;
     bool isDirectory = false;
     bool viaLink = false;
-    std::optional<DirectoryIdentity> identity;  // a directory's, once looked up
+    std::optional<FileIdentity> identity;  // a directory's, once looked up; a file's, as opened
     std::uint64_t size = 0;
     std::vector<std::string> problems;  // what keeps it from being packed, without the path
 };
 
 struct Ancestor {
-    DirectoryIdentity identity;
+    FileIdentity identity;
     fs::path hostPath;
 };
 
@@ -54,19 +56,6 @@ void NameEntry(Entry& entry) {
     }
 }
 
-// The size as reading the file will find it: through a link it is the target's on every system (the C library of
-// Windows gives a link's own size). Opening it also finds a file that cannot be read before anything is written.
-std::optional<std::uint64_t> SizeByReading(const fs::path& path, std::string& problem) {
-    errno = 0;
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
-    if (size < 0) {
-        problem = "cannot be read" + (errno != 0 ? ": " + std::generic_category().message(errno) : std::string());
-        return std::nullopt;
-    }
-    return static_cast<std::uint64_t>(size);
-}
-
 // A link that goes nowhere, or around in circles among links.
 std::string BrokenLinkProblem(const fs::path& link, const std::error_code& error) {
     std::error_code unreadable;
@@ -82,9 +71,7 @@ class Scanner {
   public:
     explicit Scanner(const ScanOptions& options) : options_(options) {}
 
-    void ScanDirectory(const fs::path& hostPath,
-                       const std::string& name,
-                       const std::optional<DirectoryIdentity>& identity) {
+    void ScanDirectory(const fs::path& hostPath, const std::string& name, const std::optional<FileIdentity>& identity) {
         const std::size_t depth = ancestors_.size();
         if (identity) {
             ancestors_.push_back({*identity, hostPath});
@@ -104,7 +91,8 @@ class Scanner {
                 continue;
             }
             if (entry.problems.empty()) {
-                tree_.directories.back().files.push_back({entry.name, entry.hostPath.filename().native(), entry.size});
+                tree_.directories.back().files.push_back(
+                    {entry.name, entry.hostPath.filename().native(), entry.size, *entry.identity, entry.viaLink});
                 ++tree_.fileCount;
                 tree_.totalBytes += entry.size;
             }
@@ -180,15 +168,17 @@ class Scanner {
         return entry;
     }
 
+    // Opened as packing will open it, which also finds a file that cannot be read before anything is written.
     void InspectFile(Entry& entry) {
         std::string problem;
-        const auto size = SizeByReading(entry.hostPath, problem);
-        if (!size) {
+        const auto facts = ScanHostFile(entry.hostPath, entry.viaLink, problem);
+        if (!facts) {
             entry.problems.push_back(problem);
-        } else if (*size > kMaxFileSize) {
+        } else if (facts->size > kMaxFileSize) {
             entry.problems.push_back("files of 2 GiB or more cannot be packed");
         } else {
-            entry.size = *size;
+            entry.size = facts->size;
+            entry.identity = facts->identity;
         }
     }
 
@@ -235,7 +225,7 @@ std::string DisplayPath(const std::filesystem::path& path) {
         text = *ansi;
     }
 #endif
-    return text;
+    return ShownText(text);
 }
 
 ScannedTree ScanTree(const std::filesystem::path& root, const ScanOptions& options) {

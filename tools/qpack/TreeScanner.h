@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/qpack/HostLinks.h"
 #include "tools/qpack/TreeProblems.h"
 
 namespace quibel::qpack {
@@ -26,6 +27,8 @@ struct ScannedFile {
     std::string name;  // Windows-1252
     std::filesystem::path::string_type hostName;
     std::uint64_t size = 0;
+    FileIdentity identity;  // packing reads this very file, or fails
+    bool viaLink = false;   // reached through a followed link
 };
 
 struct ScannedDirectory {
@@ -56,7 +59,7 @@ inline constexpr const char* ProductProgram = "quibel.exe";
 // True when the root directory of the tree holds a file named quibel.exe, in any letter case.
 bool RootHoldsProductProgram(const ScannedTree& tree);
 
-// A host path as text for messages: UTF-8 on Linux, Windows-1252 on Windows.
+// A host path as text for messages: UTF-8 on Linux, Windows-1252 on Windows, control characters shown as "?".
 std::string DisplayPath(const std::filesystem::path& path);
 
 }  // namespace quibel::qpack

@@ -6,13 +6,17 @@
 #include "platform/NativeFileSystem.h"
 #include "tools/qpack/CommandLine.h"
 #include "tools/qpack/HostArguments.h"
+#include "tools/qpack/StandardOutput.h"
+#include "tools/qpack/TerminalText.h"
 
 int main(int argc, char** argv) {
+    quibel::qpack::OpenClosedStandardStreams();
     try {
         return quibel::qpack::RunCommandLine(quibel::qpack::CommandLineArguments(argc, argv));
     } catch (const std::exception& failure) {
         std::fflush(stdout);
-        std::fprintf(stderr, "qpack: error: %s\n", quibel::ToNativeText(failure.what(), false).c_str());
+        std::fprintf(stderr, "qpack: error: %s\n",
+                     quibel::qpack::ShownText(quibel::ToNativeText(failure.what(), false)).c_str());
         return 1;
     }
 }
