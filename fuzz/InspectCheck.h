@@ -23,9 +23,10 @@
 #include "payload/TreeExtractor.h"
 #include "tests/support/MemoryFileSystem.h"
 #include "tests/support/RecordedLines.h"
-#include "tools/qpack/PackageChecker.h"
-#include "tools/qpack/PackageDigest.h"
-#include "tools/qpack/PackageTrailer.h"
+#include "tools/qpack/inspect/PackageChecker.h"
+#include "tools/qpack/common/PackageDigest.h"
+#include "tools/qpack/inspect/DigestCheck.h"
+#include "tools/qpack/inspect/PackageTrailer.h"
 
 namespace quibel::fuzz {
 

@@ -16,17 +16,7 @@ shared=${QUIBEL_SHARED:-$root/../shared}
 cache=${QUIBEL_BENCH_CACHE:-$root/build/bench-cache}
 build=${QUIBEL_BENCH_BUILD:-$root/build/release}
 repeat=${REPEAT:-5}
-
-for tool in jlha lhasa 7z /usr/bin/time; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "run.sh: $tool is missing (scripts/deps.sh)" >&2; exit 1; }
-done
-
-corpus=$cache/corpus
-if [ ! -f "$corpus/SUMMARY.txt" ]; then
-    echo "building the benchmark corpus in $corpus (once, about a minute)" >&2
-    rm -rf "$corpus"
-    bash "$shared/bench/make-corpus.sh" "$corpus" >&2
-fi
+. "$root/bench/corpus.sh"
 
 archives=$cache/archives
 mkdir -p "$archives"

@@ -13,21 +13,13 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 shared=${QUIBEL_SHARED:-$root/../shared}
 cache=${QUIBEL_BENCH_CACHE:-$root/build/bench-cache}
 repeat=${REPEAT:-3}
-for tool in jlha lhasa 7z /usr/bin/time; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "run.sh: $tool is missing (scripts/deps.sh)" >&2; exit 1; }
-done
 if [ -z "${QPACK:-}" ]; then
     [ -f "$root/build/release/build.ninja" ] || (cd "$root" && cmake --preset release >/dev/null)
     cmake --build "$root/build/release" --target qpack -- -j2 >/dev/null
     QPACK=$root/build/release/tools/qpack/qpack
 fi
 
-corpus=$cache/corpus
-if [ ! -f "$corpus/SUMMARY.txt" ]; then
-    echo "building the benchmark corpus in $corpus (once, about a minute)" >&2
-    rm -rf "$corpus"
-    bash "$shared/bench/make-corpus.sh" "$corpus" >&2
-fi
+. "$root/bench/corpus.sh"
 inspect=$cache/inspect
 mkdir -p "$inspect"
 if [ ! -s "$inspect/corpus.lzh" ]; then

@@ -16,7 +16,7 @@
 #include "tests/support/Lh5Corpus.h"
 #include "tests/support/Lh5TestDecode.h"
 #include "tests/support/LzhReader.h"
-#include "tools/qpack/PackageChecker.h"
+#include "tools/qpack/inspect/PackageChecker.h"
 
 namespace quibel::testing {
 namespace {

@@ -9,7 +9,7 @@
 #include "tests/support/Lh5Corpus.h"
 #include "tests/support/Lh5Reference.h"
 #include "tests/support/Lh5TestDecode.h"
-#include "tools/qpack/PackageChecker.h"
+#include "tools/qpack/inspect/PackageChecker.h"
 
 namespace quibel::testing {
 namespace {

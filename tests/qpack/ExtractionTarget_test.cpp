@@ -1,13 +1,13 @@
 // The second line of defence of qpack extract: what lies within a base, taken on the text of the path alone.
 
-#include "tools/qpack/ExtractionTarget.h"
+#include "tools/qpack/inspect/ExtractionTarget.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include "payload/Errors.h"
-#include "tools/qpack/PackError.h"
+#include "tools/qpack/common/PackError.h"
 
 namespace quibel::qpack {
 namespace {

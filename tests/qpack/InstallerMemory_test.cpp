@@ -1,21 +1,21 @@
 // qpack installer warns when installing one file would need more memory at once than the 32-bit installer holds:
 // the installer file, that file's block and its decoded content.
-#include "tools/qpack/InstallerMemory.h"
+#include "tools/qpack/write/InstallerMemory.h"
 
 #include <gtest/gtest.h>
 
 namespace quibel::qpack {
 namespace {
 
-PackageEntry File(const std::string& directory, const std::string& name, std::int32_t block, std::int32_t decoded) {
-    return PackageEntry{false, name, directory, 0, block, decoded};
+StoredFile File(const std::string& directory, const std::string& name, std::int32_t block, std::int32_t decoded) {
+    return StoredFile{directory + "\\" + name, block, decoded};
 }
 
 TEST(InstallerMemory, WarnsOfTheFileThatNeedsTheMostAndOnlyAboveTheLimit) {
     constexpr std::uint64_t MB = 1'000'000;
     struct Case {
         std::uint64_t installer;
-        std::vector<PackageEntry> entries;
+        std::vector<StoredFile> entries;
         const char* named;  // nullptr: no warning
     };
     const Case cases[] = {

@@ -1,14 +1,14 @@
 // The output's temporary file is created exclusively under a fresh name: whatever stands at a drawn name is left
 // alone and another is drawn; it is removed when the command fails.
 
-#include "tools/qpack/OutputFile.h"
+#include "tools/qpack/write/OutputFile.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 
-#include "tools/qpack/PackError.h"
+#include "tools/qpack/common/PackError.h"
 
 namespace quibel::qpack {
 namespace {

@@ -1,6 +1,6 @@
 // The package checker behind verify and list, the stub check of the installer, and the Windows name rules.
 
-#include "tools/qpack/PackageChecker.h"
+#include "tools/qpack/inspect/PackageChecker.h"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +8,12 @@
 
 #include "payload/PackageFormat.h"
 #include "tests/support/TestStub.h"
-#include "tools/qpack/PackError.h"
-#include "tools/qpack/PackageDigest.h"
-#include "tools/qpack/PackageWriter.h"
-#include "tools/qpack/StubImage.h"
-#include "tools/qpack/WindowsNames.h"
+#include "tools/qpack/common/PackError.h"
+#include "tools/qpack/common/PackageDigest.h"
+#include "tools/qpack/common/WindowsNames.h"
 #include "tools/qpack/encoder/Lh5Encoder.h"
+#include "tools/qpack/write/PackageWriter.h"
+#include "tools/qpack/write/StubImage.h"
 
 namespace quibel::qpack {
 namespace {

@@ -2,7 +2,8 @@
 // anything else, while the fields signing rewrites are not; and the installer's walk, with 30 more ExtractTree
 // calls after it, ends inside the record whatever follows it (under Wine as natively).
 
-#include "tools/qpack/PackageDigest.h"
+#include "tools/qpack/common/PackageDigest.h"
+#include "tools/qpack/inspect/DigestCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +14,11 @@
 #include "tests/support/PackageBytes.h"
 #include "tests/support/RecordedLines.h"
 #include "tests/support/TestStub.h"
-#include "tools/qpack/PackageChecker.h"
-#include "tools/qpack/PackageTrailer.h"
-#include "tools/qpack/PackageWriter.h"
-#include "tools/qpack/StubImage.h"
 #include "tools/qpack/encoder/Lh5Encoder.h"
+#include "tools/qpack/inspect/PackageChecker.h"
+#include "tools/qpack/inspect/PackageTrailer.h"
+#include "tools/qpack/write/PackageWriter.h"
+#include "tools/qpack/write/StubImage.h"
 
 namespace quibel::qpack {
 namespace {

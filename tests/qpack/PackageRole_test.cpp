@@ -1,13 +1,13 @@
 // list, verify and extract read a file in the role it plays, from the offset where the one that reads it would
 // start: the installer from 400000, its speech step from 0.
 
-#include "tools/qpack/PackageRole.h"
+#include "tools/qpack/inspect/PackageRole.h"
 
 #include <gtest/gtest.h>
 
 #include "payload/PackageFormat.h"
 #include "tests/support/PackageBytes.h"
-#include "tools/qpack/PackError.h"
+#include "tools/qpack/common/PackError.h"
 
 namespace quibel::qpack {
 namespace {

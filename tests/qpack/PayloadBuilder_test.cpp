@@ -3,7 +3,7 @@
 // every file, on several threads, gives the bytes of no limit on one thread. The summary names the file the
 // installer needs the most memory for, as the written package shows it.
 
-#include "tools/qpack/PayloadBuilder.h"
+#include "tools/qpack/write/PayloadBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <regex>
 #include <sstream>
 
-#include "tools/qpack/PackageChecker.h"
+#include "tools/qpack/inspect/PackageChecker.h"
 
 namespace quibel::qpack {
 namespace {
@@ -99,8 +99,7 @@ TEST(WritePayload, ListsEachFileAsWrittenWhateverTheWindow) {
             return a.blockLength + a.decodedSize < b.blockLength + b.decodedSize;
         });
         ASSERT_TRUE(summary.heaviestFile);
-        EXPECT_EQ(summary.heaviestFile->directory + "\\" + summary.heaviestFile->name,
-                  heaviest->directory + "\\" + heaviest->name);
+        EXPECT_EQ(summary.heaviestFile->path, heaviest->directory + "\\" + heaviest->name);
         EXPECT_EQ(summary.heaviestFile->blockLength, heaviest->blockLength);
         EXPECT_EQ(summary.heaviestFile->decodedSize, heaviest->decodedSize);
     }

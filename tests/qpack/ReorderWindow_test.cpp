@@ -1,7 +1,7 @@
 // Pieces start in order while those started and not handed on fit the limit (a finished piece counting what it
 // holds), a piece larger than the limit alone, and are handed on in order whatever order they finish in.
 
-#include "tools/qpack/ReorderWindow.h"
+#include "tools/qpack/write/ReorderWindow.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The tree scan before packing: every problem of a tree found in one run and reported in tree order, links
 // followed on request (as tar -h does) with loops and dangling links refused, and the product program looked for.
 
-#include "tools/qpack/TreeScanner.h"
+#include "tools/qpack/tree/TreeScanner.h"
 
 #include <gtest/gtest.h>
 
-#include "tools/qpack/PayloadBuilder.h"
+#include "tools/qpack/write/PayloadBuilder.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -4,10 +4,10 @@
 #include <exception>
 
 #include "platform/NativeFileSystem.h"
-#include "tools/qpack/CommandLine.h"
-#include "tools/qpack/HostArguments.h"
-#include "tools/qpack/StandardOutput.h"
-#include "tools/qpack/TerminalText.h"
+#include "tools/qpack/cli/CommandLine.h"
+#include "tools/qpack/cli/HostArguments.h"
+#include "tools/qpack/common/StandardOutput.h"
+#include "tools/qpack/common/TerminalText.h"
 
 int main(int argc, char** argv) {
     quibel::qpack::OpenClosedStandardStreams();

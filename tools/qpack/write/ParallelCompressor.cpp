@@ -1,0 +1,215 @@
+#include "tools/qpack/write/ParallelCompressor.h"
+#include "tools/qpack/common/DisplayPath.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+#include "tools/qpack/common/PackError.h"
+#include "tools/qpack/common/RegularFile.h"
+#include "tools/qpack/tree/HostFile.h"
+#include "tools/qpack/write/ReorderWindow.h"
+
+namespace quibel::qpack {
+
+namespace {
+
+struct Slot {
+    std::vector<std::uint8_t> block;
+    std::exception_ptr failure;
+};
+
+// The state the workers share with the consuming thread, all of it under the mutex; workers stop taking files
+// once stop is set.
+class SharedWork {
+  public:
+    SharedWork(const std::vector<InputFile>& files, const CompressionOptions& options)
+        : files_(files), encoder_(options.encoder), window_(SizesOf(files), WindowBytes(options)) {}
+
+    void Work() {
+        for (;;) {
+            std::unique_lock lock(mutex_);
+            std::optional<std::size_t> index;
+            while (!stop_ && !window_.AllStarted() && !(index = window_.Start())) {
+                room_.wait(lock);
+            }
+            if (!index) {
+                return;
+            }
+            lock.unlock();
+            Slot result;
+            std::uint64_t bytesIn = 0;
+            try {
+                const InputFile& file = files_[*index];
+                const std::vector<std::uint8_t> content =
+                    ReadScannedFile(*file.directory / *file.name, {file.identity, file.size}, file.viaLink);
+                bytesIn = content.size();
+                result.block = EncodeBlock(content, encoder_);
+            } catch (...) {
+                result.failure = std::current_exception();
+            }
+            const std::size_t held = result.block.size();
+            lock.lock();
+            ++progress_.filesDone;
+            progress_.bytesIn += bytesIn;
+            progress_.bytesOut += held;
+            finished_.emplace(*index, std::move(result));
+            window_.Finish(*index, held);
+            lock.unlock();
+            ready_.notify_one();
+        }
+    }
+
+    // Waits for the block whose turn it is, calling report every fifth of a second meanwhile. The block stays
+    // counted in the window until HandedOn.
+    Slot NextInTurn(const std::function<void(const CompressionProgress&)>& report) {
+        std::unique_lock lock(mutex_);
+        while (!window_.TurnIsReady()) {
+            if (ready_.wait_for(lock, std::chrono::milliseconds(200)) == std::cv_status::timeout) {
+                const CompressionProgress snapshot = progress_;
+                lock.unlock();
+                report(snapshot);
+                lock.lock();
+            }
+        }
+        return std::move(finished_.extract(window_.Turn()).mapped());
+    }
+
+    // The block whose turn it was is written: its bytes leave the window and later files may start.
+    CompressionProgress HandedOn() {
+        CompressionProgress snapshot;
+        {
+            const std::lock_guard lock(mutex_);
+            window_.HandedOn();
+            snapshot = progress_;
+        }
+        room_.notify_all();
+        return snapshot;
+    }
+
+    void Stop() {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        room_.notify_all();
+    }
+
+  private:
+    static std::uint64_t WindowBytes(const CompressionOptions& options) {
+        constexpr std::uint64_t perThread = 8u << 20;
+        return options.windowBytes > 0 ? options.windowBytes
+                                       : perThread * static_cast<std::uint64_t>(std::max(2, options.threads));
+    }
+
+    static std::vector<std::uint64_t> SizesOf(const std::vector<InputFile>& files) {
+        std::vector<std::uint64_t> sizes;
+        sizes.reserve(files.size());
+        for (const InputFile& file : files) {
+            sizes.push_back(file.size);
+        }
+        return sizes;
+    }
+
+    const std::vector<InputFile>& files_;
+    const EncoderSettings& encoder_;
+    std::mutex mutex_;
+    std::condition_variable room_;   // a file may start: the window moved, or stop
+    std::condition_variable ready_;  // a block is ready
+    ReorderWindow window_;
+    std::map<std::size_t, Slot> finished_;  // the blocks waiting for their turn
+    CompressionProgress progress_;
+    bool stop_ = false;
+};
+
+// Large buffers (a file's content, its block) go back to the system as soon as they are freed. Left to itself,
+// glibc raises its threshold to the largest buffer freed so far and serves the later ones from a heap that
+// fragments a little more with every file, so that the peak would grow with the package after all. The
+// encoder's tables of each file (a few hundred KiB) stay below the threshold, and the heap keeps that much free
+// at its top, so that they are not mapped and faulted in anew for every file.
+void ReturnLargeBuffersToTheSystem() {
+#ifdef __GLIBC__
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    mallopt(M_TRIM_THRESHOLD, 2 << 20);
+#endif
+}
+
+// Joins the workers however the consuming thread leaves. What they run keeps no thread_local object with a
+// destructor: the 32-bit Windows runtime may free such an object's storage before its destructor runs when the
+// thread ends, and the destructor then frees a pointer read from freed memory.
+class WorkerThreads {
+  public:
+    WorkerThreads(SharedWork& work, int count) : work_(work) {
+        for (int i = 0; i < count; ++i) {
+            threads_.emplace_back([&work] { work.Work(); });
+        }
+    }
+    ~WorkerThreads() {
+        work_.Stop();
+        for (auto& thread : threads_) {
+            thread.join();
+        }
+    }
+    WorkerThreads(const WorkerThreads&) = delete;
+    WorkerThreads& operator=(const WorkerThreads&) = delete;
+
+  private:
+    SharedWork& work_;
+    std::vector<std::thread> threads_;
+};
+
+}  // namespace
+
+std::vector<std::uint8_t> ReadHostFile(const std::filesystem::path& path) {
+    RequireRegularFile(path);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw PackError(DisplayPath(path) + ": cannot be read: " + std::strerror(errno));
+    }
+    std::vector<std::uint8_t> content;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size < 0) {
+        throw PackError(DisplayPath(path) + ": cannot be read");
+    }
+    content.resize(static_cast<std::size_t>(size));
+    if (!in.read(reinterpret_cast<char*>(content.data()), size) || in.peek() != std::ifstream::traits_type::eof()) {
+        throw PackError(DisplayPath(path) + ": cannot be read whole (changed while packing?)");
+    }
+    return content;
+}
+
+void CompressInOrder(const std::vector<InputFile>& files,
+                     const CompressionOptions& options,
+                     const std::function<void(std::size_t, const std::vector<std::uint8_t>&)>& consume,
+                     const std::function<void(const CompressionProgress&)>& report) {
+    ReturnLargeBuffersToTheSystem();
+    SharedWork work(files, options);
+    const int threads = std::max(1, std::min<int>(options.threads, static_cast<int>(files.size())));
+    WorkerThreads workers(work, threads);
+    for (std::size_t index = 0; index < files.size(); ++index) {
+        {
+            const Slot slot = work.NextInTurn(report);
+            if (slot.failure) {
+                std::rethrow_exception(slot.failure);
+            }
+            consume(index, slot.block);
+        }  // the block is freed before its bytes leave the window
+        report(work.HandedOn());
+    }
+}
+
+}  // namespace quibel::qpack
