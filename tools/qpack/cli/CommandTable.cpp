@@ -155,12 +155,12 @@ std::vector<CommandSpec> MakeCommands() {
          "print the banner and tree of packages",
          {{{"FILE", ValueKind::Input, "a package or an installer", true}}},
          {From(), Quiet("the totals only, no line per entry"),
-          Verbose("also each file's offset and block length, and where the payload was found")},
+          Verbose("also each file's offset, and where the payload was found")},
          std::string("Prints the banner and the tree of each package: each directory, then its files with "
                      "the stored size (block length), the decoded size and their ratio, then the totals. "
-                     "With -v each file's line starts with its offset (where its block length lies, as "
-                     "qpack decode takes it) and block length. Several files are listed one after the "
-                     "other, each under its name. Writes nothing.\n") +
+                     "With -v each file's line starts with its offset: where the stored bytes begin, "
+                     "with the block length, as qpack decode takes it. Several files are listed one after "
+                     "the other, each under its name. Writes nothing.\n") +
              kRoles,
          RunList});
 
