@@ -68,15 +68,16 @@ void WarnCutShort(const std::string& filePath, std::int64_t bitsPastEnd) {
 
 // The installer's walk has ended; what follows must be the digest record and the signature, or nothing (see
 // PackageTrailer.h).
-void WarnAboutTrailer(ByteSource& file, std::int64_t end) {
+void WarnAboutTrailer(ByteSource& file, const std::string& fileName, std::int64_t end) {
     if (const auto problem = TrailerProblem(file, end, FindSignature(file))) {
-        PrintWarning("extract", "offset " + std::to_string(end) + ": " + *problem);
+        PrintWarning("extract", fileName + ": offset " + std::to_string(end) + ": " + *problem);
     }
 }
 
 [[noreturn]] void RefuseName(const std::string& path) {
     throw PackError(TerminalText(path, true) +
-                    ": a name the installer refuses (it climbs above the directory, or names a device); " +
+                    ": a name the installer refuses (\"..\", \":\", a control character or a device's name; a file's "
+                    "name holds no separator either); " +
                     InstallerWouldStop(EInOutError(SystemError::PathNotFound)));
 }
 
@@ -139,7 +140,7 @@ int RunExtract(const CommandOptions& options) {
         Extraction done{ExtractionBase(HostPathFromArgument(options.arguments.at(1)))};
         CheckEntriesOutsideBase(package, done.base, options.asInstaller);
         ExtractInto(package, packageName, options, done);
-        WarnAboutTrailer(file, package.Position());
+        WarnAboutTrailer(file, packageName, package.Position());
         if (!options.quiet) {
             PrintNote("extract", TerminalText(done.base, true) + ": " + TreeCounts(done.directories, done.files) +
                                      ", " + std::to_string(done.bytes) + " bytes");
