@@ -54,15 +54,14 @@ OptionSpec From() {
                                "look for the marker from OFFSET (0 to 2147483647) instead of the scan start of the "
                                "file's role",
                                [](CommandOptions& options, const std::string& value) {
-                                   options.from = static_cast<std::int32_t>(std::stol(value));
+                                   options.from = static_cast<std::int32_t>(std::stoll(value));
                                });
     option.high = 0x7FFFFFFF;
     return option;
 }
 
-OptionSpec WarningsAsErrors(const char* written) {
-    OptionSpec option = Flag(0, "warnings-as-errors", written, &CommandOptions::warningsAsErrors);
-    return option;
+OptionSpec WarningsAsErrors(const char* help) {
+    return Flag(0, "warnings-as-errors", help, &CommandOptions::warningsAsErrors);
 }
 
 std::vector<OptionSpec> PackOptions(bool installer) {
