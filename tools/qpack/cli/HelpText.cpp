@@ -34,10 +34,7 @@ std::string Wrapped(const std::string& text, std::size_t indent, std::size_t fir
                 lines.back().push_back(lines[lines.size() - 2].back());
                 lines[lines.size() - 2].pop_back();
             }
-            length = indent;
-            for (const std::string& moved : lines.back()) {
-                length += moved.size() + 1;
-            }
+            length = indent + (lines.back().empty() ? 0 : lines.back().front().size());
         }
         length += (lines.back().empty() ? 0 : 1) + word.size();
         lines.back().push_back(word);
