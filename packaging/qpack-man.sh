@@ -25,7 +25,8 @@ done)
     echo "[SYNOPSIS]"
     echo ".nf"
     for command in $commands; do
-        "$qpack" help "$command" | sed -n 's/^[Uu]sage: *//p' | roff
+        # The usage lines: "usage: qpack CMD ...", then any further form on the lines below it.
+        "$qpack" help "$command" | sed -n '1,/^$/{s/^[Uu]sage: *//;s/^ *//;/^qpack /p;}' | roff
     done
     echo ".fi"
     echo "[COMMANDS]"

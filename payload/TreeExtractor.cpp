@@ -93,13 +93,20 @@ void TreeExtractor::ExtractDirectory(DirectoryChain& chain, OpenDirectories& ope
     const std::string name = ReadLengthString(stream_);
     log_.AppendLine(Texts::LogDirectoryPrefix + baseDirectory_ + name);
     if (!IsAcceptedDirectoryName(name.substr(AcceptedLevels(acceptedName_, name)))) {
-        throw EInOutError(SystemError::PathNotFound);
+        RefuseName(baseDirectory_ + name);
     }
     acceptedName_ = name;
     // The base and every level below it: a link planted in an existing target (a junction in place of
     // c:\speng, say) would send the files elsewhere, into a system directory for an elevated installer.
     chain.Reach(name, true);
     open.push_back({stream_.Position() - static_cast<std::int64_t>(name.size()), name.size()});
+}
+
+void TreeExtractor::RefuseName(const std::string& path) const {
+    if (refusedName_) {
+        refusedName_(path);
+    }
+    throw EInOutError(SystemError::PathNotFound);
 }
 
 std::string TreeExtractor::NameOf(const OpenDirectory& directory) const {
@@ -114,7 +121,7 @@ void TreeExtractor::ExtractFile(DirectoryChain& chain, const std::string& direct
         return;
     }
     if (!IsAcceptedFileName(name)) {
-        throw EInOutError(SystemError::PathNotFound);
+        RefuseName(baseDirectory_ + directoryName + "\\" + name);
     }
     std::int32_t blockLength = 0;
     if (!stream_.ReadInt32(blockLength) || blockLength < BlockLengthFieldSize) {

@@ -38,6 +38,12 @@ class TreeExtractor {
     using CutShortHandler = std::function<void(const std::string& filePath, std::int64_t bitsPastEnd)>;
     void OnCutShortBlock(CutShortHandler handler) { cutShort_ = std::move(handler); }
 
+    // Called with the path an entry would have when the name rules refuse its name, before the walk stops with
+    // EInOutError 3; the handler may throw in its place (qpack names the path, which the installer's text does
+    // not).
+    using RefusedNameHandler = std::function<void(const std::string& path)>;
+    void OnRefusedName(RefusedNameHandler handler) { refusedName_ = std::move(handler); }
+
   private:
     // An open directory list, by where its entry's name lies in the stream (the directory's path is the base
     // followed by it). Nesting is an explicit stack, since a canonical package nests one level deeper with every
@@ -50,6 +56,7 @@ class TreeExtractor {
 
     void ExtractDirectory(DirectoryChain& chain, OpenDirectories& open);
     void ExtractFile(DirectoryChain& chain, const std::string& directoryName);
+    [[noreturn]] void RefuseName(const std::string& path) const;
     std::string NameOf(const OpenDirectory& directory) const;
 
     PayloadStream& stream_;
@@ -59,6 +66,7 @@ class TreeExtractor {
     std::string acceptedName_;  // the last directory name that the name rules accepted
     bool whileDecoding_ = false;
     CutShortHandler cutShort_;
+    RefusedNameHandler refusedName_;
 };
 
 }  // namespace quibel

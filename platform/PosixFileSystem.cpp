@@ -1,5 +1,6 @@
 // The host file system for qpack and the native tests: "\" separators become "/", Windows-1252 names become
-// UTF-8, and errno values become the Windows error codes whose messages the system shows.
+// UTF-8, and errno values become the Windows error codes whose messages the system shows; the walk's failures
+// carry strerror's words beside them (SystemReason.h).
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,9 +9,11 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "payload/Errors.h"
 #include "platform/NativeFileSystem.h"
+#include "platform/SystemReason.h"
 #include "platform/TextEncoding.h"
 
 namespace quibel {
@@ -54,6 +57,16 @@ std::string SystemText(int error) {
         text.pop_back();
     }
     return text;
+}
+
+// The installer's failure, with strerror's words for error beside it (SystemReason.h).
+template <typename Failure, typename... Arguments>
+[[noreturn]] void ThrowWithReason(int error, Arguments&&... arguments) {
+    throw WithSystemReason<Failure>(std::strerror(error), std::forward<Arguments>(arguments)...);
+}
+
+[[noreturn]] void ThrowInOutError(int error, std::uint32_t code) {
+    ThrowWithReason<EInOutError>(error, code);
 }
 
 std::string FullPath(const std::string& hostPath) {
@@ -113,7 +126,7 @@ class DirectoryFile final : public FileSystem::NewFile {
                 continue;
             }
             if (written <= 0) {
-                throw EWriteError();
+                ThrowWithReason<EWriteError>(written < 0 ? errno : EIO);
             }
             bytes += written;
             count -= static_cast<std::int32_t>(written);
@@ -123,7 +136,7 @@ class DirectoryFile final : public FileSystem::NewFile {
         const int fd = fd_;
         fd_ = -1;
         if (close(fd) != 0 && errno != EINTR) {
-            throw EWriteError();
+            ThrowWithReason<EWriteError>(errno);
         }
     }
     void Remove() override {
@@ -162,7 +175,8 @@ class PosixFileSystem final : public FileSystem {
 
     void CreateDirectoryLevel(const std::string& path) override {
         if (mkdir(HostPath(path).c_str(), 0777) != 0) {
-            throw EInOutError(WindowsCodeFor(errno));
+            const int error = errno;
+            ThrowInOutError(error, WindowsCodeFor(error));
         }
     }
 
@@ -235,7 +249,7 @@ class PosixFileSystem final : public FileSystem {
             if (mkdirat(at, host.c_str(), 0777) != 0) {
                 error = errno;
                 if (!IsLinkAt(at, host)) {
-                    throw EInOutError(WindowsCodeFor(error));
+                    ThrowInOutError(error, WindowsCodeFor(error));
                 }
             }
             fd = openat(at, host.c_str(), kFlags);
@@ -248,9 +262,9 @@ class PosixFileSystem final : public FileSystem {
             ThrowLinkRefused(HostPath(path));
         }
         if (error == ENOTDIR) {
-            throw EInOutError(create ? SystemError::AlreadyExists : SystemError::PathNotFound);
+            ThrowInOutError(error, create ? SystemError::AlreadyExists : SystemError::PathNotFound);
         }
-        throw EInOutError(error == ENOENT ? SystemError::PathNotFound : WindowsCodeFor(error));
+        ThrowInOutError(error, error == ENOENT ? SystemError::PathNotFound : WindowsCodeFor(error));
     }
 
     std::unique_ptr<NewFile> CreateNewFile(const Directory& directory,
@@ -267,7 +281,7 @@ class PosixFileSystem final : public FileSystem {
         const int fd = openat(at, host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0) {
             const int error = errno;
-            throw EFCreateError(FullPath(HostPath(path)), SystemText(error));
+            ThrowWithReason<EFCreateError>(error, FullPath(HostPath(path)), SystemText(error));
         }
         return std::make_unique<DirectoryFile>(fd, at, host);
     }

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "payload/Errors.h"
+#include "platform/SystemReason.h"
 #include "tools/qpack/common/PackError.h"
 
 namespace quibel::qpack {
@@ -39,7 +40,8 @@ TEST(ExtractionTarget, OnlyPathsBelowTheBaseOrGluedBesideItAreCreated) {
     EXPECT_FALSE(LiesWithinBase("C:\\Apps\\Quibel", "C:\\Windows\\System32"));
 }
 
-// A file system on which every directory and file creation fails (a name taken by a file, a full disk).
+// A file system on which every directory and file creation fails (a name taken by a file, a full disk), with the
+// system's reason beside the installer's failure.
 class Refusing final : public FileSystem {
   public:
     bool IsDirectory(const std::string&) override { return false; }
@@ -48,11 +50,13 @@ class Refusing final : public FileSystem {
     void WriteWholeFile(const std::string&, const std::uint8_t*, std::size_t) override { throw EWriteError(); }
     std::vector<std::uint8_t> LoadWholeFile(const std::string&) override { return {}; }
     std::unique_ptr<Directory> OpenDirectory(const Directory*, const std::string&, const std::string&, bool) override {
-        throw EInOutError(SystemError::AlreadyExists);
+        throw WithSystemReason<EInOutError>("Not a directory", SystemError::AlreadyExists);
     }
     std::unique_ptr<NewFile> CreateNewFile(const Directory&, const std::string&, const std::string&) override {
         struct Full final : NewFile {
-            void Write(const std::uint8_t*, std::int32_t) override { throw EWriteError(); }
+            void Write(const std::uint8_t*, std::int32_t) override {
+                throw WithSystemReason<EWriteError>("No space left on device");
+            }
             void Close() override {}
             void Remove() override {}
         };
@@ -60,7 +64,8 @@ class Refusing final : public FileSystem {
     }
 };
 
-// The installer's texts name no path, and a path's log line comes only once it is made (or not at all, with -q).
+// The installer's texts name no path, and a path's log line comes only once it is made (or not at all, with -q):
+// the path, the system's reason, then what the installer would say.
 TEST(ExtractionTarget, AFailedCreationNamesThePath) {
     Refusing refusing;
     ConfinedFileSystem confined(refusing, "\\tmp\\w");
@@ -73,17 +78,20 @@ TEST(ExtractionTarget, AFailedCreationNamesThePath) {
         {[&] {
              confined.CreateNewFile(FileSystem::Directory(), "\\tmp\\w\\données.bin", "données.bin")->Write(&byte, 1);
          },
-         "\\tmp\\w\\données.bin: Erreur d'écriture dans le flux."},
-        {[&] { confined.OpenDirectory(nullptr, "\\tmp\\w\\sub", "sub", true); }, "\\tmp\\w\\sub: Erreur E/S 183."},
+         "\\tmp\\w\\données.bin: No space left on device; the installer would stop with \"Erreur d'écriture dans le "
+         "flux.\""},
+        {[&] { confined.OpenDirectory(nullptr, "\\tmp\\w\\sub", "sub", true); },
+         "\\tmp\\w\\sub: Not a directory; the installer would stop with \"Erreur E/S 183.\""},
 #else
         // UTF-8 on the terminal: é is C3 A9.
         {[&] {
              confined.CreateNewFile(FileSystem::Directory(), "\\tmp\\w\\données.bin", "données.bin")->Write(&byte, 1);
          },
          "/tmp/w/donn\xc3\xa9"
-         "es.bin: Erreur d'\xc3\xa9"
-         "criture dans le flux."},
-        {[&] { confined.OpenDirectory(nullptr, "\\tmp\\w\\sub", "sub", true); }, "/tmp/w/sub: Erreur E/S 183."},
+         "es.bin: No space left on device; the installer would stop with \"Erreur d'\xc3\xa9"
+         "criture dans le flux.\""},
+        {[&] { confined.OpenDirectory(nullptr, "\\tmp\\w\\sub", "sub", true); },
+         "/tmp/w/sub: Not a directory; the installer would stop with \"Erreur E/S 183.\""},
 #endif
     };
     for (const auto& c : cases) {

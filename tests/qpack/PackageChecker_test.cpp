@@ -249,6 +249,18 @@ TEST(PackageChecker, RejectsFaultyPackagesWithAClearMessage) {
     }
 }
 
+// A name's problem is the fault of the entry that brings it: a directory below it does not repeat it.
+TEST(PackageChecker, ReportsEachProblemOnce) {
+    ByteString p;
+    AppendPackageHeader(p, {});
+    AppendDirectoryEntry(p, "");
+    AppendDirectoryEntry(p, "\\a?b");
+    AppendDirectoryEntry(p, "\\a?b\\c");
+    AppendDirectoryEntry(p, "\\x\\y:z");  // before its parent: every level is looked at
+    const PackageReport report = CheckPackage(p, 0, true);
+    EXPECT_EQ(report.faults.size(), 3u) << JoinedFaults(report);
+}
+
 ByteString MinimalPe(std::size_t size) {
     ByteString stub(size, 0);
     stub[0] = 'M';

@@ -128,14 +128,14 @@ TEST_F(StandardStreamsTest, AListingThatCannotBeWrittenFailsTheCommand) {
         {"list " + package, "list"},
         {"extract " + package + " " + (root_ / "x").string(), "extract"},
         {"pack -v " + tree + " -o " + (root_ / "q.maj").string(), "pack"},
-        {"--version", ""},
+        {"--version", "version"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
         const testing::ToolRun run =
             testing::RunTool("{ " + std::string(QPACK_EXECUTABLE) + " " + c.arguments + " >/dev/full; }");
         EXPECT_EQ(run.exitCode, 1) << run.output;
-        const std::string prefix = c.command.empty() ? "qpack: " : "qpack " + c.command + ": ";
+        const std::string prefix = "qpack " + c.command + ": ";
         EXPECT_NE(run.output.find(prefix + "error: standard output: No space left on device"), std::string::npos)
             << run.output;
     }

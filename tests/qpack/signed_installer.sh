@@ -43,17 +43,18 @@ signcode=${QUIBEL_OSSLSIGNCODE:-osslsigncode}
     { cat "$out/remove.out"; fail "osslsigncode remove-signature"; }
 
 for file in setup signed unsigned; do
-    "$@" verify "$out/$file.exe" >"$out/$file-verify.out" 2>&1 ||
+    "$@" verify -v "$out/$file.exe" >"$out/$file-verify.out" 2>&1 ||
         { cat "$out/$file-verify.out"; fail "qpack verify $file.exe"; }
     "$@" extract -q "$out/$file.exe" "$out/$file-tree" >"$out/$file-extract.out" 2>"$out/$file-extract.err" ||
         { cat "$out/$file-extract.err"; fail "qpack extract $file.exe"; }
     [ ! -s "$out/$file-extract.err" ] || { cat "$out/$file-extract.err"; fail "qpack extract $file.exe warned"; }
 done
-cat "$out/signed-verify.out"
-grep -q "sound, $directories directories, .*, SHA-256 digest matches, signed (certificate table of [0-9]* bytes; the signature itself is not checked here: osslsigncode verify checks it); scanning from offset 400000" \
-    "$out/signed-verify.out" ||
-    fail "qpack verify does not call signed.exe sound and signed, with $directories directories"
-grep -q "SHA-256 digest matches; scanning" "$out/unsigned-verify.out" ||
+sed -i 's/\r$//' "$out"/*-verify.out  # qpack.exe ends its lines as Windows does
+grep -v '^ ' "$out/signed-verify.out"
+grep -q "signed.exe: sound, $directories directories, .*, SHA-256 digest matches, signed (certificate table of [0-9]* bytes; the signature itself is not checked here: osslsigncode verify checks it)$" \
+    "$out/signed-verify.out" && grep -q "signed.exe: scanning from offset 400000" "$out/signed-verify.out" ||
+    fail "qpack verify does not call signed.exe sound and signed, with $directories directories, read from 400000"
+grep -q "SHA-256 digest matches$" "$out/unsigned-verify.out" ||
     { cat "$out/unsigned-verify.out"; fail "qpack verify does not call the unsigned file's digest good"; }
 padding=$(($(wc -c <"$out/unsigned.exe") - $(wc -c <"$out/setup.exe")))
 [ $padding -ge 0 ] && [ $padding -le 7 ] || fail "remove-signature left $padding bytes after the record, not 0 to 7"

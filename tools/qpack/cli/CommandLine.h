@@ -1,7 +1,8 @@
 #pragma once
-// qpack's command line: the command's name, then its options and arguments, parsed alike for every command.
-// "qpack --version", "qpack --help" and "qpack help CMD" need no command. A usage problem prints
-// "qpack CMD: error: ..." and the command's usage line on stderr and gives exit code 2.
+// qpack's command line: the command's name, then its options and arguments, read alike for every command from the
+// command table (CommandSpec.h). "qpack --help" and "-h" stand for "qpack help", "--version" and "-V" for
+// "qpack version". A usage problem prints "qpack CMD: error: ..." and the command's usage lines on stderr and
+// gives exit code 2.
 
 #include <string>
 #include <vector>

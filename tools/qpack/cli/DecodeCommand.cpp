@@ -1,17 +1,29 @@
-// qpack decode BLOCK OUT: one compressed block file (int32 size + lh5 bits) decoded into OUT, which appears whole
-// or not at all: the decoded pieces go to a temporary file beside it, renamed over it once the block is done.
+// qpack decode BLOCK OUT, qpack decode PACKAGE ENTRY OUT: one compressed block (int32 size + lh5 bits), a whole
+// file or the one a file of a package holds, decoded into OUT, which appears whole or not at all: the decoded
+// pieces go to a temporary file beside it, renamed over it once the block is done.
 
+#include <algorithm>
 #include <filesystem>
+#include <new>
 #include <string>
 
 #include "payload/DecompressBlock.h"
 #include "payload/Errors.h"
-#include "platform/NativeFileSystem.h"
+#include "payload/PackageFormat.h"
+#include "platform/TextEncoding.h"
 #include "tools/qpack/cli/Commands.h"
 #include "tools/qpack/cli/HostArguments.h"
+#include "tools/qpack/cli/PackInput.h"
+#include "tools/qpack/common/ComposedText.h"
+#include "tools/qpack/common/DisplayPath.h"
 #include "tools/qpack/common/Messages.h"
 #include "tools/qpack/common/PackError.h"
 #include "tools/qpack/common/RegularFile.h"
+#include "tools/qpack/common/TerminalText.h"
+#include "tools/qpack/common/WindowsNames.h"
+#include "tools/qpack/inspect/PackageChecker.h"
+#include "tools/qpack/inspect/PackageFile.h"
+#include "tools/qpack/inspect/PackageRole.h"
 #include "tools/qpack/write/OutputFile.h"
 
 namespace quibel::qpack {
@@ -29,28 +41,103 @@ class OutputSink final : public ByteSink {
     OutputFile& out_;
 };
 
+struct Block {
+    std::int64_t offset = 0;  // of the block's size field in its file
+    std::int64_t length = 0;
+};
+
+bool IsOffset(const std::string& entry) {
+    return !entry.empty() && entry.size() < 19 &&
+           std::all_of(entry.begin(), entry.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The block of the file ENTRY names: its offset as list -v shows it, or its path in the package ("\" or "/",
+// letter case aside, as Windows compares names).
+Block BlockOfEntry(PackageFile& package,
+                   const std::string& packageName,
+                   const std::string& entry,
+                   const CommandOptions& options) {
+    std::string wanted;
+    if (!IsOffset(entry)) {
+        const auto name = Utf8ToCp1252(ComposedUtf8(entry));
+        if (!name) {
+            throw PackError(packageName + ": no file \"" + entry + "\": the name has no Windows-1252 form");
+        }
+        wanted = *name;
+        std::replace(wanted.begin(), wanted.end(), '/', '\\');
+        wanted = UpperCaseKey(wanted[0] == '\\' ? wanted : "\\" + wanted);
+    }
+    const PackageRole role = ReadPackageRole(packageName, package, options.from);
+    std::optional<PackageEntry> found;
+    CheckOptions check;
+    check.keepEntries = false;
+    check.entry = [&](const PackageReport&, const PackageEntry& file) {
+        const bool matches = wanted.empty() ? std::to_string(file.blockOffset) == entry
+                                            : UpperCaseKey(file.directory + "\\" + file.name) == wanted;
+        if (!found && !file.isDirectory && matches) {
+            found = file;
+        }
+    };
+    const PackageReport report = CheckPackage(package, role.offset, check);
+    if (!report.payloadFound) {
+        throw PackError(packageName + ": " + report.faults.front() + " (" + ScanStartNote(role) + ")");
+    }
+    if (!found) {
+        throw PackError(
+            packageName +
+            (wanted.empty() ? ": no file's block at offset " + entry : ": no file \"" + entry + "\" in the package") +
+            " (qpack list -v shows them)");
+    }
+    if (found->blockLength < MinimumBlockLength || found->blockOffset + found->blockLength > package.Size()) {
+        throw PackError(packageName + ": the block of \"" + entry + "\" runs past the end of the file");
+    }
+    return {found->blockOffset + BlockLengthFieldSize, found->blockLength - BlockLengthFieldSize};
+}
+
+PayloadStream ReadBlock(PackageFile& file, const std::string& fileName, const Block& block) {
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes.resize(static_cast<std::size_t>(block.length));
+    } catch (const std::bad_alloc&) {
+        throw PackError(fileName + ": no memory for a block of " + std::to_string(block.length) + " bytes");
+    }
+    if (file.ReadAt(block.offset, bytes.data(), bytes.size()) != bytes.size()) {
+        throw PackError(fileName + ": the block at offset " + std::to_string(block.offset) + " cannot be read whole");
+    }
+    PayloadStream stream;
+    stream.Replace(std::move(bytes));
+    return stream;
+}
+
 }  // namespace
 
-int RunDecode(const DecodeOptions& options) {
-    const auto fileSystem = MakeNativeFileSystem();
+int RunDecode(const CommandOptions& options) {
     try {
-        const std::filesystem::path blockPath = HostPathFromArgument(options.block);
-        const std::filesystem::path outPath = HostPathFromArgument(options.output);
-        RequireRegularFile(blockPath);
-        RefuseOutputOverInput(outPath, blockPath, "the block file");
-        PayloadStream block;
-        block.Replace(fileSystem->LoadWholeFile(InstallerPathFromArgument(options.block)));
+        const bool fromPackage = options.arguments.size() == 3;
+        const std::filesystem::path inputPath = HostPathFromArgument(options.arguments.front());
+        const std::filesystem::path outPath = HostPathFromArgument(options.arguments.back());
+        RequireRegularFile(inputPath);
+        RefuseOutputOverInput(outPath, inputPath, fromPackage ? "the package" : "the block file");
+        PackageFile input(inputPath);
+        const std::string inputName = DisplayPath(inputPath);
+        const Block block =
+            fromPackage ? BlockOfEntry(input, inputName, options.arguments[1], options) : Block{0, input.Size()};
+        PayloadStream stream = ReadBlock(input, inputName, block);
         OutputFile out(outPath);
         OutputSink sink(out);
-        const BlockDecodeEnd decodeEnd = DecompressBlock(block, sink);
-        out.Commit();
+        const BlockDecodeEnd decodeEnd = DecompressBlock(stream, sink);
         if (decodeEnd.bitsPastEnd > 0) {
             PrintWarning("decode", "the bit stream ends " + std::to_string(decodeEnd.bitsPastEnd) +
                                        " bits short; the missing bits were read as zeros, so the output is likely "
                                        "damaged");
         }
+        RefuseWarnings(options);
+        out.Commit();
+        if (!options.quiet) {
+            PrintNote("decode", DisplayPath(outPath) + ": " + std::to_string(out.BytesWritten()) + " bytes");
+        }
     } catch (const Exception& failure) {
-        PrintError("decode", ToNativeText(FailureDisplayText(failure.what()), false));
+        PrintError("decode", TerminalText(FailureDisplayText(failure.what())));
         return 1;
     } catch (const PackError& failure) {
         PrintError("decode", failure.what());

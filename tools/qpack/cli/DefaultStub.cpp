@@ -53,7 +53,7 @@ fs::path DefaultStubPath() {
         .lexically_normal();
 }
 
-fs::path InstallerStub(const PackOptions& options) {
+fs::path InstallerStub(const CommandOptions& options) {
     if (!options.stub.empty()) {
         return HostPathFromArgument(options.stub);
     }

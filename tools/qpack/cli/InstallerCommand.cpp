@@ -1,6 +1,5 @@
 // qpack installer --stub STUB.exe DIR -o SETUP.exe: the stub, zero padding, then the payload.
 
-#include "platform/NativeFileSystem.h"
 #include "tools/qpack/cli/HostArguments.h"
 #include "tools/qpack/cli/PackInput.h"
 #include "tools/qpack/common/DisplayPath.h"
@@ -17,11 +16,11 @@ namespace quibel::qpack {
 namespace {
 
 // The installer puts its shortcut on quibel.exe at the tree's root, whatever the tree holds.
-void WarnWithoutProgram(const ScannedTree& tree, const PackOptions& options) {
+void WarnWithoutProgram(const ScannedTree& tree, const CommandOptions& options) {
     if (RootHoldsProductProgram(tree)) {
         return;
     }
-    PrintWarning("installer", DisplayPath(HostPathFromArgument(options.directory)) +
+    PrintWarning("installer", DisplayPath(HostPathFromArgument(options.arguments.at(0))) +
                                   ": no quibel.exe at the tree's root; the installer puts the tree under <chosen "
                                   "directory>\\Quibel and a desktop shortcut \"Quibel 4.1\" to quibel.exe there, "
                                   "which would name a missing program");
@@ -29,22 +28,23 @@ void WarnWithoutProgram(const ScannedTree& tree, const PackOptions& options) {
 
 }  // namespace
 
-int RunInstaller(const PackOptions& options) {
+int RunInstaller(const CommandOptions& options) {
     return RunPackingCommand("installer", [&options] {
-        RefuseOutputInsideInput(HostPathFromArgument(options.output), HostPathFromArgument(options.directory));
+        const std::filesystem::path output = HostPathFromArgument(options.output);
+        RefuseOutputInsideInput(output, HostPathFromArgument(options.arguments.at(0)));
         const std::filesystem::path stubPath = InstallerStub(options);
-        RefuseOutputOverInput(HostPathFromArgument(options.output), stubPath, "the stub");
+        RefuseOutputOverInput(output, stubPath, "the stub");
         const std::vector<std::uint8_t> image = InstallerLeadingImage(ReadHostFile(stubPath), DisplayPath(stubPath));
         const ScannedTree tree = ScanPackInput("installer", options);
         WarnWithoutProgram(tree, options);
+        RefuseWarnings(options);
         const PayloadOptions payload = PayloadOptionsFrom(options);
-        OutputFile out(HostPathFromArgument(options.output));
+        OutputFile out(output);
         out.Write(image);
         MemorySource imageSource(image);
         PackageDigester digest(SigningFields(imageSource));  // the fields signing rewrites count as zeros
         digest.Add(image);
         const PayloadSummary summary = WritePayload(tree, payload, out, digest);
-        out.Commit();
         // The installer holds its whole file, then one file's block and content at once: the heaviest such file
         // decides whether it fits.
         std::vector<StoredFile> heaviest;
@@ -52,9 +52,12 @@ int RunInstaller(const PackOptions& options) {
             heaviest.push_back(*summary.heaviestFile);
         }
         if (const auto warning = InstallerMemoryWarning(out.BytesWritten(), heaviest)) {
-            PrintWarning("installer", ToNativeText(*warning, false));
+            PrintWarning("installer", *warning);
         }
-        PrintPackSummary("installer", options, summary);
+        RefuseWarnings(options);
+        out.Commit();
+        PrintPackSummary("installer", options, summary,
+                         "; the installer " + std::to_string(out.BytesWritten()) + " bytes");
     });
 }
 

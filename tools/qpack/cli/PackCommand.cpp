@@ -7,9 +7,10 @@
 
 namespace quibel::qpack {
 
-int RunPack(const PackOptions& options) {
+int RunPack(const CommandOptions& options) {
     return RunPackingCommand("pack", [&options] {
         const ScannedTree tree = ScanPackInput("pack", options);
+        RefuseWarnings(options);
         const PayloadOptions payload = PayloadOptionsFrom(options);
         OutputFile out(HostPathFromArgument(options.output));
         PackageDigester digest;

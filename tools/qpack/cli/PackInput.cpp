@@ -1,15 +1,18 @@
 #include "tools/qpack/cli/PackInput.h"
 
 #include "tools/qpack/cli/HostArguments.h"
+#include "tools/qpack/common/DisplayPath.h"
 #include "tools/qpack/common/Messages.h"
+#include "tools/qpack/common/Terminal.h"
 #include "tools/qpack/write/OutputFile.h"
 
 namespace quibel::qpack {
 
-ScannedTree ScanPackInput(const std::string& command, const PackOptions& options) {
+ScannedTree ScanPackInput(const std::string& command, const CommandOptions& options) {
     const std::filesystem::path output = HostPathFromArgument(options.output);
-    RefuseOutputInsideInput(output, HostPathFromArgument(options.directory));
-    ScannedTree tree = ScanTree(HostPathFromArgument(options.directory), {options.followLinks});
+    const std::filesystem::path directory = HostPathFromArgument(options.arguments.at(0));
+    RefuseOutputInsideInput(output, directory);
+    ScannedTree tree = ScanTree(directory, {options.followLinks});
     for (const std::filesystem::path& linked : tree.linkedDirectories) {
         RefuseOutputInsideInput(output, linked);  // what a followed link leads to is input too
     }
@@ -17,11 +20,19 @@ ScannedTree ScanPackInput(const std::string& command, const PackOptions& options
     return tree;
 }
 
+void RefuseWarnings(const CommandOptions& options) {
+    const std::size_t warnings = WarningsPrinted();
+    if (options.warningsAsErrors && warnings > 0) {
+        throw PackError(std::to_string(warnings) + (warnings == 1 ? " warning, an error" : " warnings, errors") +
+                        " with --warnings-as-errors: nothing written");
+    }
+}
+
 int RunPackingCommand(const std::string& command, const std::function<void()>& pack) {
     try {
         pack();
     } catch (const TreeProblems& problems) {
-        for (const std::string& line : ProblemReport(problems.Problems())) {
+        for (const std::string& line : problems.Problems()) {
             PrintError(command, line);
         }
         return 1;
@@ -32,7 +43,7 @@ int RunPackingCommand(const std::string& command, const std::function<void()>& p
     return 0;
 }
 
-PayloadOptions PayloadOptionsFrom(const PackOptions& options) {
+PayloadOptions PayloadOptionsFrom(const CommandOptions& options) {
     PayloadOptions payload;
     for (const std::string& line : options.bannerLines) {
         payload.bannerLines.push_back(BannerLineFromArgument(line));
@@ -44,12 +55,16 @@ PayloadOptions PayloadOptionsFrom(const PackOptions& options) {
     return payload;
 }
 
-void PrintPackSummary(const std::string& command, const PackOptions& options, const PayloadSummary& summary) {
-    if (options.quiet || !StderrIsTerminal()) {
+void PrintPackSummary(const std::string& command,
+                      const CommandOptions& options,
+                      const PayloadSummary& summary,
+                      const std::string& more) {
+    if (options.quiet) {
         return;
     }
-    PrintNote(command, TreeCounts(summary.directories, summary.files) + ", " + std::to_string(summary.bytesIn) +
-                           " bytes -> " + std::to_string(summary.payloadBytes) + " bytes");
+    PrintNote(command, DisplayPath(HostPathFromArgument(options.output)) + ": " +
+                           TreeCounts(summary.directories, summary.files) + ", " + std::to_string(summary.bytesIn) +
+                           " bytes packed into " + std::to_string(summary.payloadBytes) + more);
 }
 
 }  // namespace quibel::qpack

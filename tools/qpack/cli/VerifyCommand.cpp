@@ -1,60 +1,73 @@
-// qpack verify FILE: checks the digest record, then reads the package in the role it plays, decoding every block.
-
-#include <cstdio>
+// qpack verify FILE...: checks each package's digest record, then reads it in the role it plays, decoding every
+// block. Each package gets its line on stdout, its faults as errors on stderr before it.
 
 #include "tools/qpack/cli/Commands.h"
 #include "tools/qpack/cli/HostArguments.h"
+#include "tools/qpack/cli/PackageListing.h"
 #include "tools/qpack/common/DisplayPath.h"
 #include "tools/qpack/common/Messages.h"
 #include "tools/qpack/common/PackError.h"
-#include "tools/qpack/common/PackageDigest.h"
+#include "tools/qpack/common/StandardOutput.h"
 #include "tools/qpack/inspect/DigestCheck.h"
-#include "tools/qpack/inspect/PackageChecker.h"
 #include "tools/qpack/inspect/PackageFile.h"
-#include "tools/qpack/inspect/PackageRole.h"
 
 namespace quibel::qpack {
 
-int RunVerify(const InspectOptions& options) {
-    try {
-        const std::filesystem::path path = HostPathFromArgument(options.file);
-        PackageFile file(path);
-        const DigestCheck digest = CheckPackageDigest(file);
-        if (digest.damage) {
-            PrintError("verify", DisplayPath(path) + ": damaged: " + *digest.damage);
-            return 1;
-        }
-        const PackageRole role = ReadPackageRole(DisplayPath(path), file, options.from);
-        CheckOptions check;
-        check.keepEntries = false;
-        check.decodeBlocks = true;
-        const PackageReport report = CheckPackage(file, role.offset, check);
-        for (const std::string& fault : report.faults) {
-            PrintError("verify", DisplayPath(path) + ": " + fault);
-        }
-        if (!report.faults.empty()) {
-            PrintNote("verify", ScanStartNote(role));
-            return 1;
-        }
-        if (options.quiet) {
-            return 0;
-        }
-        std::printf("%s: sound, %s, %s", DisplayPath(path).c_str(),
-                    TreeCounts(report.directories, report.files).c_str(),
-                    digest.record ? "SHA-256 digest matches" : "no digest: structure only");
-        if (report.certificateTableSize > 0) {
-            std::printf(
-                ", signed (certificate table of %lld bytes; the signature itself is not checked here: "
-                "osslsigncode verify checks it)",
-                static_cast<long long>(report.certificateTableSize));
-        }
-        std::printf("; %s, marker at offset %lld\n", ScanStartNote(role).c_str(),
-                    static_cast<long long>(report.markerOffset));
-        return 0;
-    } catch (const PackError& failure) {
-        PrintError("verify", failure.what());
-        return 1;
+namespace {
+
+// "sound, 2 directories, 3 files, SHA-256 digest matches"; nothing once the faults are printed.
+std::optional<std::string> VerifyPackage(const std::filesystem::path& path, const CommandOptions& options) {
+    const std::string name = DisplayPath(path);
+    PackageFile file(path);
+    const DigestCheck digest = CheckPackageDigest(file);
+    if (digest.damage) {
+        PrintError("verify", name + ": damaged: " + *digest.damage);
+        return std::nullopt;
     }
+    const PackageRole role = ReadPackageRole(name, file, options.from);
+    PackageListing listing("verify", name, role, options.verbose, {options.verbose, false});
+    CheckOptions check;
+    check.keepEntries = false;
+    check.decodeBlocks = true;
+    check.entry = [&listing](const PackageReport& report, const PackageEntry& entry) { listing.Entry(report, entry); };
+    const PackageReport report = CheckPackage(file, role.offset, check);
+    if (!report.payloadFound) {
+        PrintError("verify", name + ": " + report.faults.front() + " (" + ScanStartNote(role) + ")");
+        return std::nullopt;
+    }
+    for (const std::string& fault : report.faults) {
+        PrintError("verify", name + ": " + fault);
+    }
+    if (!report.faults.empty()) {
+        return std::nullopt;
+    }
+    std::string result = "sound, " + TreeCounts(report.directories, report.files) + ", " +
+                         (digest.record ? "SHA-256 digest matches" : "no digest: structure only");
+    if (report.certificateTableSize > 0) {
+        result += ", signed (certificate table of " + std::to_string(report.certificateTableSize) +
+                  " bytes; the signature itself is not checked here: osslsigncode verify checks it)";
+    }
+    return result;
+}
+
+}  // namespace
+
+int RunVerify(const CommandOptions& options) {
+    bool allSound = true;
+    for (const std::string& argument : options.arguments) {
+        const std::filesystem::path path = HostPathFromArgument(argument);
+        std::optional<std::string> result;
+        try {
+            result = VerifyPackage(path, options);
+        } catch (const PackError& failure) {
+            PrintError("verify", failure.what());
+        }
+        allSound = allSound && result.has_value();
+        if (!options.quiet) {
+            WriteStandardOutput(DisplayPath(path) + ": " + result.value_or("FAILED") + "\n");
+        }
+    }
+    return allSound ? 0 : 1;
 }
 
 }  // namespace quibel::qpack

@@ -1,13 +1,14 @@
-// qpack --version: qpack's own version, and the stub that `qpack installer` takes without --stub with the version
-// its resource gives, so that a packager sees which installer program a release would carry.
+// qpack version (--version, -V): qpack's own version, and the stub that `qpack installer` takes without --stub with the
+// version its resource gives, so that a packager sees which installer program a release would carry.
 
-#include <cstdio>
+#include <string>
 #include <system_error>
 
 #include "tools/qpack/cli/Commands.h"
 #include "tools/qpack/cli/DefaultStub.h"
 #include "tools/qpack/common/DisplayPath.h"
 #include "tools/qpack/common/PackError.h"
+#include "tools/qpack/common/StandardOutput.h"
 #include "tools/qpack/inspect/PackageFile.h"
 #include "tools/qpack/pe/StubVersion.h"
 
@@ -36,8 +37,8 @@ std::string StubLine() {
 
 }  // namespace
 
-int RunVersion() {
-    std::printf("qpack %s\n%s\n", QPACK_VERSION, StubLine().c_str());
+int RunVersion(const CommandOptions&) {
+    WriteStandardOutput(std::string("qpack ") + QPACK_VERSION + "\n" + StubLine() + "\n");
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "tools/qpack/common/DisplayPath.h"
 
 #include "platform/TextEncoding.h"
+#include "tools/qpack/common/ComposedText.h"
 #include "tools/qpack/common/TerminalText.h"
 
 namespace quibel::qpack {
@@ -13,8 +14,8 @@ std::string HostBytes(const std::filesystem::path& path) {
 std::string DisplayPath(const std::filesystem::path& path) {
     std::string text = HostBytes(path);
 #ifdef _WIN32
-    // The console of a Windows build shows the ANSI code page.
-    if (const auto ansi = Utf8ToCp1252(text)) {
+    // The console of a Windows build shows the ANSI code page, which holds composed letters only.
+    if (const auto ansi = Utf8ToCp1252(ComposedUtf8(text))) {
         text = *ansi;
     }
 #endif

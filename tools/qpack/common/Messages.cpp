@@ -2,16 +2,20 @@
 
 #include <cstdio>
 
+#include "tools/qpack/common/StandardOutput.h"
 #include "tools/qpack/common/TerminalText.h"
 
 namespace quibel::qpack {
 
 namespace {
 
+std::size_t warningsPrinted = 0;
+
 // Messages quote paths and arguments: whatever a caller forgot to show safely is shown so here.
 void Print(const std::string& command, const char* kind, const std::string& text) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "qpack %s: %s%s\n", command.c_str(), kind, ShownText(text).c_str());
+    FlushStandardOutput();
+    const std::string who = command.empty() ? "qpack" : "qpack " + command;  // "qpack: " before any command
+    std::fprintf(stderr, "%s: %s%s\n", who.c_str(), kind, ShownText(text).c_str());
 }
 
 }  // namespace
@@ -22,12 +26,17 @@ void PrintError(const std::string& command, const std::string& text) {
 
 void PrintWarning(const std::string& command, const std::string& text) {
     Print(command, "warning: ", text);
+    ++warningsPrinted;
 }
 
 void PrintWarnings(const std::string& command, const std::vector<std::string>& texts) {
     for (const std::string& text : texts) {
         PrintWarning(command, text);
     }
+}
+
+std::size_t WarningsPrinted() {
+    return warningsPrinted;
 }
 
 void PrintNote(const std::string& command, const std::string& text) {

@@ -43,6 +43,13 @@ void WriteStandardOutput(const std::string& text, bool flush) {
     }
 }
 
+void FlushStandardOutput() {
+    errno = 0;
+    if (std::fflush(stdout) != 0 && firstFailure == 0) {
+        firstFailure = errno != 0 ? errno : EIO;
+    }
+}
+
 std::optional<std::string> StandardOutputFailure() {
     errno = 0;
     const bool flushed = std::fflush(stdout) == 0;

@@ -15,6 +15,9 @@ void OpenClosedStandardStreams();
 // "standard output: REASON" when it cannot be written.
 void WriteStandardOutput(const std::string& text, bool flush = false);
 
+// Flushes stdout before a message goes to stderr, keeping the reason of a failure for StandardOutputFailure.
+void FlushStandardOutput();
+
 // Flushes stdout and tells why a write to it failed, now or earlier in the command; nothing when all went out.
 std::optional<std::string> StandardOutputFailure();
 

@@ -279,7 +279,10 @@ void Refine(Parser& parser, int passes, const SymbolPrices& first, Stretch& segm
 
 }  // namespace
 
-void EncodeBest(std::span<const std::uint8_t> data, const BestSettings& settings, BitWriter& out) {
+void EncodeBest(std::span<const std::uint8_t> data,
+                const BestSettings& settings,
+                BitWriter& out,
+                std::atomic<std::uint64_t>* encodedBytes) {
     Parser parser(data.data(), data.size(), settings.parser);
     SymbolHistogram previous;
     LengthCostWork codeWork;
@@ -291,6 +294,9 @@ void EncodeBest(std::span<const std::uint8_t> data, const BestSettings& settings
             Refine(parser, settings.passes, SymbolPrices::FromHistogram(segment.histogram), segment);
             TryLiterals(data, segment);
             WriteSegment(out, FewestBitsPlan(segment.histogram, codeWork), segment.symbols);
+        }
+        if (encodedBytes != nullptr) {
+            encodedBytes->fetch_add(end - position, std::memory_order_relaxed);
         }
         position = end;
     }

@@ -4,6 +4,7 @@
 // that saves bits, each segment is parsed again under the prices of its own codes until its size stops falling,
 // and its codes are chosen for the bits of the symbols and of the code lengths together.
 
+#include <atomic>
 #include <cstdint>
 #include <span>
 
@@ -20,6 +21,10 @@ struct BestSettings {
     int passes = 8;                                  // most parses per segment after the first
 };
 
-void EncodeBest(std::span<const std::uint8_t> data, const BestSettings& settings, BitWriter& out);
+// encodedBytes, when set, is added the input bytes as they are encoded.
+void EncodeBest(std::span<const std::uint8_t> data,
+                const BestSettings& settings,
+                BitWriter& out,
+                std::atomic<std::uint64_t>* encodedBytes = nullptr);
 
 }  // namespace quibel::qpack

@@ -57,7 +57,7 @@ class SegmentBuilder {
 std::vector<std::uint8_t> EncodeLh5(std::span<const std::uint8_t> data, const EncoderSettings& settings) {
     BitWriter out;
     if (settings.best) {
-        EncodeBest(data, settings.thorough, out);
+        EncodeBest(data, settings.thorough, out, settings.encodedBytes);
         return out.Finish();
     }
     SegmentBuilder segments(out);
@@ -103,6 +103,9 @@ std::vector<std::uint8_t> EncodeLh5(std::span<const std::uint8_t> data, const En
         }
         previous = histogram;
         segments.AddPiece(symbols, histogram, std::move(plan));
+        if (settings.encodedBytes != nullptr) {
+            settings.encodedBytes->fetch_add(end - position, std::memory_order_relaxed);
+        }
         position = end;
     }
     segments.Flush();

@@ -1,6 +1,7 @@
 #pragma once
 // The lh5 encoder: a whole file in, its compressed block out.
 
+#include <atomic>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -17,6 +18,9 @@ struct EncoderSettings {
     int passes = 1;     // parses per piece; each after the first prices symbols by the one before
     bool best = false;  // the thorough mode below instead of the settings above
     BestSettings thorough;
+    // When set, the input bytes encoded so far are added to it as the encoding goes (a progress line's figure,
+    // shared by the threads that encode).
+    std::atomic<std::uint64_t>* encodedBytes = nullptr;
 };
 
 // The lh5 bit stream of data, padded with zero bits to a whole byte.

@@ -4,7 +4,12 @@
 #include <system_error>
 #include <vector>
 
+#ifdef _WIN32
+#include "platform/Win32System.h"
+#endif
+
 #include "payload/Errors.h"
+#include "platform/SystemReason.h"
 #include "platform/TextEncoding.h"
 #include "tools/qpack/common/PackError.h"
 #include "tools/qpack/common/TerminalText.h"
@@ -35,10 +40,30 @@ std::vector<std::string> LexicalComponents(const std::string& path) {
 // The installer's texts for these failures name no path, and a path's log line comes only once it is made (or
 // not at all, with -q).
 PackError NamedFailure(const std::string& path, const Exception& failure) {
-    return PackError(TerminalText(path, true) + ": " + TerminalText(FailureDisplayText(failure.what())));
+    return PackError(TerminalText(path, true) + ": " + SystemReasonOf(failure) + "; " + InstallerWouldStop(failure));
 }
 
 }  // namespace
+
+std::string SystemReasonOf(const Exception& failure) {
+    if (const auto* reason = dynamic_cast<const SystemReason*>(&failure)) {
+        return ShownText(reason->Text());
+    }
+#ifdef _WIN32
+    if (const auto* inOut = dynamic_cast<const EInOutError*>(&failure)) {
+        return TerminalText(SystemErrorText(inOut->ErrorCode()));
+    }
+#endif
+    if (dynamic_cast<const EWriteError*>(&failure) != nullptr) {
+        return "cannot be written";
+    }
+    return dynamic_cast<const EFCreateError*>(&failure) != nullptr ? "cannot be created"
+                                                                   : "cannot be opened or created";
+}
+
+std::string InstallerWouldStop(const Exception& failure) {
+    return "the installer would stop with \"" + TerminalText(FailureDisplayText(failure.what())) + "\"";
+}
 
 std::string ExtractionBase(const std::filesystem::path& directory) {
     std::error_code error;
@@ -105,12 +130,14 @@ void ConfinedFileSystem::WriteWholeFile(const std::string& path, const std::uint
 
 namespace {
 
-// The installer's write failure names no file: this one does.
+// The installer's write failure names no file: this one does, and counts what it wrote.
 class NamedNewFile final : public FileSystem::NewFile {
   public:
-    NamedNewFile(std::unique_ptr<NewFile> inner, std::string path) : inner_(std::move(inner)), path_(std::move(path)) {}
+    NamedNewFile(std::unique_ptr<NewFile> inner, std::string path, std::uint64_t& written)
+        : inner_(std::move(inner)), path_(std::move(path)), written_(written) {}
     void Write(const std::uint8_t* bytes, std::int32_t count) override {
         Named([&] { inner_->Write(bytes, count); });
+        written_ += static_cast<std::uint64_t>(count);
     }
     void Close() override {
         Named([&] { inner_->Close(); });
@@ -129,6 +156,7 @@ class NamedNewFile final : public FileSystem::NewFile {
 
     std::unique_ptr<NewFile> inner_;
     std::string path_;
+    std::uint64_t& written_;
 };
 
 }  // namespace
@@ -149,16 +177,19 @@ std::unique_ptr<FileSystem::NewFile> ConfinedFileSystem::CreateNewFile(const Dir
                                                                        const std::string& path,
                                                                        const std::string& name) {
     RequireWithinBase(path);
+    lastFile_ = path;
     try {
-        return std::make_unique<NamedNewFile>(inner_.CreateNewFile(directory, path, name), path);
+        return std::make_unique<NamedNewFile>(inner_.CreateNewFile(directory, path, name), path, bytesWritten_);
     } catch (const EInOutError& failure) {
+        throw NamedFailure(path, failure);
+    } catch (const EFCreateError& failure) {
         throw NamedFailure(path, failure);
     }
 }
 
 void ConfinedFileSystem::RequireWithinBase(const std::string& path) const {
     if (!LiesWithinBase(base_, path)) {
-        throw EInOutError(SystemError::PathNotFound);
+        throw PackError(TerminalText(path, true) + ": outside " + TerminalText(base_, true) + ": refused");
     }
 }
 

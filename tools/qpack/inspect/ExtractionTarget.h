@@ -3,9 +3,11 @@
 // that creates nothing outside it. The reader's rules keep a package's names below the base; this is the second
 // line of defence, checked on the text of every path before it is created.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
+#include "payload/Errors.h"
 #include "payload/FileSystem.h"
 
 namespace quibel::qpack {
@@ -19,9 +21,16 @@ std::string ExtractionBase(const std::filesystem::path& directory);
 // or a path below one.
 bool LiesWithinBase(const std::string& base, const std::string& path);
 
+// The host system's words for a failure of a file system: the reason it carries (platform/SystemReason.h), the
+// system's message for its code on Windows, or else what failed.
+std::string SystemReasonOf(const Exception& failure);
+
+// "the installer would stop with "TEXT"": what the installer's failure display would show for it.
+std::string InstallerWouldStop(const Exception& failure);
+
 // Passes everything to another file system, but refuses to open or create a directory or a file outside the base
-// (see LiesWithinBase) with EInOutError 3, as for any other refused name. A directory that the system does not
-// open or create, and a file it does not write, throw PackError naming it.
+// (see LiesWithinBase), naming it. A directory that the system does not open or create, and a file it does not
+// create or write, throw PackError "PATH: REASON; the installer would stop with "TEXT"".
 class ConfinedFileSystem final : public FileSystem {
   public:
     ConfinedFileSystem(FileSystem& inner, std::string base) : inner_(inner), base_(std::move(base)) {}
@@ -39,11 +48,18 @@ class ConfinedFileSystem final : public FileSystem {
                                            const std::string& path,
                                            const std::string& name) override;
 
+    // The last file created (a block that does not decode fails while it is written), empty before the first.
+    const std::string& LastFile() const { return lastFile_; }
+    // The bytes written into the files created.
+    std::uint64_t BytesWritten() const { return bytesWritten_; }
+
   private:
     void RequireWithinBase(const std::string& path) const;
 
     FileSystem& inner_;
     std::string base_;
+    std::string lastFile_;
+    std::uint64_t bytesWritten_ = 0;
 };
 
 }  // namespace quibel::qpack

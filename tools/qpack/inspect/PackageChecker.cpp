@@ -217,7 +217,7 @@ class Checker {
         lastDirectory_ = name;
         seenDirectories_.insert(name);
         lastFile_.clear();
-        Report({true, name, name, offset, 0, 0});
+        Report({true, name, name, offset, 0, 0, 0});
     }
 
     void Report(const PackageEntry& entry) {
@@ -230,13 +230,16 @@ class Checker {
     }
 
     void CheckDirectoryPlace(std::int64_t offset, const std::string& name) {
-        for (const std::string& part : Components(name)) {
+        // The levels of a parent that has its entry were checked there: each problem is reported once.
+        const std::string parent = name.substr(0, name.rfind('\\'));
+        const bool parentSeen = seenDirectories_.count(parent) > 0;
+        const std::vector<std::string> parts = Components(name.substr(parentSeen ? parent.size() : 0));
+        for (const std::string& part : parts) {
             if (const auto problem = WindowsNameProblem(part)) {
                 Fault(offset, "directory \"" + Shown(name) + "\": " + *problem);
             }
         }
-        const std::string parent = name.substr(0, name.rfind('\\'));
-        if (seenDirectories_.count(parent) == 0) {
+        if (!parentSeen) {
             Fault(offset, "directory \"" + Shown(name) + "\" comes before its parent's entry");
         }
         if (CompareDirectories(lastDirectory_, name) > 0) {
@@ -272,11 +275,12 @@ class Checker {
             Fault(offset, "file \"" + Shown(name) + "\" is out of order (after \"" + Shown(lastFile_) + "\")");
         }
         lastFile_ = name;
+        const std::int64_t blockOffset = stream_.Position();
         std::int32_t blockLength = 0;
         if (!stream_.ReadInt32(blockLength)) {
             throw EReadError();
         }
-        PackageEntry entry{false, name, directory, offset, blockLength, 0};
+        PackageEntry entry{false, name, directory, offset, blockOffset, blockLength, 0};
         ++report_.files;
         if (blockLength < MinimumBlockLength) {
             Fault(offset, "file \"" + Shown(name) + "\": block length " + std::to_string(blockLength) + " is below " +

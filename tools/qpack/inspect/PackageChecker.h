@@ -17,9 +17,10 @@ namespace quibel::qpack {
 
 struct PackageEntry {
     bool isDirectory = false;
-    std::string name;         // Windows-1252; a directory's path from the root, or a file's plain name
-    std::string directory;    // a file's directory
-    std::int64_t offset = 0;  // of its tag
+    std::string name;              // Windows-1252; a directory's path from the root, or a file's plain name
+    std::string directory;         // a file's directory
+    std::int64_t offset = 0;       // of its tag
+    std::int64_t blockOffset = 0;  // a file's: of its block length, the first of the blockLength bytes it stores
     std::int32_t blockLength = 0;
     std::int32_t decodedSize = 0;  // from the block's size field
 };

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/TextEncoding.h"
+#include "tools/qpack/common/ComposedText.h"
 #include "tools/qpack/common/DisplayPath.h"
 #include "tools/qpack/common/TerminalText.h"
 #include "tools/qpack/common/WindowsNames.h"
@@ -38,7 +39,7 @@ struct Ancestor {
 
 void NameEntry(Entry& entry) {
     const std::string text = HostBytes(entry.hostPath.filename());
-    const std::optional<std::string> name = Utf8ToCp1252(text);
+    const std::optional<std::string> name = Utf8ToCp1252(ComposedUtf8(text));
     if (!name) {
         entry.name = text;
         entry.problems.push_back(IsWellFormedUtf8(text) ? "the name has no Windows-1252 form"
@@ -124,8 +125,12 @@ class Scanner {
                   [](const Entry& a, const Entry& b) { return ComesBefore(a.name, b.name); });
         for (std::size_t i = 0; i < entries.size(); ++i) {
             if (i > 0 && UpperCaseKey(entries[i - 1].name) == UpperCaseKey(entries[i].name)) {
+                const bool composition = entries[i - 1].name == entries[i].name;  // one composed, one not
                 problems_.push_back(DisplayPath(entries[i - 1].hostPath) + " and " + DisplayPath(entries[i].hostPath) +
-                                    ": names that differ only in letter case; Windows would take them for one");
+                                    (composition ? ": names that differ only in how their letters are composed "
+                                                   "(NFC); in Windows-1252 they are one name"
+                                                 : ": names that differ only in letter case; Windows would take "
+                                                   "them for one"));
             }
             for (const std::string& problem : entries[i].problems) {
                 problems_.push_back(DisplayPath(entries[i].hostPath) + ": " + problem);
@@ -216,7 +221,13 @@ class Scanner {
 ScannedTree ScanTree(const std::filesystem::path& root, const ScanOptions& options) {
     std::error_code error;
     if (!fs::is_directory(root, error)) {
-        throw PackError(DisplayPath(root) + ": not a directory");
+        std::string why = "not a directory";
+        if (error == std::errc::no_such_file_or_directory) {
+            why = "no such directory";
+        } else if (error) {
+            why = error.message();  // cannot be looked at: a directory on the way that cannot be read, say
+        }
+        throw PackError(DisplayPath(root) + ": " + why);
     }
     Scanner scanner(options);
     scanner.ScanDirectory(root, "", IdentityOf(root));

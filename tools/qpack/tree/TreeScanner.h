@@ -24,7 +24,7 @@ struct ScanOptions {
 // A file keeps only its host name: its directory holds the path once (a path per file would hold every part of
 // it again, and a large tree's scan would outweigh the packing).
 struct ScannedFile {
-    std::string name;  // Windows-1252
+    std::string name;  // Windows-1252, composed (NFC) from the host's name
     std::filesystem::path::string_type hostName;
     std::uint64_t size = 0;
     FileIdentity identity;  // packing reads this very file, or fails
@@ -47,10 +47,11 @@ struct ScannedTree {
     std::vector<std::filesystem::path> linkedDirectories;
 };
 
-// Throws TreeProblems listing, in tree order and each naming its path: names Windows cannot hold, names that
-// differ only in letter case, symbolic links (unless followed; then dangling links and loops), other non-regular
-// files, files of 2 GiB or more, files and directories that cannot be read. Throws PackError when the root is no
-// directory.
+// Throws TreeProblems listing, in tree order and each naming its path: names Windows cannot hold (composed, NFC,
+// before their Windows-1252 form is sought), names that differ only in letter case or in composition, symbolic
+// links (unless followed; then dangling links and loops), other non-regular files, files of 2 GiB or more, files
+// and directories that cannot be read. Throws PackError when the root is no
+// directory ("no such directory" when nothing is there).
 ScannedTree ScanTree(const std::filesystem::path& root, const ScanOptions& options = {});
 
 // The program the installer's shortcut starts; it must stand at the root of the tree.

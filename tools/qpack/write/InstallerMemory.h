@@ -17,14 +17,14 @@ inline constexpr std::uint64_t InstallerMemoryLimit = 1'884'000'000;
 
 // One file of a package as the installer holds it while it installs it.
 struct StoredFile {
-    std::string path;              // in the package, Windows-1252 ("\data\big.bin")
+    std::string path;              // as messages show it: the host path it was packed from
     std::int32_t blockLength = 0;  // as stored: 4 + the block's size
     std::int32_t decodedSize = 0;  // from the block's size field
 };
 
 struct InstallerMemoryPeak {
     std::uint64_t bytes = 0;  // installer file + block + decoded size
-    std::string file;         // the file's path in the package, Windows-1252 ("\data\big.bin")
+    std::string file;         // its path as StoredFile gives it
 };
 
 // The file of the package whose installation needs the most memory; none when the package holds no file.

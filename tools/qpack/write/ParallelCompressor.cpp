@@ -2,6 +2,7 @@
 #include "tools/qpack/common/DisplayPath.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -36,7 +37,9 @@ struct Slot {
 class SharedWork {
   public:
     SharedWork(const std::vector<InputFile>& files, const CompressionOptions& options)
-        : files_(files), encoder_(options.encoder), window_(SizesOf(files), WindowBytes(options)) {}
+        : files_(files), encoder_(options.encoder), window_(SizesOf(files), WindowBytes(options)) {
+        encoder_.encodedBytes = &encoded_;
+    }
 
     void Work() {
         for (;;) {
@@ -50,12 +53,10 @@ class SharedWork {
             }
             lock.unlock();
             Slot result;
-            std::uint64_t bytesIn = 0;
             try {
                 const InputFile& file = files_[*index];
                 const std::vector<std::uint8_t> content =
                     ReadScannedFile(*file.directory / *file.name, {file.identity, file.size}, file.viaLink);
-                bytesIn = content.size();
                 result.block = EncodeBlock(content, encoder_);
             } catch (...) {
                 result.failure = std::current_exception();
@@ -63,7 +64,6 @@ class SharedWork {
             const std::size_t held = result.block.size();
             lock.lock();
             ++progress_.filesDone;
-            progress_.bytesIn += bytesIn;
             progress_.bytesOut += held;
             finished_.emplace(*index, std::move(result));
             window_.Finish(*index, held);
@@ -72,13 +72,13 @@ class SharedWork {
         }
     }
 
-    // Waits for the block whose turn it is, calling report every fifth of a second meanwhile. The block stays
+    // Waits for the block whose turn it is, calling report every eighth of a second meanwhile. The block stays
     // counted in the window until HandedOn.
     Slot NextInTurn(const std::function<void(const CompressionProgress&)>& report) {
         std::unique_lock lock(mutex_);
         while (!window_.TurnIsReady()) {
-            if (ready_.wait_for(lock, std::chrono::milliseconds(200)) == std::cv_status::timeout) {
-                const CompressionProgress snapshot = progress_;
+            if (ready_.wait_for(lock, std::chrono::milliseconds(125)) == std::cv_status::timeout) {
+                const CompressionProgress snapshot = Snapshot();
                 lock.unlock();
                 report(snapshot);
                 lock.lock();
@@ -93,7 +93,7 @@ class SharedWork {
         {
             const std::lock_guard lock(mutex_);
             window_.HandedOn();
-            snapshot = progress_;
+            snapshot = Snapshot();
         }
         room_.notify_all();
         return snapshot;
@@ -108,6 +108,13 @@ class SharedWork {
     }
 
   private:
+    // Under the mutex.
+    CompressionProgress Snapshot() const {
+        CompressionProgress snapshot = progress_;
+        snapshot.bytesIn = encoded_.load(std::memory_order_relaxed);
+        return snapshot;
+    }
+
     static std::uint64_t WindowBytes(const CompressionOptions& options) {
         constexpr std::uint64_t perThread = 8u << 20;
         return options.windowBytes > 0 ? options.windowBytes
@@ -124,7 +131,8 @@ class SharedWork {
     }
 
     const std::vector<InputFile>& files_;
-    const EncoderSettings& encoder_;
+    EncoderSettings encoder_;
+    std::atomic<std::uint64_t> encoded_ = 0;  // input bytes encoded so far, within files too
     std::mutex mutex_;
     std::condition_variable room_;   // a file may start: the window moved, or stop
     std::condition_variable ready_;  // a block is ready

@@ -31,7 +31,8 @@ struct CompressionOptions {
     EncoderSettings encoder;
 };
 
-// Work done so far: files compressed (in whatever order they finish), their input and block bytes.
+// Work done so far: files compressed (in whatever order they finish) and their block bytes, and the input bytes
+// encoded, those of the files being compressed too.
 struct CompressionProgress {
     std::size_t filesDone = 0;
     std::uint64_t bytesIn = 0;
@@ -39,7 +40,7 @@ struct CompressionProgress {
 };
 
 // Reads and compresses every file; calls consume(i, block) in ascending i on the calling thread as soon as the
-// block of file i and of those before it are ready, and report after each block and every fifth of a second
+// block of file i and of those before it are ready, and report after each block and every eighth of a second
 // while it waits. A file that cannot be read, or is no longer the file scanned (HostFile.h), throws PackError
 // naming it when its turn comes; the other threads then stop before their next file.
 void CompressInOrder(const std::vector<InputFile>& files,

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "payload/PackageFormat.h"
+#include "tools/qpack/common/DisplayPath.h"
 #include "tools/qpack/common/StandardOutput.h"
 #include "tools/qpack/common/TerminalText.h"
 #include "tools/qpack/write/PackageWriter.h"
@@ -25,8 +26,8 @@ std::string ListingLine(const std::string& directory,
 namespace {
 
 void NoteIfHeaviest(PayloadSummary& summary,
-                    const std::string& directory,
-                    const std::string& name,
+                    const ScannedDirectory& directory,
+                    const ScannedFile& file,
                     const std::vector<std::uint8_t>& block) {
     std::int32_t decoded = 0;  // the block's own size field: the bytes read, whatever the scan saw
     for (int i = 3; i >= 0; --i) {
@@ -34,9 +35,10 @@ void NoteIfHeaviest(PayloadSummary& summary,
     }
     const auto blockLength = static_cast<std::int32_t>(BlockLengthFieldSize + block.size());
     const auto weight = [](const StoredFile& f) { return std::int64_t{f.blockLength} + f.decodedSize; };
-    StoredFile file{directory + "\\" + name, blockLength, decoded};
-    if (!summary.heaviestFile || weight(file) > weight(*summary.heaviestFile)) {
-        summary.heaviestFile = std::move(file);
+    StoredFile stored{"", blockLength, decoded};
+    if (!summary.heaviestFile || weight(stored) > weight(*summary.heaviestFile)) {
+        stored.path = DisplayPath(directory.hostPath / file.hostName);  // the path is made for the heaviest only
+        summary.heaviestFile = std::move(stored);
     }
 }
 
@@ -87,7 +89,7 @@ PayloadSummary WritePayload(const ScannedTree& tree,
             AppendFileEntryHead(bytes, file.name, block.size());
             write(bytes);
             write(block);  // from where it lies: a large block is held once
-            NoteIfHeaviest(summary, tree.directories[d].name, file.name, block);
+            NoteIfHeaviest(summary, tree.directories[d], file, block);
             if (options.verbose) {
                 progress.Clear();
                 WriteStandardOutput(

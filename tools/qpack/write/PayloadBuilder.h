@@ -32,7 +32,8 @@ struct PayloadSummary {
     std::uint64_t bytesIn = 0;
     std::uint64_t payloadBytes = 0;
     // The first file whose block length and decoded size together are the largest (what the installer holds at
-    // once beside itself, so that InstallerMemoryWarning needs no reading back); none when the tree holds no file.
+    // once beside itself, so that InstallerMemoryWarning needs no reading back), named by its host path; none when
+    // the tree holds no file.
     std::optional<StoredFile> heaviestFile;
 };
 

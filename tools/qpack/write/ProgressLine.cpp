@@ -1,6 +1,9 @@
 #include "tools/qpack/write/ProgressLine.h"
 
+#include <algorithm>
 #include <cstdio>
+
+#include "tools/qpack/common/Terminal.h"
 
 namespace quibel::qpack {
 
@@ -25,7 +28,8 @@ std::string Clock(double seconds) {
 std::string ProgressText(const CompressionProgress& progress,
                          std::size_t totalFiles,
                          std::uint64_t totalBytes,
-                         double seconds) {
+                         double seconds,
+                         std::size_t columns) {
     const double megabytes = static_cast<double>(progress.bytesIn) / 1e6;
     const double rate = seconds > 0 ? megabytes / seconds : 0.0;
     std::string time;
@@ -38,10 +42,21 @@ std::string ProgressText(const CompressionProgress& progress,
     } else {
         time = "-:-- left";
     }
-    char text[160];
-    std::snprintf(text, sizeof text, "%.1f/%.1f MB, %zu/%zu files, %.1f MB/s, %s", megabytes,
-                  static_cast<double>(totalBytes) / 1e6, progress.filesDone, totalFiles, rate, time.c_str());
-    return text;
+    char bytes[64];
+    std::snprintf(bytes, sizeof bytes, "%.1f/%.1f MB", megabytes, static_cast<double>(totalBytes) / 1e6);
+    char files[64];
+    std::snprintf(files, sizeof files, "%zu/%zu files", progress.filesDone, totalFiles);
+    char speed[32];
+    std::snprintf(speed, sizeof speed, "%.1f MB/s", rate);
+    const std::size_t room = columns > 1 ? columns - 1 : 1;
+    std::string text = bytes;
+    for (const std::string& part : {std::string(files), std::string(speed), time}) {
+        if (text.size() + 2 + part.size() > room) {
+            break;
+        }
+        text += ", " + part;
+    }
+    return text.substr(0, room);
 }
 
 ProgressLine::ProgressLine(bool enabled, std::size_t totalFiles, std::uint64_t totalBytes)
@@ -58,7 +73,7 @@ void ProgressLine::Update(const CompressionProgress& progress) {
         return;
     }
     drawnAt_ = now;
-    Draw(ProgressText(progress, totalFiles_, totalBytes_, now));
+    Draw(progress);
 }
 
 void ProgressLine::Clear() {
@@ -71,16 +86,20 @@ void ProgressLine::Clear() {
 
 void ProgressLine::Finish(const CompressionProgress& progress) {
     if (everShown_) {
-        Draw(ProgressText(progress, totalFiles_, totalBytes_, Seconds()));
+        Draw(progress);
         std::fputc('\n', stderr);
         std::fflush(stderr);
         width_ = 0;
     }
 }
 
-void ProgressLine::Draw(const std::string& text) {
-    // Spaces over what is left of a longer line before.
-    const int padding = width_ > text.size() ? static_cast<int>(width_ - text.size()) : 0;
+void ProgressLine::Draw(const CompressionProgress& progress) {
+    // The terminal's width is asked each time: a window may be narrowed while the pack runs.
+    const std::size_t columns = StderrColumns();
+    const std::string text = ProgressText(progress, totalFiles_, totalBytes_, Seconds(), columns);
+    // Spaces over what is left of a longer line before, as far as the terminal is wide.
+    const std::size_t covered = std::min(width_, columns > 1 ? columns - 1 : 1);
+    const int padding = covered > text.size() ? static_cast<int>(covered - text.size()) : 0;
     std::fprintf(stderr, "\r%s%*s", text.c_str(), padding, "");
     std::fflush(stderr);
     everShown_ = true;

@@ -1,6 +1,7 @@
 #pragma once
-// The progress of a pack on one line of stderr, rewritten in place: input bytes and files compressed out of the
-// totals, the rate and the time left. Meant for a terminal only; the caller decides.
+// The progress of a pack on one line of stderr, rewritten in place: input bytes compressed (within files too)
+// and files done out of the totals, the rate and the time left. Never wider than the terminal, so that it never
+// wraps into a second line; at most four updates a second. Meant for a terminal only; the caller decides.
 
 #include <chrono>
 #include <cstdint>
@@ -11,10 +12,13 @@
 namespace quibel::qpack {
 
 // "12.3/58.4 MB, 812/2064 files, 9.7 MB/s, 0:04 left"; once all is done, "done in 0:06" instead of the time left.
+// Within columns - 1 (the last column would wrap on some terminals): the parts that do not fit are left out from
+// the end, and a first part that does not fit alone is cut.
 std::string ProgressText(const CompressionProgress& progress,
                          std::size_t totalFiles,
                          std::uint64_t totalBytes,
-                         double seconds);
+                         double seconds,
+                         std::size_t columns);
 
 class ProgressLine {
   public:
@@ -32,7 +36,7 @@ class ProgressLine {
     void Finish(const CompressionProgress& progress);
 
   private:
-    void Draw(const std::string& text);
+    void Draw(const CompressionProgress& progress);
     double Seconds() const;
 
     bool enabled_;

@@ -1,0 +1,196 @@
+// qpack's command line as its users meet it, on a terminal and in CI: each case one command run with stdout and
+// stderr apart (stderr is a pipe here, as in a CI job), its exit code, and a pattern each stream must hold, or
+// nothing.
+
+#include <gtest/gtest.h>
+
+#ifdef QPACK_HAS_HOST_TOOLS
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+
+#include "tests/support/TestStub.h"
+
+namespace quibel::qpack {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Streams {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Write(const fs::path& path, const std::string& text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+class CommandLineTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char name[] = "/tmp/qpack-cl-XXXXXX";
+        ASSERT_NE(mkdtemp(name), nullptr);
+        root_ = name;
+        Write(root_ / "t" / "a.txt", std::string(3000, 'a'));
+        Write(root_ / "t" / "sub" / "b.txt", "b");
+        Write(root_ / "p" / "quibel.exe", "MZ");
+        const std::vector<std::uint8_t> stub = testing::TestStub();
+        Write(root_ / "stub.exe", std::string(stub.begin(), stub.end()));
+        Write(root_ / "taken" / "sub", "a file where a directory goes");
+        Write(root_ / "-dash" / "x.txt", "x");
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    Streams Run(const std::string& arguments) {
+        const std::string command =
+            "cd '" + root_.string() + "' && " + QPACK_EXECUTABLE + " " + arguments + " >out.txt 2>err.txt </dev/null";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(root_ / "out.txt"), ReadText(root_ / "err.txt")};
+    }
+
+    fs::path root_;
+};
+
+bool Holds(const std::string& text, const char* pattern) {
+    return pattern == nullptr ? text.empty() : std::regex_search(text, std::regex(pattern));
+}
+
+TEST_F(CommandLineTest, EveryCaseSaysWhatHappenedOnTheRightStream) {
+    const struct {
+        std::string arguments;
+        int exitCode;
+        const char* out;  // a pattern stdout holds; nullptr: nothing on stdout
+        const char* err;  // the same for stderr
+    } cases[] = {
+        // Values and arguments in qpack's words, the option named as typed, the usage line after.
+        {"pack t -o o -j abc", 2, nullptr, "^qpack pack: error: -j: a number from 1 to 256, not \"abc\"\nusage: "},
+        {"pack t --jobs -o o", 2, nullptr, "^qpack pack: error: --jobs: a number from 1 to 256, not \"-o\"\n"},
+        {"pack t -o o extra", 2, nullptr, "^qpack pack: error: unexpected argument \"extra\""},
+        {"pack t -o o -o o2", 2, nullptr, "^qpack pack: error: -o: given twice"},
+        {"pack t", 2, nullptr, "^qpack pack: error: -o FILE is missing\nusage: qpack pack \\[OPTIONS\\] DIR -o FILE\n"},
+        {"pack t -o o --jobs=300", 2, nullptr, "^qpack pack: error: --jobs: a number from 1 to 256, not \"300\"\n"},
+        {"list o --from -4", 2, nullptr, "^qpack list: error: --from: a number from 0 to 2147483647, not \"-4\"\n"},
+        {"list", 2, nullptr, "^qpack list: error: FILE is missing\nusage: qpack list \\[OPTIONS\\] FILE\\.\\.\\.\n"},
+        {"decode a", 2, nullptr, "^qpack decode: error: decode takes BLOCK OUT or PACKAGE ENTRY OUT, not 1 argument\n"},
+        {"extract a b --bogus", 2, nullptr, "^qpack extract: error: unknown option --bogus\nusage: qpack extract "},
+        {"list --from", 2, nullptr, "^qpack list: error: --from: OFFSET is missing"},
+        {"pack --best=yes t -o o", 2, nullptr, "^qpack pack: error: --best: takes no value"},
+        {"pack -v -q t -o o", 2, nullptr, "^qpack pack: error: -v and -q contradict each other"},
+        {"extract --verbose --quiet a d", 2, nullptr, "^qpack extract: error: --verbose and --quiet contradict"},
+        {"pack t -o -", 2, nullptr, "^qpack pack: error: -o: \"-\" .*standard output"},
+        {"list -", 2, nullptr, "^qpack list: error: FILE: \"-\" .*standard input"},
+        // Help and usage answer what was asked.
+        {"", 2, nullptr, "^usage: qpack COMMAND \\[OPTIONS\\] \\[ARGUMENTS\\]\n"},
+        {"--help", 0, "^usage: qpack COMMAND (.*\n)*Commands:\n  pack ", nullptr},
+        {"verify --help", 0, "^usage: qpack verify \\[OPTIONS\\] FILE\\.\\.\\.\n", nullptr},
+        {"help pack", 0, "^usage: qpack pack \\[OPTIONS\\] DIR -o FILE\n(.*\n)*  -o, --output FILE  ", nullptr},
+        {"help help", 0, "^usage: qpack help \\[COMMAND\\]\n", nullptr},
+        {"help nosuch", 2, nullptr,
+         "^qpack help: error: unknown command \"nosuch\"; the commands: pack, installer, list, verify, extract, "
+         "decode, help, version\n"},
+        {"nosuch", 2, nullptr, "^qpack: error: unknown command \"nosuch\"; the commands: pack, "},
+        {"--nosuch", 2, nullptr, "^qpack: error: unknown option --nosuch; "},
+        {"--version extra", 2, nullptr, "^qpack version: error: unexpected argument \"extra\""},
+        {"version", 0, "^qpack 4\\.1\\.0\nstub: ", nullptr},
+        {"-V", 0, "^qpack 4\\.1\\.0\n", nullptr},
+        {"--version", 0, "^qpack 4\\.1\\.0\n", nullptr},
+        // Results on stdout, everything else on stderr; the summary shows in CI, -q leaves it out.
+        {"pack t -o o.maj", 0, nullptr, "^qpack pack: o\\.maj: 2 directories, 2 files, 3001 bytes packed into \\d+\n$"},
+        {"pack -q t -o q.maj", 0, nullptr, nullptr},
+        {"pack -j2 -q t -o q.maj", 0, nullptr, nullptr},
+        {"pack --jobs=2 --output=q.maj -q t", 0, nullptr, nullptr},
+        {"pack -q -o d.maj -- -dash", 0, nullptr, nullptr},
+        {"pack -v t -o v.maj", 0, "^ +3000 -> +\\d+ +[0-9.]+%  \\\\a\\.txt\n", "^qpack pack: v\\.maj: 2 directories"},
+        {"installer --stub stub.exe p -o setup.exe", 0, nullptr,
+         "^qpack installer: setup\\.exe: 1 directory, 1 file, 2 bytes packed into \\d+; the installer \\d+ bytes\n$"},
+        {"installer --stub stub.exe t -o w2.exe", 0, nullptr,
+         "^qpack installer: warning: t: no quibel\\.exe at the tree's root; .*\nqpack installer: w2\\.exe: "},
+        {"installer p -o n.exe", 1, nullptr,
+         "^qpack installer: error: no --stub given, and the stub installed with qpack is missing: "
+         ".*/share/qpack/quibel-setup-stub\\.exe\n$"},
+        {"installer --warnings-as-errors --stub stub.exe t -o w.exe", 1, nullptr,
+         "^qpack installer: warning: t: no quibel\\.exe(.*\n)*qpack installer: error: 1 warning, an error with "
+         "--warnings-as-errors: nothing written\n$"},
+        {"list o.maj", 0, "^ +stored +decoded +ratio  name\n(.*\n)* +\\d+ +3001 .*2 directories, 2 files\n$", nullptr},
+        {"list -v o.maj", 0, "^ +offset +stored +decoded +ratio  name\n",
+         "^qpack list: o\\.maj: scanning from offset 0"},
+        {"list -q o.maj q.maj", 0, "^o\\.maj:\n +\\d+ +3001 .*\n\nq\\.maj:\n +\\d+ +3001 ", nullptr},
+        {"verify o.maj q.maj", 0, "^o\\.maj: sound, 2 directories, 2 files, SHA-256 digest matches\nq\\.maj: sound, ",
+         nullptr},
+        {"verify o.maj nope.maj", 1, "^o\\.maj: sound, .*\nnope\\.maj: FAILED\n$",
+         "^qpack verify: error: nope\\.maj: "},
+        {"verify -v o.maj", 0, "\\\\sub\\\\b\\.txt\n(.*\n)*o\\.maj: sound", "^qpack verify: o\\.maj: scanning from"},
+        {"extract o.maj x", 0, "^R\xC3\xA9pertoire .*/x\n",
+         "^qpack extract: .*/x: 2 directories, 2 files, 3001 bytes\n$"},
+        {"extract -q o.maj y", 0, nullptr, nullptr},
+        {"extract -v o.maj z", 0, "^R\xC3\xA9pertoire ", "^qpack extract: o\\.maj: scanning from offset 0"},
+        // Words that say what happened.
+        {"pack nope -o n.maj", 1, nullptr, "^qpack pack: error: nope: no such directory\n$"},
+        {"pack t -o nodir/n.maj", 1, nullptr, "^qpack pack: error: nodir/n\\.maj: cannot be created: No such file"},
+        {"pack --banner 'one\ntwo' t -o n.maj", 1, nullptr, "^qpack pack: error: the banner line holds a control"},
+        {"pack --banner \xE6\x97\xA5 t -o n.maj", 1, nullptr, "^qpack pack: error: the banner line has no Windows"},
+        {"pack t/a.txt -o n.maj", 1, nullptr, "^qpack pack: error: t/a\\.txt: not a directory\n$"},
+        {"extract -q o.maj taken", 1, nullptr,
+         "^qpack extract: error: .*/taken/sub: Not a directory; the installer would stop with \"Erreur E/S "
+         "183\\.\"\n$"},
+        {"decode -q o.maj '\\a.txt' a.out", 0, nullptr, nullptr},
+        {"decode o.maj nope.txt n.out", 1, nullptr, "^qpack decode: error: o\\.maj: no file \"nope\\.txt\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const Streams run = Run(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
+        EXPECT_TRUE(Holds(run.out, c.out)) << "stdout:\n" << run.out;
+        EXPECT_TRUE(Holds(run.err, c.err)) << "stderr:\n" << run.err;
+    }
+    EXPECT_FALSE(fs::exists(root_ / "w.exe"));
+    EXPECT_EQ(ReadText(root_ / "a.out"), ReadText(root_ / "t" / "a.txt"));
+}
+
+// Help is qpack's own: within 80 columns, each option's value named as in the usage line.
+TEST_F(CommandLineTest, HelpFitsEightyColumns) {
+    for (const char* command : {"", " pack", " installer", " list", " verify", " extract", " decode", " help"}) {
+        SCOPED_TRACE(command);
+        const Streams run = Run(std::string("help") + command);
+        EXPECT_EQ(run.exitCode, 0);
+        std::istringstream lines(run.out);
+        for (std::string line; std::getline(lines, line);) {
+            EXPECT_LE(line.size(), 80u) << line;
+        }
+        EXPECT_EQ(run.out.find("REQUIRED"), std::string::npos) << run.out;
+    }
+}
+
+// The block each file of a package holds, as list -v shows where it lies, decodes to the file: by its path in the
+// package, or by that offset.
+TEST_F(CommandLineTest, DecodeTakesAFileOfAPackageByNameOrOffset) {
+    ASSERT_EQ(Run("pack -q t -o o.maj").exitCode, 0);
+    const Streams list = Run("list -v o.maj");
+    std::smatch offset;
+    ASSERT_TRUE(std::regex_search(list.out, offset, std::regex(" *(\\d+) +\\d+ +1 .*\\\\sub\\\\b\\.txt\n")))
+        << list.out;
+    for (const std::string& entry : {std::string("/sub/b.txt"), std::string("'\\SUB\\b.txt'"), offset[1].str()}) {
+        SCOPED_TRACE(entry);
+        fs::remove(root_ / "b.out");
+        const Streams decode = Run("decode o.maj " + entry + " b.out");
+        EXPECT_EQ(decode.exitCode, 0) << decode.err;
+        EXPECT_EQ(ReadText(root_ / "b.out"), "b");
+    }
+}
+
+}  // namespace
+}  // namespace quibel::qpack
+
+#endif

@@ -1,0 +1,45 @@
+#pragma once
+// The lines of a package's listing on stdout, printed as the walk reads each entry: its banner and a column head
+// once the payload is found, one line per entry, then the totals. list prints it; verify -v prints its entries.
+
+#include <cstdint>
+#include <string>
+
+#include "tools/qpack/inspect/PackageChecker.h"
+#include "tools/qpack/inspect/PackageRole.h"
+
+namespace quibel::qpack {
+
+struct ListingOptions {
+    bool entries = true;   // a line per entry (list -q: the totals only)
+    bool offsets = false;  // each file's line starts with its block's offset (-v)
+};
+
+class PackageListing {
+  public:
+    // command and file name the note that says where the payload was found, printed first when note is set.
+    PackageListing(std::string command,
+                   std::string fileName,
+                   const PackageRole& role,
+                   bool note,
+                   ListingOptions options);
+
+    // For CheckOptions::entry.
+    void Entry(const PackageReport& report, const PackageEntry& entry);
+    // The totals line (and "signed ..." for a signed file).
+    void Totals(const PackageReport& report);
+
+  private:
+    void Head(const PackageReport& report);
+
+    std::string command_;
+    std::string fileName_;
+    const PackageRole& role_;
+    bool note_;
+    ListingOptions options_;
+    bool headed_ = false;
+    std::int64_t stored_ = 0;
+    std::int64_t decoded_ = 0;
+};
+
+}  // namespace quibel::qpack
