@@ -1,7 +1,8 @@
 #include "tools/qpack/cli/ArgumentParser.h"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
-#include <map>
+#include <deque>
 
 namespace quibel::qpack {
 
@@ -46,114 +47,185 @@ bool IsNumberIn(const std::string& text, std::int64_t low, std::int64_t high) {
     return value >= low && value <= high;
 }
 
-// What the parse has seen of each option: the form first typed, for the messages.
-struct Seen {
+// Where an option stands on the command line: the form typed first (for the messages) and its values in order.
+struct Given {
     std::string form;
-    std::string value;
+    std::vector<std::string> values;  // a flag: one "" per use
 };
 
+// CLI11 reads the command line: the forms -j 2, -j2, --jobs 2, --jobs=2, flags bundled as -vq, "--" ending the
+// options. Every value reaches qpack as text and every check is qpack's own, so that each problem is said in
+// qpack's words; options CLI11 does not know are left over and named here.
 class Parser {
   public:
     Parser(const CommandSpec& command, const std::vector<std::string>& arguments)
-        : command_(command), arguments_(arguments) {}
+        : command_(command), arguments_(arguments), given_(command.options.size()) {}
 
     ParsedCommand Parse() {
         ParsedCommand parsed;
-        std::vector<std::string> positional;
-        bool optionsEnded = false;
-        for (next_ = 0; next_ < arguments_.size();) {
-            const std::string& argument = arguments_[next_++];
-            if (!optionsEnded && argument == "--") {
-                optionsEnded = true;
-            } else if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
-                positional.push_back(argument);
-            } else if (argument == "-h" || argument == "--help") {
-                parsed.help = true;
-                return parsed;
-            } else if (argument[1] == '-') {
-                LongOption(argument, parsed.options);
+        RefuseFlagValues();
+        RefuseMissingLastValue();
+        CLI::App app;
+        app.allow_windows_style_options(false);  // a path given as /dir is an argument
+        app.set_help_flag();
+        app.allow_extras(true);
+        bool help = false;
+        app.add_flag("-h,--help", help);
+        for (std::size_t i = 0; i < command_.options.size(); ++i) {
+            const OptionSpec& option = command_.options[i];
+            if (option.valueName == nullptr) {
+                app.add_flag(Names(option), flagUses_.emplace_back(0));
             } else {
-                ShortOptions(argument, parsed.options);
+                app.add_option(Names(option), given_[i].values)
+                    ->expected(1)
+                    ->allow_extra_args(false)  // each use takes one value, never the argument after it
+                    ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
             }
         }
+        std::vector<std::string> positional;
+        app.add_option("arguments", positional);
+        std::vector<std::string> reversed(arguments_.rbegin(), arguments_.rend());  // CLI11 takes them last first
+        try {
+            app.parse(reversed);
+        } catch (const CLI::ParseError&) {
+            throw UsageError("the command line cannot be read; qpack help " + std::string(command_.name) +
+                             " shows its forms");
+        }
+        if (help) {
+            parsed.help = true;
+            return parsed;
+        }
+        for (const std::string& extra : app.remaining()) {
+            if (extra != "--") {
+                throw UsageError("unknown option " + extra.substr(0, extra.find('=')));
+            }
+        }
+        ApplyOptions(parsed.options);
         CheckOptions();
         parsed.options.arguments = Arguments(positional);
         return parsed;
     }
 
   private:
-    void LongOption(const std::string& argument, CommandOptions& options) {
-        const std::size_t equals = argument.find('=');
-        const std::string form = argument.substr(0, equals);
-        const OptionSpec* option = Find([&](const OptionSpec& o) { return form == std::string("--") + o.longName; });
-        if (option == nullptr) {
-            throw UsageError("unknown option " + form);
-        }
-        if (option->valueName == nullptr) {
-            if (equals != std::string::npos) {
-                throw UsageError(form + ": takes no value, not " + Quoted(argument.substr(equals + 1)));
-            }
-            Apply(*option, form, "", options);
-            return;
-        }
-        Apply(*option, form, equals != std::string::npos ? argument.substr(equals + 1) : Value(*option, form), options);
+    // The arguments before "--": those that may be options.
+    std::vector<std::string> OptionWords() const {
+        const auto end = std::find(arguments_.begin(), arguments_.end(), "--");
+        return {arguments_.begin(), end};
     }
 
-    // -v, -vq, -j2, -j 2.
-    void ShortOptions(const std::string& argument, CommandOptions& options) {
-        for (std::size_t i = 1; i < argument.size(); ++i) {
-            const std::string form = std::string("-") + argument[i];
-            const OptionSpec* option = Find([&](const OptionSpec& o) { return o.shortName == argument[i]; });
-            if (option == nullptr) {
-                throw UsageError("unknown option " + form);
+    void RefuseFlagValues() const {
+        for (const std::string& word : OptionWords()) {
+            const std::size_t equals = word.find('=');
+            const OptionSpec* option = word.rfind("--", 0) == 0 && equals != std::string::npos
+                                           ? FindLong(word.substr(2, equals - 2))
+                                           : nullptr;
+            if (option != nullptr && option->valueName == nullptr) {
+                throw UsageError(word.substr(0, equals) + ": takes no value, not " + Quoted(word.substr(equals + 1)));
             }
-            if (option->valueName == nullptr) {
-                Apply(*option, form, "", options);
+        }
+    }
+
+    // An option that wants a value as the last word: "-j" alone, or a bundle ending in it ("-vj").
+    void RefuseMissingLastValue() const {
+        const std::vector<std::string> words = OptionWords();
+        if (words.empty() || words.size() < arguments_.size() || words.back().size() < 2 || words.back()[0] != '-') {
+            return;
+        }
+        const std::string& last = words.back();
+        const OptionSpec* option = nullptr;
+        std::string form = last;
+        if (last[1] == '-') {
+            option = last.find('=') == std::string::npos ? FindLong(last.substr(2)) : nullptr;
+        } else {
+            for (std::size_t i = 1; i < last.size(); ++i) {
+                option = FindShort(last[i]);
+                if (option == nullptr || option->valueName != nullptr) {
+                    form = std::string("-") + last[i];
+                    option = i + 1 == last.size() ? option : nullptr;
+                    break;
+                }
+            }
+        }
+        if (option != nullptr && option->valueName != nullptr) {
+            const std::string expected = option->kind == ValueKind::Number ? " (" + NumberRange(*option) + ")" : "";
+            throw UsageError(form + ": " + option->valueName + " is missing" + expected);
+        }
+    }
+
+    void ApplyOptions(CommandOptions& options) {
+        for (std::size_t i = 0; i < command_.options.size(); ++i) {
+            const OptionSpec& option = command_.options[i];
+            Given& given = given_[i];
+            if (option.valueName == nullptr) {
+                given.values.assign(static_cast<std::size_t>(flagUses_[FlagIndex(i)]), "");
+            }
+            if (given.values.empty()) {
                 continue;
             }
-            Apply(*option, form, i + 1 < argument.size() ? argument.substr(i + 1) : Value(*option, form), options);
-            return;
+            given.form = TypedForm(option);
+            if (option.valueName != nullptr && !option.repeatable && given.values.size() > 1) {
+                throw UsageError(given.form + ": given twice (" + Quoted(given.values[0]) + ", then " +
+                                 Quoted(given.values[1]) + "); give it once");
+            }
+            for (const std::string& value : given.values) {
+                if (option.kind == ValueKind::Number && !IsNumberIn(value, option.low, option.high)) {
+                    throw UsageError(given.form + ": " + NumberRange(option) + ", not " + Quoted(value));
+                }
+                if (value == "-" && !DashRefusal(option.kind).empty()) {
+                    throw UsageError(given.form + ": " + DashRefusal(option.kind));
+                }
+                option.set(options, value);
+            }
         }
-    }
-
-    // The next argument, whatever it looks like: "--jobs -o" gives -o to --jobs, as getopt does.
-    std::string Value(const OptionSpec& option, const std::string& form) {
-        if (next_ < arguments_.size()) {
-            return arguments_[next_++];
-        }
-        const std::string expected = option.kind == ValueKind::Number ? " (" + NumberRange(option) + ")" : "";
-        throw UsageError(form + ": " + option.valueName + " is missing" + expected);
-    }
-
-    void Apply(const OptionSpec& option, const std::string& form, const std::string& value, CommandOptions& options) {
-        if (option.kind == ValueKind::Number && !IsNumberIn(value, option.low, option.high)) {
-            throw UsageError(form + ": " + NumberRange(option) + ", not " + Quoted(value));
-        }
-        if (value == "-" && !DashRefusal(option.kind).empty()) {
-            throw UsageError(form + ": " + DashRefusal(option.kind));
-        }
-        const auto [seen, first] = seen_.emplace(option.longName, Seen{form, value});
-        if (!first && option.valueName != nullptr && !option.repeatable) {
-            throw UsageError(form + ": given twice (" + Quoted(seen->second.value) + ", then " + Quoted(value) +
-                             "); give it once");
-        }
-        option.set(options, value);
     }
 
     void CheckOptions() const {
-        for (const OptionSpec& option : command_.options) {
-            const auto seen = seen_.find(option.longName);
-            if (option.required && seen == seen_.end()) {
+        for (std::size_t i = 0; i < command_.options.size(); ++i) {
+            const OptionSpec& option = command_.options[i];
+            const bool seen = !given_[i].values.empty();
+            if (option.required && !seen) {
                 throw UsageError(Forms(option).front() + " " + option.valueName + " is missing");
             }
-            if (option.contradicts != nullptr && seen != seen_.end()) {
-                const auto other = seen_.find(option.contradicts);
-                if (other != seen_.end()) {
-                    throw UsageError(other->second.form + " and " + seen->second.form +
+            if (option.contradicts == nullptr || !seen) {
+                continue;
+            }
+            for (std::size_t j = 0; j < command_.options.size(); ++j) {
+                if (command_.options[j].longName == std::string(option.contradicts) && !given_[j].values.empty()) {
+                    throw UsageError(given_[j].form + " and " + given_[i].form +
                                      " contradict each other; give one of them");
                 }
             }
         }
+    }
+
+    // The form of the option as the command line first has it: "-j" for -j2 or -vj 2, "--jobs" for --jobs=2.
+    std::string TypedForm(const OptionSpec& option) const {
+        for (const std::string& word : OptionWords()) {
+            if (word == std::string("--") + option.longName ||
+                word.rfind(std::string("--") + option.longName + "=", 0) == 0) {
+                return std::string("--") + option.longName;
+            }
+            if (option.shortName != 0 && word.size() >= 2 && word[0] == '-' && word[1] != '-') {
+                for (std::size_t i = 1; i < word.size(); ++i) {
+                    const OptionSpec* bundled = FindShort(word[i]);
+                    if (bundled == &option) {
+                        return std::string("-") + option.shortName;
+                    }
+                    if (bundled == nullptr || bundled->valueName != nullptr) {
+                        break;  // the rest of the word is that option's value
+                    }
+                }
+            }
+        }
+        return Forms(option).back();
+    }
+
+    std::size_t FlagIndex(std::size_t option) const {
+        std::size_t flags = 0;
+        for (std::size_t i = 0; i < option; ++i) {
+            flags += command_.options[i].valueName == nullptr ? 1 : 0;
+        }
+        return flags;
     }
 
     // The arguments of the one usage line they fit.
@@ -212,16 +284,30 @@ class Parser {
         return forms;
     }
 
-    template <typename Match>
-    const OptionSpec* Find(const Match& match) const {
-        const auto found = std::find_if(command_.options.begin(), command_.options.end(), match);
+    static std::string Names(const OptionSpec& option) {
+        std::string names;
+        for (const std::string& form : Forms(option)) {
+            names += (names.empty() ? "" : ",") + form;
+        }
+        return names;
+    }
+
+    const OptionSpec* FindLong(const std::string& name) const {
+        const auto found = std::find_if(command_.options.begin(), command_.options.end(),
+                                        [&](const OptionSpec& o) { return name == o.longName; });
+        return found == command_.options.end() ? nullptr : &*found;
+    }
+
+    const OptionSpec* FindShort(char name) const {
+        const auto found = std::find_if(command_.options.begin(), command_.options.end(),
+                                        [&](const OptionSpec& o) { return o.shortName != 0 && o.shortName == name; });
         return found == command_.options.end() ? nullptr : &*found;
     }
 
     const CommandSpec& command_;
     const std::vector<std::string>& arguments_;
-    std::size_t next_ = 0;
-    std::map<std::string, Seen> seen_;
+    std::vector<Given> given_;  // by the option's place in the command's spec
+    std::deque<int> flagUses_;  // CLI11 counts each flag's uses here, in the spec's order of flags
 };
 
 }  // namespace

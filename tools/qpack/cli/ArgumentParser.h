@@ -1,7 +1,7 @@
 #pragma once
-// Reads one command's arguments by its spec (CommandSpec.h): options as -j 2, -j2, --jobs 2 or --jobs=2, flags
-// bundled as -vq, "--" ending the options. Every problem is said in qpack's words, naming the option as it was
-// typed and what it expected.
+// Reads one command's arguments by its spec (CommandSpec.h), with CLI11: options as -j 2, -j2, --jobs 2 or
+// --jobs=2, flags bundled as -vq, "--" ending the options. Every problem is said in qpack's words, naming the option
+// as it was typed and what it expected.
 
 #include <stdexcept>
 #include <string>
