@@ -33,6 +33,8 @@ def blocks(package):
     while at < len(data):
         (tag,) = struct.unpack_from("<H", data, at)
         at += 2
+        if tag not in (DIRECTORY_TAG, FILE_TAG):
+            return  # the closing tags: the tree ends there, the digest record follows
         name = text()
         if tag == DIRECTORY_TAG:
             directory = name.replace("\\", "/").strip("/")
@@ -42,8 +44,6 @@ def blocks(package):
             at += length
             (size,) = struct.unpack_from("<i", block)
             yield (directory + "/" + name).lstrip("/"), size, block[4:]
-        elif tag != FILE_TAG:
-            sys.exit(f"lhasa-check: unknown tag {tag:#x} at {at - 2}")
 
 
 def jlha_crcs(archive):
