@@ -58,7 +58,7 @@ struct Given {
 // qpack's words; options CLI11 does not know are left over and named here.
 class Parser {
   public:
-    Parser(const CommandSpec& command, const std::vector<std::string>& arguments)
+    Parser(const CommandEntry& command, const std::vector<std::string>& arguments)
         : command_(command), arguments_(arguments), given_(command.options.size()) {}
 
     ParsedCommand Parse() {
@@ -72,7 +72,7 @@ class Parser {
         bool help = false;
         app.add_flag("-h,--help", help);
         for (std::size_t i = 0; i < command_.options.size(); ++i) {
-            const OptionSpec& option = command_.options[i];
+            const OptionEntry& option = command_.options[i];
             if (option.valueName == nullptr) {
                 app.add_flag(Names(option), flagUses_.emplace_back(0));
             } else {
@@ -116,9 +116,9 @@ class Parser {
     void RefuseFlagValues() const {
         for (const std::string& word : OptionWords()) {
             const std::size_t equals = word.find('=');
-            const OptionSpec* option = word.rfind("--", 0) == 0 && equals != std::string::npos
-                                           ? FindLong(word.substr(2, equals - 2))
-                                           : nullptr;
+            const OptionEntry* option = word.rfind("--", 0) == 0 && equals != std::string::npos
+                                            ? FindLong(word.substr(2, equals - 2))
+                                            : nullptr;
             if (option != nullptr && option->valueName == nullptr) {
                 throw UsageError(word.substr(0, equals) + ": takes no value, not " + Quoted(word.substr(equals + 1)));
             }
@@ -132,7 +132,7 @@ class Parser {
             return;
         }
         const std::string& last = words.back();
-        const OptionSpec* option = nullptr;
+        const OptionEntry* option = nullptr;
         std::string form = last;
         if (last[1] == '-') {
             option = last.find('=') == std::string::npos ? FindLong(last.substr(2)) : nullptr;
@@ -154,7 +154,7 @@ class Parser {
 
     void ApplyOptions(CommandOptions& options) {
         for (std::size_t i = 0; i < command_.options.size(); ++i) {
-            const OptionSpec& option = command_.options[i];
+            const OptionEntry& option = command_.options[i];
             Given& given = given_[i];
             if (option.valueName == nullptr) {
                 given.values.assign(static_cast<std::size_t>(flagUses_[FlagIndex(i)]), "");
@@ -181,7 +181,7 @@ class Parser {
 
     void CheckOptions() const {
         for (std::size_t i = 0; i < command_.options.size(); ++i) {
-            const OptionSpec& option = command_.options[i];
+            const OptionEntry& option = command_.options[i];
             const bool seen = !given_[i].values.empty();
             if (option.required && !seen) {
                 throw UsageError(Forms(option).front() + " " + option.valueName + " is missing");
@@ -199,7 +199,7 @@ class Parser {
     }
 
     // The form of the option as the command line first has it: "-j" for -j2 or -vj 2, "--jobs" for --jobs=2.
-    std::string TypedForm(const OptionSpec& option) const {
+    std::string TypedForm(const OptionEntry& option) const {
         for (const std::string& word : OptionWords()) {
             if (word == std::string("--") + option.longName ||
                 word.rfind(std::string("--") + option.longName + "=", 0) == 0) {
@@ -207,7 +207,7 @@ class Parser {
             }
             if (option.shortName != 0 && word.size() >= 2 && word[0] == '-' && word[1] != '-') {
                 for (std::size_t i = 1; i < word.size(); ++i) {
-                    const OptionSpec* bundled = FindShort(word[i]);
+                    const OptionEntry* bundled = FindShort(word[i]);
                     if (bundled == &option) {
                         return std::string("-") + option.shortName;
                     }
@@ -233,9 +233,9 @@ class Parser {
         for (const auto& form : command_.forms) {
             if (Fits(form, given.size())) {
                 for (std::size_t i = 0; i < given.size(); ++i) {
-                    const ArgumentSpec& spec = form[std::min(i, form.size() - 1)];
-                    if (given[i] == "-" && !DashRefusal(spec.kind).empty()) {
-                        throw UsageError(std::string(spec.name) + ": " + DashRefusal(spec.kind));
+                    const ArgumentEntry& entry = form[std::min(i, form.size() - 1)];
+                    if (given[i] == "-" && !DashRefusal(entry.kind).empty()) {
+                        throw UsageError(std::string(entry.name) + ": " + DashRefusal(entry.kind));
                     }
                 }
                 return given;
@@ -258,24 +258,24 @@ class Parser {
                          takes + ")");
     }
 
-    static bool Fits(const std::vector<ArgumentSpec>& form, std::size_t count) {
+    static bool Fits(const std::vector<ArgumentEntry>& form, std::size_t count) {
         std::size_t least = 0;
-        for (const ArgumentSpec& argument : form) {
+        for (const ArgumentEntry& argument : form) {
             least += argument.optional ? 0 : 1;
         }
         const bool several = !form.empty() && form.back().several;
         return count >= least && (several || count <= form.size());
     }
 
-    static std::string Names(const std::vector<ArgumentSpec>& form) {
+    static std::string Names(const std::vector<ArgumentEntry>& form) {
         std::string names;
-        for (const ArgumentSpec& argument : form) {
+        for (const ArgumentEntry& argument : form) {
             names += (names.empty() ? "" : " ") + std::string(argument.name);
         }
         return names;
     }
 
-    static std::vector<std::string> Forms(const OptionSpec& option) {
+    static std::vector<std::string> Forms(const OptionEntry& option) {
         std::vector<std::string> forms;
         if (option.shortName != 0) {
             forms.push_back(std::string("-") + option.shortName);
@@ -284,7 +284,7 @@ class Parser {
         return forms;
     }
 
-    static std::string Names(const OptionSpec& option) {
+    static std::string Names(const OptionEntry& option) {
         std::string names;
         for (const std::string& form : Forms(option)) {
             names += (names.empty() ? "" : ",") + form;
@@ -292,31 +292,31 @@ class Parser {
         return names;
     }
 
-    const OptionSpec* FindLong(const std::string& name) const {
+    const OptionEntry* FindLong(const std::string& name) const {
         const auto found = std::find_if(command_.options.begin(), command_.options.end(),
-                                        [&](const OptionSpec& o) { return name == o.longName; });
+                                        [&](const OptionEntry& o) { return name == o.longName; });
         return found == command_.options.end() ? nullptr : &*found;
     }
 
-    const OptionSpec* FindShort(char name) const {
+    const OptionEntry* FindShort(char name) const {
         const auto found = std::find_if(command_.options.begin(), command_.options.end(),
-                                        [&](const OptionSpec& o) { return o.shortName != 0 && o.shortName == name; });
+                                        [&](const OptionEntry& o) { return o.shortName != 0 && o.shortName == name; });
         return found == command_.options.end() ? nullptr : &*found;
     }
 
-    const CommandSpec& command_;
+    const CommandEntry& command_;
     const std::vector<std::string>& arguments_;
-    std::vector<Given> given_;  // by the option's place in the command's spec
-    std::deque<int> flagUses_;  // CLI11 counts each flag's uses here, in the spec's order of flags
+    std::vector<Given> given_;  // by the option's place in the command's entry
+    std::deque<int> flagUses_;  // CLI11 counts each flag's uses here, in the table's order of flags
 };
 
 }  // namespace
 
-ParsedCommand ParseArguments(const CommandSpec& command, const std::vector<std::string>& arguments) {
+ParsedCommand ParseArguments(const CommandEntry& command, const std::vector<std::string>& arguments) {
     return Parser(command, arguments).Parse();
 }
 
-std::string NumberRange(const OptionSpec& option) {
+std::string NumberRange(const OptionEntry& option) {
     return "a number from " + std::to_string(option.low) + " to " + std::to_string(option.high);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// Reads one command's arguments by its spec (CommandSpec.h), with CLI11: options as -j 2, -j2, --jobs 2 or
+// Reads one command's arguments by its entry in the command table (CommandTable.h), with CLI11: options as -j 2, -j2,
+// --jobs 2 or
 // --jobs=2, flags bundled as -vq, "--" ending the options. Every problem is said in qpack's words, naming the option
 // as it was typed and what it expected.
 
@@ -7,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/qpack/cli/CommandSpec.h"
+#include "tools/qpack/cli/CommandTable.h"
 
 namespace quibel::qpack {
 
@@ -24,9 +25,9 @@ struct ParsedCommand {
 };
 
 // Throws UsageError.
-ParsedCommand ParseArguments(const CommandSpec& command, const std::vector<std::string>& arguments);
+ParsedCommand ParseArguments(const CommandEntry& command, const std::vector<std::string>& arguments);
 
 // "a number from 1 to 256": what a number option takes, for its help and its messages.
-std::string NumberRange(const OptionSpec& option);
+std::string NumberRange(const OptionEntry& option);
 
 }  // namespace quibel::qpack

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "tools/qpack/cli/ArgumentParser.h"
-#include "tools/qpack/cli/CommandSpec.h"
+#include "tools/qpack/cli/CommandTable.h"
 #include "tools/qpack/cli/HelpText.h"
 #include "tools/qpack/common/Messages.h"
 #include "tools/qpack/common/StandardOutput.h"
@@ -33,10 +33,10 @@ std::string CommandName(const std::string& first) {
 // An option before any command: the tool's own, or one that goes after a command's name.
 std::string MisplacedOption(const std::string& option) {
     const std::string name = option.substr(0, option.find('='));
-    for (const CommandSpec& command : QpackCommands()) {
-        for (const OptionSpec& spec : command.options) {
-            if (name == std::string("--") + spec.longName ||
-                (spec.shortName != 0 && name == std::string("-") + spec.shortName)) {
+    for (const CommandEntry& command : QpackCommands()) {
+        for (const OptionEntry& entry : command.options) {
+            if (name == std::string("--") + entry.longName ||
+                (entry.shortName != 0 && name == std::string("-") + entry.shortName)) {
                 return name + " goes after the command's name (qpack " + command.name + " " + name + " ...)";
             }
         }
@@ -63,22 +63,22 @@ int RunTool(const std::vector<std::string>& arguments, std::string& command) {
         return 2;
     }
     const std::string name = CommandName(arguments.front());
-    const CommandSpec* spec = FindCommand(name);
-    if (spec == nullptr) {
+    const CommandEntry* entry = FindCommand(name);
+    if (entry == nullptr) {
         const std::string problem = name[0] == '-' && name.size() > 1 ? MisplacedOption(name) : UnknownCommand(name);
         return UsageProblem("", problem, ToolUsage());
     }
-    command = spec->name;
+    command = entry->name;
     try {
         const ParsedCommand parsed =
-            ParseArguments(*spec, std::vector<std::string>(arguments.begin() + 1, arguments.end()));
+            ParseArguments(*entry, std::vector<std::string>(arguments.begin() + 1, arguments.end()));
         if (parsed.help) {
-            WriteStandardOutput(CommandHelp(*spec));
+            WriteStandardOutput(CommandHelp(*entry));
             return 0;
         }
-        return spec->run(parsed.options);
+        return entry->run(parsed.options);
     } catch (const UsageError& problem) {
-        return UsageProblem(command, problem.what(), CommandUsage(*spec));
+        return UsageProblem(command, problem.what(), CommandUsage(*entry));
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // qpack's command line: the command's name, then its options and arguments, read alike for every command from the
-// command table (CommandSpec.h). "qpack --help" and "-h" stand for "qpack help", "--version" and "-V" for
+// command table (CommandTable.h). "qpack --help" and "-h" stand for "qpack help", "--version" and "-V" for
 // "qpack version". A usage problem prints "qpack CMD: error: ..." and the command's usage lines on stderr and
 // gives exit code 2.
 

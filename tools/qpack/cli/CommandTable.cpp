@@ -4,7 +4,7 @@
 #include <string>
 
 #include "tools/qpack/cli/ArgumentParser.h"
-#include "tools/qpack/cli/CommandSpec.h"
+#include "tools/qpack/cli/CommandTable.h"
 #include "tools/qpack/cli/HelpText.h"
 #include "tools/qpack/common/StandardOutput.h"
 
@@ -14,8 +14,8 @@ namespace {
 
 using Setter = std::function<void(CommandOptions&, const std::string&)>;
 
-OptionSpec Flag(char shortName, const char* longName, const char* help, bool CommandOptions::*field) {
-    OptionSpec option;
+OptionEntry Flag(char shortName, const char* longName, const char* help, bool CommandOptions::*field) {
+    OptionEntry option;
     option.shortName = shortName;
     option.longName = longName;
     option.help = help;
@@ -23,13 +23,13 @@ OptionSpec Flag(char shortName, const char* longName, const char* help, bool Com
     return option;
 }
 
-OptionSpec Valued(char shortName,
-                  const char* longName,
-                  const char* valueName,
-                  ValueKind kind,
-                  const char* help,
-                  Setter set) {
-    OptionSpec option;
+OptionEntry Valued(char shortName,
+                   const char* longName,
+                   const char* valueName,
+                   ValueKind kind,
+                   const char* help,
+                   Setter set) {
+    OptionEntry option;
     option.shortName = shortName;
     option.longName = longName;
     option.valueName = valueName;
@@ -39,34 +39,34 @@ OptionSpec Valued(char shortName,
     return option;
 }
 
-OptionSpec Quiet(const char* help) {
-    OptionSpec option = Flag('q', "quiet", help, &CommandOptions::quiet);
+OptionEntry Quiet(const char* help) {
+    OptionEntry option = Flag('q', "quiet", help, &CommandOptions::quiet);
     option.contradicts = "verbose";
     return option;
 }
 
-OptionSpec Verbose(const char* help) {
+OptionEntry Verbose(const char* help) {
     return Flag('v', "verbose", help, &CommandOptions::verbose);
 }
 
-OptionSpec From() {
-    OptionSpec option = Valued(0, "from", "OFFSET", ValueKind::Number,
-                               "look for the marker from OFFSET (0 to 2147483647) instead of the scan start of the "
-                               "file's role",
-                               [](CommandOptions& options, const std::string& value) {
-                                   options.from = static_cast<std::int32_t>(std::stoll(value));
-                               });
+OptionEntry From() {
+    OptionEntry option = Valued(0, "from", "OFFSET", ValueKind::Number,
+                                "look for the marker from OFFSET (0 to 2147483647) instead of the scan start of the "
+                                "file's role",
+                                [](CommandOptions& options, const std::string& value) {
+                                    options.from = static_cast<std::int32_t>(std::stoll(value));
+                                });
     option.high = 0x7FFFFFFF;
     return option;
 }
 
-OptionSpec WarningsAsErrors(const char* help) {
+OptionEntry WarningsAsErrors(const char* help) {
     return Flag(0, "warnings-as-errors", help, &CommandOptions::warningsAsErrors);
 }
 
-std::vector<OptionSpec> PackOptions(bool installer) {
-    std::vector<OptionSpec> options;
-    OptionSpec output =
+std::vector<OptionEntry> PackOptions(bool installer) {
+    std::vector<OptionEntry> options;
+    OptionEntry output =
         Valued('o', "output", installer ? "SETUP.exe" : "FILE", ValueKind::Output,
                installer ? "the installer to write, whole or not at all" : "the package to write, whole or not at all",
                [](CommandOptions& o, const std::string& value) { o.output = value; });
@@ -78,16 +78,16 @@ std::vector<OptionSpec> PackOptions(bool installer) {
                                  "beside qpack's bin/, the one installed with it)",
                                  [](CommandOptions& o, const std::string& value) { o.stub = value; }));
     }
-    OptionSpec banner = Valued(0, "banner", "TEXT", ValueKind::Text,
-                               "a banner line; repeat it for more lines (the installer keeps them unseen, qpack "
-                               "list prints them)",
-                               [](CommandOptions& o, const std::string& value) { o.bannerLines.push_back(value); });
+    OptionEntry banner = Valued(0, "banner", "TEXT", ValueKind::Text,
+                                "a banner line; repeat it for more lines (the installer keeps them unseen, qpack "
+                                "list prints them)",
+                                [](CommandOptions& o, const std::string& value) { o.bannerLines.push_back(value); });
     banner.repeatable = true;
     options.push_back(banner);
-    OptionSpec jobs = Valued('j', "jobs", "N", ValueKind::Number,
-                             "compress on N threads, 1 to 256 (default: all cores); the output is the same bytes "
-                             "for every N",
-                             [](CommandOptions& o, const std::string& value) { o.jobs = std::stoi(value); });
+    OptionEntry jobs = Valued('j', "jobs", "N", ValueKind::Number,
+                              "compress on N threads, 1 to 256 (default: all cores); the output is the same bytes "
+                              "for every N",
+                              [](CommandOptions& o, const std::string& value) { o.jobs = std::stoi(value); });
     jobs.low = 1;
     jobs.high = 256;
     options.push_back(jobs);
@@ -110,9 +110,9 @@ const char* const kRoles =
 
 int RunHelp(const CommandOptions& options);
 
-std::vector<CommandSpec> MakeCommands() {
-    std::vector<CommandSpec> commands;
-    const ArgumentSpec tree{"DIR", ValueKind::Directory, "the product tree"};
+std::vector<CommandEntry> MakeCommands() {
+    std::vector<CommandEntry> commands;
+    const ArgumentEntry tree{"DIR", ValueKind::Directory, "the product tree"};
 
     commands.push_back(
         {"pack",
@@ -202,7 +202,7 @@ std::vector<CommandSpec> MakeCommands() {
          "the system's reason, and the text the installer would stop with.",
          RunExtract});
 
-    OptionSpec decodeWarnings = WarningsAsErrors("a warning ends the run with exit code 1, OUT left as it was");
+    OptionEntry decodeWarnings = WarningsAsErrors("a warning ends the run with exit code 1, OUT left as it was");
     commands.push_back(
         {"decode",
          "decode one file of a package, or a raw block",
@@ -243,7 +243,7 @@ int RunHelp(const CommandOptions& options) {
         WriteStandardOutput(ToolHelp(QpackCommands()));
         return 0;
     }
-    const CommandSpec* command = FindCommand(options.arguments.front());
+    const CommandEntry* command = FindCommand(options.arguments.front());
     if (command == nullptr) {
         throw UsageError(UnknownCommand(options.arguments.front()));
     }
@@ -253,21 +253,21 @@ int RunHelp(const CommandOptions& options) {
 
 }  // namespace
 
-const std::vector<CommandSpec>& QpackCommands() {
-    static const std::vector<CommandSpec> commands = MakeCommands();
+const std::vector<CommandEntry>& QpackCommands() {
+    static const std::vector<CommandEntry> commands = MakeCommands();
     return commands;
 }
 
-const CommandSpec* FindCommand(const std::string& name) {
+const CommandEntry* FindCommand(const std::string& name) {
     const auto& commands = QpackCommands();
     const auto found = std::find_if(commands.begin(), commands.end(),
-                                    [&](const CommandSpec& command) { return name == command.name; });
+                                    [&](const CommandEntry& command) { return name == command.name; });
     return found == commands.end() ? nullptr : &*found;
 }
 
 std::string UnknownCommand(const std::string& name) {
     std::string names;
-    for (const CommandSpec& command : QpackCommands()) {
+    for (const CommandEntry& command : QpackCommands()) {
         names += (names.empty() ? "" : ", ") + std::string(command.name);
     }
     return "unknown command \"" + name + "\"; the commands: " + names;

@@ -50,7 +50,7 @@ std::string Wrapped(const std::string& text, std::size_t indent, std::size_t fir
     return out;
 }
 
-std::string Forms(const OptionSpec& option) {
+std::string Forms(const OptionEntry& option) {
     std::string forms = option.shortName != 0 ? std::string("-") + option.shortName + ", " : "";
     forms += std::string("--") + option.longName;
     return option.valueName != nullptr ? forms + " " + option.valueName : forms;
@@ -86,18 +86,18 @@ std::string Paragraphs(const std::string& text) {
 
 }  // namespace
 
-std::string CommandUsage(const CommandSpec& command) {
+std::string CommandUsage(const CommandEntry& command) {
     std::string usage;
     for (const auto& form : command.forms) {
         std::string line = std::string("qpack ") + command.name;
         if (command.options.size() > 0) {
             line += " [OPTIONS]";
         }
-        for (const ArgumentSpec& argument : form) {
+        for (const ArgumentEntry& argument : form) {
             const std::string name = std::string(argument.name) + (argument.several ? "..." : "");
             line += " " + (argument.optional ? "[" + name + "]" : name);
         }
-        for (const OptionSpec& option : command.options) {
+        for (const OptionEntry& option : command.options) {
             if (option.required) {
                 line += std::string(" -") + option.shortName + " " + option.valueName;
             }
@@ -107,11 +107,11 @@ std::string CommandUsage(const CommandSpec& command) {
     return usage;
 }
 
-std::string CommandHelp(const CommandSpec& command) {
+std::string CommandHelp(const CommandEntry& command) {
     std::string help = CommandUsage(command) + "\n" + Paragraphs(command.description);
     std::vector<std::pair<std::string, std::string>> arguments;
     for (const auto& form : command.forms) {
-        for (const ArgumentSpec& argument : form) {
+        for (const ArgumentEntry& argument : form) {
             const bool listed = std::any_of(arguments.begin(), arguments.end(),
                                             [&](const auto& row) { return row.first == argument.name; });
             if (!listed) {
@@ -123,7 +123,7 @@ std::string CommandHelp(const CommandSpec& command) {
         help += "\nArguments:\n" + Columns(arguments);
     }
     std::vector<std::pair<std::string, std::string>> options;
-    for (const OptionSpec& option : command.options) {
+    for (const OptionEntry& option : command.options) {
         options.emplace_back(Forms(option), option.help);
     }
     options.emplace_back("-h, --help", "this help");
@@ -135,9 +135,9 @@ std::string ToolUsage() {
            "       qpack help [COMMAND]\n";
 }
 
-std::string ToolHelp(const std::vector<CommandSpec>& commands) {
+std::string ToolHelp(const std::vector<CommandEntry>& commands) {
     std::vector<std::pair<std::string, std::string>> rows;
-    for (const CommandSpec& command : commands) {
+    for (const CommandEntry& command : commands) {
         rows.emplace_back(command.name, command.summary);
     }
     return ToolUsage() + "\n" +

@@ -23,7 +23,7 @@ enum class ValueKind {
     Name,             // a word the command looks up itself (a command's name, an entry of a package)
 };
 
-struct OptionSpec {
+struct OptionEntry {
     char shortName = 0;               // 0: none
     const char* longName = "";        // without its dashes
     const char* valueName = nullptr;  // "N", "FILE" as the usage line names it; nullptr for a flag
@@ -37,7 +37,7 @@ struct OptionSpec {
     const char* contradicts = nullptr;  // the long name of an option it cannot go with
 };
 
-struct ArgumentSpec {
+struct ArgumentEntry {
     const char* name = "";  // "DIR", "FILE"
     ValueKind kind = ValueKind::Text;
     const char* help = "";
@@ -45,20 +45,20 @@ struct ArgumentSpec {
     bool optional = false;  // [COMMAND]
 };
 
-struct CommandSpec {
+struct CommandEntry {
     const char* name = "";
     const char* summary = "";                       // its line in qpack's help
-    std::vector<std::vector<ArgumentSpec>> forms;   // the arguments of each usage line
-    std::vector<OptionSpec> options;                // -h, --help comes with every command
+    std::vector<std::vector<ArgumentEntry>> forms;  // the arguments of each usage line
+    std::vector<OptionEntry> options;               // -h, --help comes with every command
     std::string description;                        // paragraphs separated by "\n", wrapped by the help
     std::function<int(const CommandOptions&)> run;  // may throw UsageError
 };
 
 // Every command, in the order qpack's help lists them.
-const std::vector<CommandSpec>& QpackCommands();
+const std::vector<CommandEntry>& QpackCommands();
 
 // The command of that name; nullptr when there is none.
-const CommandSpec* FindCommand(const std::string& name);
+const CommandEntry* FindCommand(const std::string& name);
 
 // "unknown command "NAME"; the commands: pack, ...".
 std::string UnknownCommand(const std::string& name);
