@@ -86,9 +86,8 @@ std::unique_ptr<FileSystem::Directory> MemoryFileSystem::OpenDirectory(const Dir
     return std::make_unique<MemoryDirectory>(*this);
 }
 
-std::unique_ptr<FileSystem::NewFile> MemoryFileSystem::CreateNewFile(const Directory&,
-                                                                     const std::string& path,
-                                                                     const std::string&) {
+// A failure asked for this path (once), or a directory standing there.
+void MemoryFileSystem::RefuseCreation(const std::string& path) {
     if (auto failure = createFailures_.find(path); failure != createFailures_.end()) {
         const auto code = failure->second;
         createFailures_.erase(failure);
@@ -97,20 +96,19 @@ std::unique_ptr<FileSystem::NewFile> MemoryFileSystem::CreateNewFile(const Direc
     if (directories_.count(path) != 0) {
         throw EFCreateError(path, "is a directory");
     }
+}
+
+std::unique_ptr<FileSystem::NewFile> MemoryFileSystem::CreateNewFile(const Directory&,
+                                                                     const std::string& path,
+                                                                     const std::string&) {
+    RefuseCreation(path);
     written_.push_back(path);
     files_[path].clear();
     return std::make_unique<MemoryFile>(*this, path);
 }
 
 void MemoryFileSystem::WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    if (auto failure = createFailures_.find(path); failure != createFailures_.end()) {
-        const auto code = failure->second;
-        createFailures_.erase(failure);
-        throw EFCreateError(path, "error " + std::to_string(code));
-    }
-    if (directories_.count(path) != 0) {
-        throw EFCreateError(path, "is a directory");
-    }
+    RefuseCreation(path);
     if (directories_.count(ParentOf(path)) == 0) {
         throw EFCreateError(path, "no parent");
     }

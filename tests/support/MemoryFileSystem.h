@@ -50,6 +50,7 @@ class MemoryFileSystem final : public FileSystem {
     std::size_t mostHeld = 0;
 
   private:
+    void RefuseCreation(const std::string& path);
     static std::string ParentOf(const std::string& path);
     class MemoryFile;
     class MemoryDirectory;
