@@ -24,9 +24,9 @@ class FileSystem {
     // then stays as far as it was written.
     class NewFile : public ByteSink {
       public:
-        // EWriteError when the last bytes cannot be written.
+        // EWriteError when the last bytes cannot be written; EFCreateError when the file cannot take its name.
         virtual void Close() = 0;
-        // Closes and removes it: a block that does not decode leaves no file behind. Never throws.
+        // Closes and removes it: a block that does not decode leaves no new file behind. Never throws.
         virtual void Remove() = 0;
     };
 
@@ -58,11 +58,12 @@ class FileSystem {
                                                      const std::string& name,
                                                      bool create) = 0;
 
-    // The one rule for the files of a walk: whatever stands at path (the name `name` in directory) is removed, the
-    // name only (a link, not what it names; one name of a hard-linked file, not its content), then the file is
-    // created new, exclusively, shared with nobody. Something standing there again, or a name that cannot be
-    // removed (a directory), gives EFCreateError (full path, system text). Where the system names files by path,
-    // the directory's path is checked first to lead to directory still: EInOutError 3 when it was swapped.
+    // The file `name` of directory, at path. A free name gets a new file. A taken one is emptied in place, as the
+    // system's "create always" empties a file (the same file, and its failures for a file in use, read-only, hidden
+    // or system), except that a link or one name of a hard-linked file is replaced by the name alone: what the
+    // link names, or the other name, keeps its content. Where the system can write a file unseen (POSIX), the
+    // content takes the name only at Close, and Remove leaves what stood there. EFCreateError (full path, system
+    // text) when it cannot be made or named.
     virtual std::unique_ptr<NewFile> CreateNewFile(const Directory& directory,
                                                    const std::string& path,
                                                    const std::string& name) = 0;

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -107,15 +108,25 @@ struct HeldDirectory final : FileSystem::Directory {
     FileDescriptor descriptor;
 };
 
-// A file created in a held directory; removed through that directory, by name, never by path.
+// A file of a walk, written where no one sees it and given its name only when it is whole: an anonymous file of the
+// held directory (O_TMPFILE), or where the file system has none a hidden name of its own there. Until Close the
+// name keeps whatever stood at it, so a block that does not decode, a failed write or a killed process leaves the
+// old file as it was, and an anonymous file leaves nothing at all behind.
 class DirectoryFile final : public FileSystem::NewFile {
   public:
-    DirectoryFile(int fd, int directory, std::string name) : fd_(fd), directory_(directory), name_(std::move(name)) {}
-    ~DirectoryFile() override {
-        if (fd_ >= 0) {
-            close(fd_);
+    DirectoryFile(int directory, std::string name, std::string fullPath)
+        : directory_(directory), name_(std::move(name)), fullPath_(std::move(fullPath)) {
+        fd_ = openat(directory_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+            hidden_ = HiddenName();
+            fd_ = openat(directory_, hidden_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        }
+        if (fd_ < 0) {
+            const int error = errno;
+            ThrowWithReason<EFCreateError>(error, fullPath_, SystemText(error));
         }
     }
+    ~DirectoryFile() override { Remove(); }
     DirectoryFile(const DirectoryFile&) = delete;
     DirectoryFile& operator=(const DirectoryFile&) = delete;
 
@@ -132,25 +143,57 @@ class DirectoryFile final : public FileSystem::NewFile {
             count -= static_cast<std::int32_t>(written);
         }
     }
+    // Gives the file its name: linked there when the name is free, else linked to a hidden name and renamed over
+    // what stands there, the name alone (a link is replaced, not followed; a hard link's other names keep theirs).
     void Close() override {
-        const int fd = fd_;
-        fd_ = -1;
+        if (hidden_.empty() && LinkAt(name_) != 0) {
+            if (errno != EEXIST) {
+                Fail(errno);
+            }
+            hidden_ = HiddenName();
+            if (LinkAt(hidden_) != 0) {
+                Fail(errno);
+            }
+        }
+        if (!hidden_.empty() && renameat(directory_, hidden_.c_str(), directory_, name_.c_str()) != 0) {
+            Fail(errno);
+        }
+        hidden_.clear();
+        const int fd = std::exchange(fd_, -1);
         if (close(fd) != 0 && errno != EINTR) {
             ThrowWithReason<EWriteError>(errno);
         }
     }
     void Remove() override {
         if (fd_ >= 0) {
-            close(fd_);
-            fd_ = -1;
+            close(std::exchange(fd_, -1));
         }
-        unlinkat(directory_, name_.c_str(), 0);
+        if (!hidden_.empty()) {
+            unlinkat(directory_, hidden_.c_str(), 0);
+            hidden_.clear();
+        }
     }
 
   private:
-    int fd_;
+    static std::string HiddenName() {
+        static std::atomic<unsigned> counter{0};
+        return ".qpack-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+    }
+    int LinkAt(const std::string& name) const {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+        return linkat(AT_FDCWD, self.c_str(), directory_, name.c_str(), AT_SYMLINK_FOLLOW);
+    }
+    // The name could not be given: the file goes, and what stood at the name stays.
+    [[noreturn]] void Fail(int error) {
+        Remove();
+        ThrowWithReason<EFCreateError>(error, fullPath_, SystemText(error));
+    }
+
+    int fd_ = -1;
     int directory_;
     std::string name_;
+    std::string fullPath_;
+    std::string hidden_;  // the name it has while it is written, when it has one
 };
 
 bool IsLinkAt(int directory, const std::string& name) {
@@ -275,15 +318,12 @@ class PosixFileSystem final : public FileSystem {
         }
         const int at = static_cast<const HeldDirectory&>(directory).descriptor.Get();
         const std::string host = ToNativeText(name, false);
-        // The name only: unlinkat never follows a link, and a hard link's other names keep their content. A
-        // directory there stays, and the creation below names the failure.
-        unlinkat(at, host.c_str(), 0);
-        const int fd = openat(at, host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            const int error = errno;
-            ThrowWithReason<EFCreateError>(error, FullPath(HostPath(path)), SystemText(error));
+        // A directory at the name stays, and says so now rather than once the content is written.
+        struct stat info {};
+        if (fstatat(at, host.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode)) {
+            ThrowWithReason<EFCreateError>(EEXIST, FullPath(HostPath(path)), SystemText(EEXIST));
         }
-        return std::make_unique<DirectoryFile>(fd, at, host);
+        return std::make_unique<DirectoryFile>(at, host, FullPath(HostPath(path)));
     }
 
   private:

@@ -5,49 +5,26 @@
 
 #include <algorithm>
 #include <new>
-#include <optional>
 
 #include "payload/Errors.h"
+#include "platform/Win32FileReplacement.h"
 #include "platform/Win32FileSystem.h"
+#include "platform/Win32Handle.h"
 #include "platform/Win32System.h"
 
 namespace quibel {
 
 namespace {
 
-class FileHandle {
-  public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (IsValid()) {
-            CloseHandle(handle_);
-        }
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-    void Release() { handle_ = INVALID_HANDLE_VALUE; }
+// Whether a handle is open on a directory (its attributes, one query).
+bool IsDirectoryHandle(HANDLE handle) {
+    FILE_ATTRIBUTE_TAG_INFO tagged{};
+    return GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tagged, sizeof tagged) != 0 &&
+           (tagged.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
 
-  private:
-    HANDLE handle_;
-};
-
-struct FileIdentity {
-    DWORD volume = 0;
-    DWORD high = 0;
-    DWORD low = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
-
-// The identity of the directory a handle refers to; nothing when it is no directory or cannot be read. One query
-// for both: under Wine each costs a third of a millisecond (it asks for the volume's serial number).
-std::optional<FileIdentity> DirectoryIdentity(HANDLE handle) {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(handle, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        return std::nullopt;
-    }
-    return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+bool IsMissing(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 // Opened without following a reparse point. Reading its entries counts as access, so the missing delete sharing
@@ -57,12 +34,11 @@ HANDLE OpenDirectoryHandle(const std::string& path, DWORD access, DWORD sharing)
                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
-// A directory of a walk's target, held open without delete sharing; its path is where the walk found it.
+// A directory of a walk's target, held open without delete sharing: while it is held no program can rename or
+// remove it, so the files created below it by path land in it.
 struct HeldDirectory final : FileSystem::Directory {
-    HeldDirectory(HANDLE h, std::string p, FileIdentity i) : handle(h), path(std::move(p)), identity(i) {}
+    explicit HeldDirectory(HANDLE h) : handle(h) {}
     FileHandle handle;
-    std::string path;
-    FileIdentity identity;
 };
 
 class HandleFile final : public FileSystem::NewFile {
@@ -105,44 +81,6 @@ class HandleFile final : public FileSystem::NewFile {
   private:
     HANDLE handle_;
 };
-
-HANDLE CreateNew(const std::string& path, DWORD access) {
-    return CreateFileA(path.c_str(), access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-[[noreturn]] void ThrowCreateError(const std::string& path, DWORD error) {
-    throw EFCreateError(FullPathName(path), SystemErrorText(error));
-}
-
-// Removes what stands at path, the name only. DeleteFileA would do so on Windows, but Wine deletes what a Unix
-// link names instead of the link; renaming a new file of our own over the name replaces the name alone on both
-// (a link, or one name of a hard-linked file), and that file of ours is then deleted.
-void RemoveName(const std::string& path) {
-    std::string ours;
-    DWORD error = ERROR_FILE_EXISTS;
-    for (char suffix = '0'; suffix <= '9'; ++suffix) {
-        const std::string candidate = path + ".~q" + suffix;
-        const HANDLE made = CreateNew(candidate, GENERIC_WRITE);
-        if (made != INVALID_HANDLE_VALUE) {
-            CloseHandle(made);
-            ours = candidate;
-            break;
-        }
-        error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-            break;
-        }
-    }
-    if (ours.empty()) {
-        ThrowCreateError(path, error);
-    }
-    if (!MoveFileExA(ours.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        error = GetLastError();
-        DeleteFileA(ours.c_str());
-        ThrowCreateError(path, error);
-    }
-    DeleteFileA(path.c_str());
-}
 
 class Win32FileSystem final : public FileSystem {
   public:
@@ -196,13 +134,10 @@ class Win32FileSystem final : public FileSystem {
                                  read_);
     }
 
-    std::unique_ptr<Directory> OpenDirectory(const Directory* parent,
+    std::unique_ptr<Directory> OpenDirectory(const Directory*,
                                              const std::string& path,
                                              const std::string&,
                                              bool create) override {
-        if (parent != nullptr) {
-            RequireStillThere(static_cast<const HeldDirectory&>(*parent));
-        }
         if (beforeChange_) {
             beforeChange_(path);
         }
@@ -210,8 +145,10 @@ class Win32FileSystem final : public FileSystem {
         constexpr DWORD kSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
         HANDLE opened = OpenDirectoryHandle(path, kAccess, kSharing);
         if (opened == INVALID_HANDLE_VALUE) {
-            if (!create) {
-                throw EInOutError(SystemError::PathNotFound);
+            const DWORD error = GetLastError();
+            // One that exists but cannot be opened (its ACL, a program holding it with delete access) says why.
+            if (!IsMissing(error) || !create) {
+                throw EInOutError(IsMissing(error) ? SystemError::PathNotFound : error);
             }
             if (!CreateDirectoryA(path.c_str(), nullptr)) {
                 throw EInOutError(GetLastError());
@@ -225,47 +162,23 @@ class Win32FileSystem final : public FileSystem {
         if (IsLink(reparse_(path, reinterpret_cast<std::intptr_t>(opened)))) {
             throw EInOutError(SystemError::PathNotFound);
         }
-        const auto identity = DirectoryIdentity(opened);
-        if (!identity) {
+        if (!IsDirectoryHandle(opened)) {
             throw EInOutError(create ? SystemError::AlreadyExists : SystemError::PathNotFound);
         }
-        handle.Release();
-        return std::make_unique<HeldDirectory>(opened, path, *identity);
+        return std::make_unique<HeldDirectory>(handle.Release());
     }
 
     std::unique_ptr<NewFile> CreateNewFile(const Directory& directory,
                                            const std::string& path,
-                                           const std::string&) override {
-        RequireStillThere(static_cast<const HeldDirectory&>(directory));
+                                           const std::string& name) override {
         if (beforeChange_) {
             beforeChange_(path);
         }
-        constexpr DWORD kAccess = GENERIC_READ | GENERIC_WRITE | DELETE;  // DELETE: Remove
-        HANDLE file = CreateNew(path, kAccess);
-        if (file == INVALID_HANDLE_VALUE &&
-            (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS)) {
-            RemoveName(path);
-            file = CreateNew(path, kAccess);
-        }
-        if (file == INVALID_HANDLE_VALUE) {
-            ThrowCreateError(path, GetLastError());
-        }
-        return std::make_unique<HandleFile>(file);
+        return std::make_unique<HandleFile>(
+            CreateFileOfWalk(static_cast<const HeldDirectory&>(directory).handle.Get(), path, name));
     }
 
   private:
-    // The path by which a held directory was found must lead to it still: on Windows nobody can rename it while
-    // it is held, but under Wine a Unix program can, and anything created by path would then land elsewhere.
-    void RequireStillThere(const HeldDirectory& directory) {
-        const FileHandle now(OpenDirectoryHandle(directory.path, FILE_READ_ATTRIBUTES,
-                                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE));
-        const auto identity = now.IsValid() ? DirectoryIdentity(now.Get()) : std::nullopt;
-        if (!identity || !(*identity == directory.identity) ||
-            IsLink(reparse_(directory.path, reinterpret_cast<std::intptr_t>(now.Get())))) {
-            throw EInOutError(SystemError::PathNotFound);
-        }
-    }
-
     FileRead read_;
     TargetHook beforeChange_;
     ReparsePointRead reparse_;
