@@ -10,7 +10,7 @@ mkdir -p "$WINEPREFIX.lock.d"
 exec 9>"$WINEPREFIX.lock.d/lock"
 flock -w 300 9
 . "$(dirname "$0")/wine-prefix.sh"
-make_wine_prefix
+make_wine_prefix || exit 1
 if wineserver -p </dev/null >/dev/null 2>&1; then wineboot </dev/null >/dev/null 2>&1; fi
 flock -u 9
 exec 9>&-

@@ -1,12 +1,15 @@
-// The floor of an installation under this system: the same tree written with the same calls as the installer makes,
-// through its own file system code (each directory opened from the one above it and held, checked again before
-// each file is created, each file created new and written in one write), from content already in memory, without
-// decoding. Prints the seconds the writing took.
+// The floor of an installation under this system: the same tree written from content already in memory, without
+// decoding, with the bare calls that creating it takes by path (GetFileAttributesA and CreateDirectoryA for each
+// directory; CreateFileA with CREATE_ALWAYS and no sharing, one WriteFile and CloseHandle for each file). With
+// --installer-calls, through the installer's own file system code instead (each directory held while the walk
+// writes below it, each file by the installer's rule), which tells what those calls cost over the bare ones.
+// Prints the seconds the writing took.
 //
-//   write_floor SOURCE_TREE DESTINATION
+//   write_floor SOURCE_TREE DESTINATION [--installer-calls]
 #include <windows.h>
 
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -61,11 +64,56 @@ void Collect(const std::string& root, const std::string& relative, std::vector<E
     }
 }
 
+void WriteBare(const std::string& base, const std::vector<Entry>& entries) {
+    for (const auto& entry : entries) {
+        const std::string path = base + entry.path;
+        if (entry.directory) {
+            const DWORD attributes = GetFileAttributesA(path.c_str());
+            if ((attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) &&
+                !CreateDirectoryA(path.c_str(), nullptr)) {
+                throw std::runtime_error("cannot create " + path);
+            }
+            continue;
+        }
+        const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        if (file == INVALID_HANDLE_VALUE) {
+            throw std::runtime_error("cannot create " + path);
+        }
+        const bool whole = entry.content.empty() || (WriteFile(file, entry.content.data(),
+                                                               static_cast<DWORD>(entry.content.size()), &written,
+                                                               nullptr) &&
+                                                     written == entry.content.size());
+        if (!CloseHandle(file) || !whole) {
+            throw std::runtime_error("cannot write " + path);
+        }
+    }
+}
+
+void WriteThroughInstallerCalls(const std::string& base, const std::vector<Entry>& entries) {
+    const auto fileSystem = quibel::MakeNativeFileSystem();
+    quibel::DirectoryChain chain(*fileSystem, base);
+    for (const auto& entry : entries) {
+        if (entry.directory) {
+            chain.Reach(entry.path, true);
+            continue;
+        }
+        const std::size_t slash = entry.path.rfind('\\');
+        const auto file = fileSystem->CreateNewFile(chain.Reach(entry.path.substr(0, slash), false),
+                                                    base + entry.path, entry.path.substr(slash + 1));
+        file->Write(reinterpret_cast<const std::uint8_t*>(entry.content.data()),
+                    static_cast<std::int32_t>(entry.content.size()));
+        file->Close();
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: write_floor SOURCE_TREE DESTINATION\n");
+    const bool installerCalls = argc == 4 && std::string(argv[3]) == "--installer-calls";
+    if (argc != 3 && !installerCalls) {
+        std::fprintf(stderr, "usage: write_floor SOURCE_TREE DESTINATION [--installer-calls]\n");
         return 2;
     }
     std::vector<Entry> entries;
@@ -76,30 +124,22 @@ int main(int argc, char** argv) {
     LARGE_INTEGER frequency, begin, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&begin);
-    std::size_t files = 0, bytes = 0;
     try {
-        const auto fileSystem = quibel::MakeNativeFileSystem();
-        quibel::DirectoryChain chain(*fileSystem, base);
-        for (const auto& entry : entries) {
-            if (entry.directory) {
-                chain.Reach(entry.path, true);
-                continue;
-            }
-            const std::size_t slash = entry.path.rfind('\\');
-            const std::string name = entry.path.substr(slash + 1);
-            const auto file =
-                fileSystem->CreateNewFile(chain.Reach(entry.path.substr(0, slash), false), base + entry.path, name);
-            file->Write(reinterpret_cast<const std::uint8_t*>(entry.content.data()),
-                        static_cast<std::int32_t>(entry.content.size()));
-            file->Close();
-            ++files;
-            bytes += entry.content.size();
+        if (installerCalls) {
+            WriteThroughInstallerCalls(base, entries);
+        } else {
+            WriteBare(base, entries);
         }
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "write_floor: %s\n", failure.what());
         return 1;
     }
     QueryPerformanceCounter(&end);
+    std::size_t files = 0, bytes = 0;
+    for (const auto& entry : entries) {
+        files += entry.directory ? 0 : 1;
+        bytes += entry.content.size();
+    }
     std::printf("floor: %zu directories, %zu files, %zu bytes\n", entries.size() - files, files, bytes);
     std::printf("floor_seconds %.3f\n",
                 static_cast<double>(end.QuadPart - begin.QuadPart) / static_cast<double>(frequency.QuadPart));

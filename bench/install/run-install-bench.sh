@@ -4,8 +4,9 @@
 # The installation of the benchmark corpus (../shared/bench/make-corpus.sh: 58 MB, 2,064 files, 258 directories),
 # side by side with its floor:
 #   - under Wine: the real installer installing the corpus from its own payload, timed by install_robot from the press
-#     of "Démarrer l'installation" to the completion message; write_floor writing the same tree with the same calls
-#     from memory, without decoding;
+#     of "Démarrer l'installation" to the completion message; write_floor writing the same tree from memory, without
+#     decoding, with the bare calls by path that creating it takes (the floor), and again through the installer's
+#     own file calls (held directories, its rule for each file), for what those calls cost over the bare ones;
 #   - under Wine as well: the same run by the controller alone (controller_run, no window), for the window's share,
 #     its walk with the writes discarded, for the decoding's share, and the run's log put into an edit of Memo1's
 #     kind, for the layout's share. Floor + decoding + layout is the least a run on one thread can take: the
@@ -55,7 +56,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
     # One of each per round, so that the figures compared share the state of the machine; each after removing its
     # own previous tree and a sync. (Removing all three before the first made that one pay for the removals: the
     # first writer after them ran up to 1.5 s slower, whichever program it was.) A round whose programs all ran
-    # gives one line: installer, controller, walk without writes, floor, log layout.
+    # gives one line: installer, controller, walk without writes, floor, log layout, the file calls of the installer.
     for i in $(seq "$runs"); do
         rm -rf "$WINEPREFIX/drive_c/Quibel"
         sync
@@ -67,6 +68,10 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
         rm -rf "$WINEPREFIX/drive_c/floor"
         sync
         timeout 300 wine "$floor" "$tree" "C:\\floor" >"$work/floor.out" 2>&1 || { echo "round $i: floor" >&2; ok=no; }
+        rm -rf "$WINEPREFIX/drive_c/calls"
+        sync
+        timeout 300 wine "$floor" "$tree" "C:\\calls" --installer-calls >"$work/calls.out" 2>&1 ||
+            { echo "round $i: installer calls" >&2; ok=no; }
         rm -rf "$WINEPREFIX/drive_c/bench"
         sync
         timeout 300 wine "$controller" "$setup" "C:\\bench" >"$work/controller.out" 2>&1 ||
@@ -76,7 +81,8 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
         if [ $ok = yes ]; then
             echo "$(figure install_seconds "$work/robot.out") $(figure run_seconds "$work/controller.out")" \
                 "$(figure tree_seconds "$work/decode.out") $(figure floor_seconds "$work/floor.out")" \
-                "$(figure log_layout_seconds "$work/controller.out")" >>"$work/rounds.times"
+                "$(figure log_layout_seconds "$work/controller.out") $(figure floor_seconds "$work/calls.out")" \
+                >>"$work/rounds.times"
         else
             cat "$work/robot.out" "$work/floor.out" "$work/controller.out" "$work/decode.out" >&2
             status=1
@@ -111,11 +117,13 @@ echo "corpus: $files files, $dirs directories, $bytes bytes; installer $(stat -c
 echo "under Wine   installer run (press to message): $(column 1 | summary)  [$verified]"
 echo "under Wine   controller alone, no window:      $(column 2 | summary)"
 echo "under Wine   controller, walk without writes:  $(column 3 | summary)"
-echo "under Wine   floor (same writes, no decoding):  $(column 4 | summary)"
+echo "under Wine   floor (bare calls, no decoding):  $(column 4 | summary)"
+echo "under Wine   the installer's file calls alone:  $(column 6 | summary)"
 echo "under Wine   the log's layout in a Memo1 edit:  $(column 5 | summary)"
 # best and median of ratios on stdin
 ratios() { sort -n | awk '{ v[NR] = $1 } END { printf "median %.2f, best %.2f", v[int((NR + 1) / 2)], v[1] }'; }
 echo "under Wine   installer / floor, same round:     $(awk '{ print $1 / $4 }' "$work/rounds.times" | ratios)"
+echo "under Wine   installer's file calls / floor:    $(awk '{ print $6 / $4 }' "$work/rounds.times" | ratios)"
 # What a run on one thread cannot go below: the floor's writes, the decoding and the log's layout, each of its round.
 echo "under Wine   (floor + decoding + log layout) / floor: $(awk '{ print ($4 + $3 + $5) / $4 }' "$work/rounds.times" |
     ratios)"

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <map>
 #include <set>
 
+#include "tests/support/BitWriter.h"
 #include "tests/support/PackageBytes.h"
 #include "tests/support/TestStub.h"
 
@@ -171,12 +173,32 @@ TEST_F(QpackCommand, ExtractFailuresShowTheFailureText) {
     EXPECT_EQ(damaged.exitCode, 1);
     EXPECT_NE(damaged.err.find("Compressed file is corrupt."), std::string::npos) << damaged.err;
     EXPECT_EQ(TreeBelow(dir_ / "c"), std::set<std::string>{"good"});
+    // Over an earlier extraction the old file stays as it was, and nothing else is left.
+    std::ofstream(dir_ / "c" / "bad") << "old";
+    EXPECT_EQ(Run("extract " + P("c.maj") + " " + P("c")).exitCode, 1);
+    EXPECT_EQ(TreeBelow(dir_ / "c"), (std::set<std::string>{"bad", "good"}));
+    EXPECT_EQ(ReadText(dir_ / "c" / "bad"), "old");
 
     const Outcome missing = Run("extract " + P("absent.maj") + " " + P("t"));
     EXPECT_EQ(missing.exitCode, 1);
     // The package is read as the walk reaches it, not loaded by the installer's file calls: qpack's own message.
     EXPECT_EQ(missing.err,
               "qpack extract: error: " + P("absent.maj") + ": cannot be read: No such file or directory\n");
+}
+
+// A block of a few dozen bytes that decodes to mebibytes MiB of zeros: segments of 65,536 matches of 256 bytes at
+// distance 1, from one-symbol code sets whose symbols take no bits.
+std::vector<std::uint8_t> LongZeroBlock(int mebibytes) {
+    testing::BitWriter bits;
+    for (int segment = 0; segment < mebibytes / 16; ++segment) {
+        bits.Put(0, 16).Put(0, 5).Put(0, 5).Put(0, 9).Put(256 + 253, 9).Put(0, 4).Put(0, 4);
+    }
+    const std::uint32_t size = static_cast<std::uint32_t>(mebibytes) << 20;
+    std::vector<std::uint8_t> block = {static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(size >> 8),
+                                       static_cast<std::uint8_t>(size >> 16), static_cast<std::uint8_t>(size >> 24)};
+    const auto stream = bits.Bytes();
+    block.insert(block.end(), stream.begin(), stream.end());
+    return block;
 }
 
 // Every path below root, as text relative to it.
@@ -267,6 +289,22 @@ TEST_F(QpackCommand, ExtractWritesNothingThroughLinks) {
             EXPECT_EQ(ReadText(target / c.link), "x");  // the new file in the link's place
         }
     }
+}
+
+// SIGKILL while a large file is written over an old one: the old file stays, and no other name is left beside it.
+TEST_F(QpackCommand, AKilledExtractLeavesTheOldFileAndNoOtherName) {
+    PackageBytes package;
+    package.Header().Directory("").FileWithBlock("big.bin", LongZeroBlock(2032));
+    Write("p.maj", package.bytes);
+    fs::create_directories(dir_ / "t");
+    std::ofstream(dir_ / "t" / "big.bin") << "old";
+    const std::string command = "timeout -s KILL 0.5 " + std::string(QPACK_PATH) + " extract " + P("p.maj") + " " +
+                                P("t") + " >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    ASSERT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 128 + SIGKILL) << "extract ended before the kill";
+    EXPECT_EQ(TreeBelow(dir_ / "t"), std::set<std::string>{"big.bin"});
+    ASSERT_EQ(fs::file_size(dir_ / "t" / "big.bin"), 3u);
+    EXPECT_EQ(ReadText(dir_ / "t" / "big.bin"), "old");
 }
 
 // A directory name without its leading "\" lands beside DIR: extract names every such entry and writes nothing,

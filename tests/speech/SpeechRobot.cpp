@@ -4,6 +4,12 @@
 //   speech_robot damaged           a run whose side archive is damaged: the failure display, then the close box
 //   speech_robot failure TEXT WHERE a run that fails with the failure display TEXT, in the product's tree
 //                                  (WHERE product) or in the speech engine's (WHERE speech), then the close box
+//   speech_robot refused CODE FILE [hold | attributes HEX]
+//                                  a run over an existing installation whose FILE (its full path) cannot be
+//                                  created: the display says so with the system's text for CODE. The robot first
+//                                  holds FILE open without sharing, or gives it the attributes HEX.
+//   speech_robot held DIRECTORY    a complete run during which the robot tries to rename and to remove DIRECTORY
+//                                  (below the install directory) once it appears: the system refuses both
 // Exit code: the number of failed checks.
 #include <windows.h>
 
@@ -19,6 +25,8 @@
 #include <vector>
 
 #include "app/ComPtr.h"
+#include "payload/Errors.h"
+#include "platform/Win32System.h"
 #include "tests/speech/TestFiles.h"
 #include "tests/ui/RobotSupport.h"
 #include "ui/ControlIds.h"
@@ -142,11 +150,28 @@ void CheckShortcut(const std::string& installDirectory) {
     CoUninitialize();
 }
 
-int Run(std::size_t speechLines) {
+// While the run writes below it, a directory of the walk can neither be renamed nor removed by another program.
+void TryToMoveWhenItAppears(const std::string& directory) {
+    if (!Check(WaitFor([&] { return GetFileAttributesA(directory.c_str()) != INVALID_FILE_ATTRIBUTES; }, 60000),
+               directory + " appears")) {
+        return;
+    }
+    const bool renamed = MoveFileA(directory.c_str(), (directory + ".old").c_str()) != FALSE;
+    const DWORD renameError = GetLastError();
+    const bool removed = RemoveDirectoryA(directory.c_str()) != FALSE;
+    const DWORD removeError = GetLastError();
+    Check(!renamed, "renaming " + directory + " is refused (" + std::to_string(renameError) + ")");
+    Check(!removed, "removing " + directory + " is refused (" + std::to_string(removeError) + ")");
+}
+
+int Run(std::size_t speechLines, const std::string& heldDirectory = {}) {
     Installer installer;
     const std::string installDirectory = StartRun(installer);
     if (installDirectory.empty()) {
         return Failures();
+    }
+    if (!heldDirectory.empty()) {
+        TryToMoveWhenItAppears(installDirectory + "\\" + heldDirectory);
     }
     HWND dialog = nullptr;
     WaitFor([&] { return (dialog = FindTopLevel(MessageDialogClassName, ApplicationTitle)) != nullptr; }, 120000);
@@ -191,6 +216,29 @@ int Failure(const std::string& expected, bool inSpeechPackage) {
     return Failures();
 }
 
+// FILE is held open without sharing by this process, or given attributes, before the run starts. The expected text
+// is the one creating FILE gives with the system's own text for CODE.
+int Refused(const std::vector<std::string>& detail) {
+    const std::string file = detail.at(1);
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (detail.size() == 3 && detail[2] == "hold") {
+        held = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        Check(held != INVALID_HANDLE_VALUE, "the robot holds " + file);
+    }
+    if (detail.size() == 4 && detail[2] == "attributes") {
+        const auto attributes = static_cast<DWORD>(std::strtoul(detail[3].c_str(), nullptr, 16));
+        Check(SetFileAttributesA(file.c_str(), attributes) &&
+                  (GetFileAttributesA(file.c_str()) & attributes) == attributes,
+              "the robot gives " + file + " the attributes " + detail[3]);
+    }
+    const auto code = static_cast<std::uint32_t>(std::strtoul(detail[0].c_str(), nullptr, 10));
+    const int failures = Failure(FailureDisplayText(EFCreateError(file, SystemErrorText(code)).what()), false);
+    if (held != INVALID_HANDLE_VALUE) {
+        CloseHandle(held);
+    }
+    return failures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -204,6 +252,14 @@ int main(int argc, char** argv) {
     if (scenario == "failure" && argc == 4) {
         return Failure(argv[2], std::string(argv[3]) == "speech");
     }
-    std::fprintf(stderr, "usage: speech_robot run SPEECHLINES | damaged | failure TEXT product|speech\n");
+    if (scenario == "held" && argc == 3) {
+        return Run(0, argv[2]);
+    }
+    if (scenario == "refused" && argc >= 4) {
+        return Refused(std::vector<std::string>(argv + 2, argv + argc));
+    }
+    std::fprintf(stderr,
+                 "usage: speech_robot run SPEECHLINES | damaged | failure TEXT product|speech | refused CODE FILE "
+                 "[hold | attributes HEX] | held DIRECTORY\n");
     return 100;
 }

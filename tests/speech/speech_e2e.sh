@@ -9,9 +9,8 @@
 # shows a Unix link made with ln -s as a reparse point without a tag, which counts as a link):
 #   spenglink:  c:\speng a link: refused with "Nom de fichier incorrect", nothing at its target, no speng.ini
 #   quibellink: the chosen directory's Quibel a link: refused the same way, nothing at its target
-#   filelink:   a link at Quibel\quibel.exe: the linked file intact, the product's file in its place
-#   swap:       \data swapped for a link (mv, ln -s) while a block of 89 bytes decodes to 400 MiB in it:
-#               refused, nothing written at the link's target
+# Then the file rule over an existing installation (a table below), a link planted while a block decodes, a
+# directory of the walk that another program tries to move, and a path of 258 characters.
 set -u
 stub=$1 qpack=$2 robot=$3 out=$4
 mkdir -p "$out"
@@ -127,31 +126,72 @@ ln -s "$target" "$setup/Quibel"
 scenario quibellink failure "Nom de fichier incorrect." product
 untouched quibellink
 
-fresh
-mkdir -p "$setup/Quibel"
-echo "victim" >"$out/victim.exe"
-ln -s "$out/victim.exe" "$setup/Quibel/quibel.exe"
-scenario filelink run 0
-[ "$(cat "$out/victim.exe")" = victim ] || fail "filelink: the linked file was written"
-[ ! -L "$setup/Quibel/quibel.exe" ] && cmp -s "$out/product/quibel.exe" "$setup/Quibel/quibel.exe" ||
-    fail "filelink: the product's quibel.exe is not in the link's place"
+# Over an existing installation, whose Quibel\quibel.exe holds "old": one row a case. What is done to the old file
+# first (in Quibel, by the shell), the robot's words, and what must hold afterwards:
+#   old    the old file, emptied and written in place (the same file: its inode stays)
+#   kept   the old file untouched (the run failed on it)
+#   apart  the product's file in the name's place, and what the link named, or the other name, untouched
+over_existing() {
+    name=$1 prepare=$2 expect=$3
+    shift 3
+    fresh
+    mkdir -p "$setup/Quibel"
+    echo old >"$setup/Quibel/quibel.exe"
+    echo victim >"$out/victim.exe"
+    inode=$(stat -c %i "$setup/Quibel/quibel.exe")
+    (cd "$setup/Quibel" && eval "$prepare")
+    scenario "$name" "$@"
+    file="$setup/Quibel/quibel.exe"
+    case $expect in
+    old) [ "$(stat -c %i "$file")" = "$inode" ] && cmp -s "$out/product/quibel.exe" "$file" ||
+        fail "$name: quibel.exe was not emptied and written in place" ;;
+    kept) [ "$(cat "$file")" = old ] || fail "$name: quibel.exe changed" ;;
+    apart) [ "$(cat "$out/victim.exe")" = victim ] && [ ! -L "$file" ] && cmp -s "$out/product/quibel.exe" "$file" ||
+        fail "$name: written through the name, or the product's file is not in its place" ;;
+    esac
+}
+product_file='C:\speechsetup\Quibel\quibel.exe'
+#             name      done to the old file first               expect robot's words
+over_existing ordinary  :                                        old    run 0
+over_existing inuse     :                                        kept   refused 32 "$product_file" hold
+over_existing readonly  :                                        kept   refused 5 "$product_file" attributes 21
+over_existing hidden    :                                        kept   refused 5 "$product_file" attributes 22
+over_existing system    :                                        kept   refused 5 "$product_file" attributes 24
+over_existing filelink  'ln -sf "$out/victim.exe" quibel.exe'    apart  run 0
+over_existing hardlink  'ln -f "$out/victim.exe" quibel.exe'     apart  run 0
 
+# While a block of a few dozen bytes decodes to 200 MiB in \data: a Unix link put at big.bin's name, then a Windows
+# program that tries to rename and to remove \data (the robot), which the system refuses while the walk holds it.
 fresh
-rm -rf "$target" && mkdir -p "$target"
-python3 "$source_dir/tests/speech/long_block_installer.py" "$stub" "$setup/setup.exe" 400
-# Swaps \data for a link as soon as it appears, while big.bin's block decodes.
+python3 "$source_dir/tests/speech/long_block_installer.py" "$stub" "$setup/setup.exe" 200
+echo victim >"$out/victim.exe"
 (
     for _ in $(seq 30000); do
         [ -d "$setup/Quibel/data" ] && break
         sleep 0.01
     done
-    mv "$setup/Quibel/data" "$setup/Quibel/data.old" && ln -s "$target" "$setup/Quibel/data" && echo "swapped"
-) >"$out/swap.out" 2>&1 &
-swapper=$!
-scenario swap failure "Nom de fichier incorrect." product
-wait $swapper
-grep -q swapped "$out/swap.out" || fail "swap: \\data was not swapped: $(cat "$out/swap.out")"
-untouched swap
-rm -rf "$setup/Quibel"
+    ln -s "$out/victim.exe" "$setup/Quibel/data/big.bin" && echo planted
+) >"$out/plant.out" 2>&1 &
+planter=$!
+scenario latelink held data
+wait $planter
+grep -q planted "$out/plant.out" || fail "latelink: no link was planted: $(cat "$out/plant.out")"
+[ "$(cat "$out/victim.exe")" = victim ] || fail "latelink: written through the link"
+[ ! -L "$setup/Quibel/data/big.bin" ] && [ "$(stat -c %s "$setup/Quibel/data/big.bin")" = 209715200 ] &&
+    [ -f "$setup/Quibel/data/after.txt" ] || fail "latelink: the product's files are not in place"
+
+# A file 258 characters long, the longest the system's calls create: installed, then installed again over itself.
+fresh
+deep="$out/deep/$(printf 'a%.0s' $(seq 120))/$(printf 'b%.0s' $(seq 100))"
+rm -rf "$out/deep" && mkdir -p "$deep"
+cp "$out/product/quibel.exe" "$out/deep/"
+echo deep >"$deep/ffffffffff.txt"
+pack installer --stub "$stub" "$out/deep" -o "$setup/setup.exe"
+long='C:\speechsetup\Quibel\'"${deep#"$out/deep/"}"'\ffffffffff.txt'
+[ ${#long} -eq 258 ] || fail "longpath: the path has ${#long} characters, not 258"
+scenario longpath run 0
+scenario longpath-again run 0
+diff -r "$out/deep" "$setup/Quibel" >/dev/null || fail "longpath: the installed tree differs"
+rm -rf "$setup/Quibel" "$out/deep"
 
 exit $status
