@@ -237,6 +237,24 @@ TEST_F(NativeFileSystemTest, OnlyReparsePointsThatNameAnotherPlaceAreLinks) {
         }
     }
 }
+
+// An existing directory that cannot be opened (another program holds it without sharing) says why, in the
+// system's code for that open; it is never taken for a missing one, whose creation would then say 183.
+TEST_F(NativeFileSystemTest, AnExistingDirectoryThatCannotBeOpenedSaysWhy) {
+    fs::create_directories(HostPath("held"));
+    HANDLE other = CreateFileA(Path("held").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    for (const bool create : {true, false}) {
+        try {
+            fileSystem_->OpenDirectory(nullptr, Path("held"), "held", create);
+            ADD_FAILURE() << "opened a directory another program holds without sharing";
+        } catch (const EInOutError& failure) {
+            EXPECT_EQ(failure.ErrorCode(), static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION)) << failure.what();
+        }
+    }
+    CloseHandle(other);
+}
 #else
 // Every tree below root, as paths relative to it.
 std::set<std::string> TreeBelow(const fs::path& root) {
