@@ -81,10 +81,10 @@ void WriteBare(const std::string& base, const std::vector<Entry>& entries) {
         if (file == INVALID_HANDLE_VALUE) {
             throw std::runtime_error("cannot create " + path);
         }
-        const bool whole = entry.content.empty() || (WriteFile(file, entry.content.data(),
-                                                               static_cast<DWORD>(entry.content.size()), &written,
-                                                               nullptr) &&
-                                                     written == entry.content.size());
+        const bool whole =
+            entry.content.empty() ||
+            (WriteFile(file, entry.content.data(), static_cast<DWORD>(entry.content.size()), &written, nullptr) &&
+             written == entry.content.size());
         if (!CloseHandle(file) || !whole) {
             throw std::runtime_error("cannot write " + path);
         }
@@ -100,8 +100,8 @@ void WriteThroughInstallerCalls(const std::string& base, const std::vector<Entry
             continue;
         }
         const std::size_t slash = entry.path.rfind('\\');
-        const auto file = fileSystem->CreateNewFile(chain.Reach(entry.path.substr(0, slash), false),
-                                                    base + entry.path, entry.path.substr(slash + 1));
+        const auto file = fileSystem->CreateNewFile(chain.Reach(entry.path.substr(0, slash), false), base + entry.path,
+                                                    entry.path.substr(slash + 1));
         file->Write(reinterpret_cast<const std::uint8_t*>(entry.content.data()),
                     static_cast<std::int32_t>(entry.content.size()));
         file->Close();

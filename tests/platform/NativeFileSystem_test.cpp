@@ -242,8 +242,8 @@ TEST_F(NativeFileSystemTest, OnlyReparsePointsThatNameAnotherPlaceAreLinks) {
 // system's code for that open; it is never taken for a missing one, whose creation would then say 183.
 TEST_F(NativeFileSystemTest, AnExistingDirectoryThatCannotBeOpenedSaysWhy) {
     fs::create_directories(HostPath("held"));
-    HANDLE other = CreateFileA(Path("held").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE other =
+        CreateFileA(Path("held").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     for (const bool create : {true, false}) {
         try {

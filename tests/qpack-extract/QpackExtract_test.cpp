@@ -298,8 +298,8 @@ TEST_F(QpackCommand, AKilledExtractLeavesTheOldFileAndNoOtherName) {
     Write("p.maj", package.bytes);
     fs::create_directories(dir_ / "t");
     std::ofstream(dir_ / "t" / "big.bin") << "old";
-    const std::string command = "timeout -s KILL 0.5 " + std::string(QPACK_PATH) + " extract " + P("p.maj") + " " +
-                                P("t") + " >/dev/null 2>&1";
+    const std::string command =
+        "timeout -s KILL 0.5 " + std::string(QPACK_PATH) + " extract " + P("p.maj") + " " + P("t") + " >/dev/null 2>&1";
     const int status = std::system(command.c_str());
     ASSERT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 128 + SIGKILL) << "extract ended before the kill";
     EXPECT_EQ(TreeBelow(dir_ / "t"), std::set<std::string>{"big.bin"});
