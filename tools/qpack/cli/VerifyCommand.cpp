@@ -19,6 +19,10 @@ namespace {
 std::optional<std::string> VerifyPackage(const std::filesystem::path& path, const CommandOptions& options) {
     const std::string name = DisplayPath(path);
     PackageFile file(path);
+    if (const auto problem = LoadProblem(file.Size())) {
+        PrintError("verify", name + ": " + *problem);  // before its digest: 2 GiB need not be read for it
+        return std::nullopt;
+    }
     const DigestCheck digest = CheckPackageDigest(file);
     if (digest.damage) {
         PrintError("verify", name + ": damaged: " + *digest.damage);
@@ -29,7 +33,7 @@ std::optional<std::string> VerifyPackage(const std::filesystem::path& path, cons
     CheckOptions check;
     check.keepEntries = false;
     check.decodeBlocks = true;
-    check.entry = [&listing](const PackageReport& report, const PackageEntry& entry) { listing.Entry(report, entry); };
+    listing.Attach(check);
     const PackageReport report = CheckPackage(file, role.offset, check);
     if (!report.payloadFound) {
         PrintError("verify", name + ": " + report.faults.front() + " (" + ScanStartNote(role) + ")");

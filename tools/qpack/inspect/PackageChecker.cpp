@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
-#include <unordered_set>
 
 #include "payload/DecompressBlock.h"
 #include "payload/Errors.h"
@@ -14,6 +13,7 @@
 #include "tools/qpack/common/TerminalText.h"
 #include "tools/qpack/common/WindowsNames.h"
 #include "tools/qpack/inspect/CheckingSink.h"
+#include "tools/qpack/inspect/ExtractionTarget.h"
 #include "tools/qpack/inspect/MarkerScan.h"
 #include "tools/qpack/inspect/PackageTrailer.h"
 #include "tools/qpack/inspect/SiblingNames.h"
@@ -22,14 +22,29 @@ namespace quibel::qpack {
 
 namespace {
 
-class CollectedLines final : public LineSink {
+// Banner lines counted and handed on as they are read; kept only when asked.
+class BannerLines final : public LineSink {
   public:
-    explicit CollectedLines(std::vector<std::string>& lines) : lines_(lines) {}
-    void AppendLine(const std::string& line) override { lines_.push_back(line); }
+    BannerLines(PackageReport& report, const CheckOptions& options) : report_(report), options_(options) {}
+    void AppendLine(const std::string& line) override {
+        ++report_.bannerLineCount;
+        if (options_.keepEntries) {
+            report_.bannerLines.push_back(line);
+        }
+        if (options_.bannerLine) {
+            options_.bannerLine(report_, line);
+        }
+    }
 
   private:
-    std::vector<std::string>& lines_;
+    PackageReport& report_;
+    const CheckOptions& options_;
 };
+
+// Whether prefix is path or one of its ancestors.
+bool IsAncestorOrSelf(const std::string& prefix, const std::string& path) {
+    return path.compare(0, prefix.size(), prefix) == 0 && (path.size() == prefix.size() || path[prefix.size()] == '\\');
+}
 
 std::vector<std::string> Components(const std::string& directoryName) {
     std::vector<std::string> parts;
@@ -86,7 +101,7 @@ class Checker {
         }
         report_.payloadFound = true;
         report_.markerOffset = marker;
-        CollectedLines banner(report_.bannerLines);
+        BannerLines banner(report_, options_);
         try {
             stream_.SetPosition(marker + 2 * MarkerWordCount);  // the marker may lie beyond an int32 scan start
             ReadBanner(stream_, banner);
@@ -214,8 +229,11 @@ class Checker {
             SameNameFault(offset, "directory \"" + Shown(name) + "\"", *other);
         }
         ++report_.directories;
+        while (!entered_.empty() && !IsAncestorOrSelf(lastDirectory_.substr(0, entered_.back()), name)) {
+            entered_.pop_back();
+        }
+        entered_.push_back(name.size());
         lastDirectory_ = name;
-        seenDirectories_.insert(name);
         lastFile_.clear();
         Report({true, name, name, offset, 0, 0, 0});
     }
@@ -232,26 +250,26 @@ class Checker {
     void CheckDirectoryPlace(std::int64_t offset, const std::string& name) {
         // The levels of a parent that has its entry were checked there: each problem is reported once.
         const std::string parent = name.substr(0, name.rfind('\\'));
-        const bool parentSeen = seenDirectories_.count(parent) > 0;
+        const bool inOrder = CompareDirectories(lastDirectory_, name) <= 0;
+        const bool parentSeen = IsAncestorOrSelf(parent, lastDirectory_) &&
+                                std::find(entered_.begin(), entered_.end(), parent.size()) != entered_.end();
         const std::vector<std::string> parts = Components(name.substr(parentSeen ? parent.size() : 0));
         for (const std::string& part : parts) {
             if (const auto problem = WindowsNameProblem(part)) {
                 Fault(offset, "directory \"" + Shown(name) + "\": " + *problem);
             }
         }
-        if (!parentSeen) {
+        if (!parentSeen && inOrder) {  // out of order, the parent may have come before: the order is the fault
             Fault(offset, "directory \"" + Shown(name) + "\" comes before its parent's entry");
         }
-        if (CompareDirectories(lastDirectory_, name) > 0) {
+        if (!inOrder) {
             Fault(offset,
                   "directory \"" + Shown(name) + "\" is out of order (after \"" + Shown(lastDirectory_) + "\")");
         }
     }
 
-    void SameNameFault(std::int64_t offset, const std::string& shown, const std::string& other) {
-        Fault(offset, shown + " and " + other +
-                          " differ only in letter case: Windows takes them for one name, and the installer cannot "
-                          "hold both");
+    void SameNameFault(std::int64_t offset, const std::string& shown, const SiblingClash& clash) {
+        Fault(offset, shown + " and " + clash.other + " " + clash.why);
     }
 
     void CheckFile(std::int64_t offset) {
@@ -347,16 +365,29 @@ class Checker {
     PayloadStream stream_;       // the file up to where its tree must end, read as the walk reaches it
     std::string entry_;          // the entry being read, for a message that must name it
     std::string lastDirectory_;  // the directory whose list is open: every directory entry opens one
-    std::unordered_set<std::string> seenDirectories_;  // for the parent check, in constant time
+    // The lengths of lastDirectory_'s levels that have their own entry, the root's (0) first: in pre-order, a
+    // parent that has its entry is one of them.
+    std::vector<std::size_t> entered_;
     SiblingNames siblings_;
     std::string lastFile_;
 };
 
 }  // namespace
 
+std::optional<std::string> LoadProblem(std::int64_t size) {
+    if (size <= kLargestLoadedFile) {
+        return std::nullopt;
+    }
+    return "the installer cannot load it: " + std::to_string(size) + " bytes, more than the " +
+           std::to_string(kLargestLoadedFile) + " its reader takes; " + InstallerWouldStop(EStreamError());
+}
+
 PackageReport CheckPackage(ByteSource& file, std::int32_t from, const CheckOptions& options) {
     PackageReport report;
     Checker(file, options, report).Run(from);
+    if (const auto problem = LoadProblem(file.Size())) {
+        report.faults.push_back(*problem);
+    }
     return report;
 }
 

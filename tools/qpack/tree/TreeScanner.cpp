@@ -9,6 +9,7 @@
 #include "platform/TextEncoding.h"
 #include "tools/qpack/common/ComposedText.h"
 #include "tools/qpack/common/DisplayPath.h"
+#include "tools/qpack/common/ShortNames.h"
 #include "tools/qpack/common/TerminalText.h"
 #include "tools/qpack/common/WindowsNames.h"
 #include "tools/qpack/tree/HostFile.h"
@@ -136,7 +137,23 @@ class Scanner {
                 problems_.push_back(DisplayPath(entries[i].hostPath) + ": " + problem);
             }
         }
+        FindShortNameClashes(entries);
         return entries;
+    }
+
+    // Few names have the form of a short name: only they are compared with every sibling.
+    void FindShortNameClashes(const std::vector<Entry>& entries) {
+        for (const Entry& shortName : entries) {
+            if (shortName.name.find('~') == std::string::npos) {
+                continue;
+            }
+            for (const Entry& other : entries) {
+                if (IsShortNameOf(shortName.name, other.name)) {
+                    problems_.push_back(DisplayPath(shortName.hostPath) + " and " + DisplayPath(other.hostPath) + ": " +
+                                        ShortNameClash(shortName.name, other.name));
+                }
+            }
+        }
     }
 
     Entry Inspect(const fs::path& path) {
