@@ -10,6 +10,7 @@
 #include "payload/PackageFormat.h"
 #include "payload/PackageReader.h"
 #include "payload/PayloadStream.h"
+#include "tools/qpack/common/InstallPaths.h"
 #include "tools/qpack/common/TerminalText.h"
 #include "tools/qpack/common/WindowsNames.h"
 #include "tools/qpack/inspect/CheckingSink.h"
@@ -86,7 +87,11 @@ class Checker {
   public:
     // A signed file's tree is read only up to its certificate table: a tree that ran into it is cut short.
     Checker(ByteSource& file, const CheckOptions& options, PackageReport& report)
-        : file_(file), signature_(FindSignature(file)), options_(options), report_(report) {
+        : file_(file),
+          signature_(FindSignature(file)),
+          options_(options),
+          report_(report),
+          paths_(options.installBase) {
         stream_.ReadFrom(file, TreeLimit(file, signature_));
         if (signature_.table && !signature_.problem) {
             report_.certificateTableSize = signature_.table->size;
@@ -131,6 +136,10 @@ class Checker {
             report_.faults.push_back("the package holds no root directory entry");
         }
         CheckTrailer(stream_.Position());
+    }
+
+    std::vector<std::string> PathWarnings() const {
+        return options_.installBase.empty() ? std::vector<std::string>{} : paths_.Warnings();
     }
 
   private:
@@ -229,6 +238,7 @@ class Checker {
             SameNameFault(offset, "directory \"" + Shown(name) + "\"", *other);
         }
         ++report_.directories;
+        paths_.Directory(name);
         while (!entered_.empty() && !IsAncestorOrSelf(lastDirectory_.substr(0, entered_.back()), name)) {
             entered_.pop_back();
         }
@@ -293,6 +303,7 @@ class Checker {
             Fault(offset, "file \"" + Shown(name) + "\" is out of order (after \"" + Shown(lastFile_) + "\")");
         }
         lastFile_ = name;
+        paths_.File(directory, name);
         const std::int64_t blockOffset = stream_.Position();
         std::int32_t blockLength = 0;
         if (!stream_.ReadInt32(blockLength)) {
@@ -369,6 +380,7 @@ class Checker {
     // parent that has its entry is one of them.
     std::vector<std::size_t> entered_;
     SiblingNames siblings_;
+    InstallPaths paths_;
     std::string lastFile_;
 };
 
@@ -384,7 +396,9 @@ std::optional<std::string> LoadProblem(std::int64_t size) {
 
 PackageReport CheckPackage(ByteSource& file, std::int32_t from, const CheckOptions& options) {
     PackageReport report;
-    Checker(file, options, report).Run(from);
+    Checker checker(file, options, report);
+    checker.Run(from);
+    report.warnings = checker.PathWarnings();
     if (const auto problem = LoadProblem(file.Size())) {
         report.faults.push_back(*problem);
     }

@@ -37,6 +37,7 @@ struct PackageReport {
     std::size_t closingTags = 0;            // after the tree: one per open list, or none (an older qpack)
     std::int64_t certificateTableSize = 0;  // of a signed file; 0 when not signed
     std::vector<std::string> faults;        // empty when the package is sound
+    std::vector<std::string> warnings;      // paths no install can create (CheckOptions::installBase)
 };
 
 // Bytes that a sound encoder leaves after the last bit its symbols use. Measured: none for jlha (1,445 streams)
@@ -49,6 +50,9 @@ struct CheckOptions {
     bool keepEntries = true;
     // Each banner line as soon as it is read, with the report so far (marker found).
     std::function<void(const PackageReport&, const std::string&)> bannerLine;
+    // The shortest base the package is installed under (common/InstallPaths.h): paths too long under it are
+    // warnings. Empty: not looked at.
+    std::string installBase;
     // Each entry as soon as it is read, with the report so far (marker and banner found).
     std::function<void(const PackageReport&, const PackageEntry&)> entry;
     // Decode every block: it must give its decoded size from its own bits, neither running past the end of its

@@ -67,7 +67,7 @@ std::string BrokenLinkProblem(const fs::path& link, const std::error_code& error
 
 class Scanner {
   public:
-    explicit Scanner(const ScanOptions& options) : options_(options) {}
+    explicit Scanner(const ScanOptions& options) : options_(options), paths_(options.installBase) {}
 
     void ScanDirectory(const fs::path& hostPath, const std::string& name, const std::optional<FileIdentity>& identity) {
         const std::size_t depth = ancestors_.size();
@@ -78,19 +78,15 @@ class Scanner {
         tree_.directories.push_back({name, hostPath, {}});
         std::vector<const Entry*> subdirectories;
         for (const Entry& entry : entries) {
-            const std::string path = name + "\\" + entry.name;
-            if (path.size() > LongPathWarning) {
-                tree_.warnings.push_back(DisplayPath(entry.hostPath) + ": " + std::to_string(path.size()) +
-                                         " characters below the package root; installed under a directory, it may "
-                                         "pass Windows' 260-character limit");
-            }
             if (entry.isDirectory) {
+                paths_.Directory(name + "\\" + entry.name);
                 subdirectories.push_back(&entry);
                 continue;
             }
             if (entry.problems.empty()) {
                 tree_.directories.back().files.push_back(
                     {entry.name, entry.hostPath.filename().native(), entry.size, *entry.identity, entry.viaLink});
+                paths_.File(name, entry.name);
                 ++tree_.fileCount;
                 tree_.totalBytes += entry.size;
             }
@@ -108,6 +104,8 @@ class Scanner {
         if (!problems_.empty()) {
             throw TreeProblems(std::move(problems_));
         }
+        const std::vector<std::string> paths = paths_.Warnings();
+        tree_.warnings.insert(tree_.warnings.end(), paths.begin(), paths.end());
         return std::move(tree_);
     }
 
@@ -228,6 +226,7 @@ class Scanner {
     }
 
     const ScanOptions options_;
+    InstallPaths paths_;
     ScannedTree tree_;
     std::vector<std::string> problems_;
     std::vector<Ancestor> ancestors_;  // the directories from the root to the one being read
