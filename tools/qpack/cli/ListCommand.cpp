@@ -25,7 +25,7 @@ bool ListPackage(const std::string& argument, const CommandOptions& options) {
         listing.Attach(check);
         const PackageReport report = CheckPackage(file, role.offset, check);
         if (!report.payloadFound) {
-            PrintError("list", DisplayPath(path) + ": " + report.faults.front() + " (" + ScanStartNote(role) + ")");
+            PrintError("list", DisplayPath(path) + ": " + NotAPackage(role));
             return false;
         }
         listing.Totals(report);

@@ -38,7 +38,7 @@ std::optional<std::string> VerifyPackage(const std::filesystem::path& path, cons
     listing.Attach(check);
     const PackageReport report = CheckPackage(file, role.offset, check);
     if (!report.payloadFound) {
-        PrintError("verify", name + ": " + report.faults.front() + " (" + ScanStartNote(role) + ")");
+        PrintError("verify", name + ": " + NotAPackage(role));
         return std::nullopt;
     }
     for (const std::string& fault : report.faults) {

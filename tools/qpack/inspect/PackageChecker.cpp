@@ -111,7 +111,7 @@ class Checker {
             stream_.SetPosition(marker + 2 * MarkerWordCount);  // the marker may lie beyond an int32 scan start
             ReadBanner(stream_, banner);
         } catch (const EReadError&) {
-            Fault(stream_.Position(), "the data ends inside the banner");
+            Fault(stream_.Position(), "truncated: the file ends inside the banner");
             return;
         } catch (const std::bad_alloc&) {
             Fault(stream_.Position(), "out of memory for a banner line");
@@ -154,7 +154,7 @@ class Checker {
             }
             return true;
         } catch (const EReadError&) {
-            Fault(offset, "the data ends inside this entry");
+            Fault(offset, "truncated: the file ends inside this entry");
         } catch (const EStreamError&) {  // a block's copy that finds no room
             Fault(offset, entry_ + ": out of memory");
         } catch (const std::bad_alloc&) {
@@ -322,8 +322,11 @@ class Checker {
             return;
         }
         if (blockLength - BlockLengthFieldSize > stream_.Remaining()) {
-            Fault(offset, "file \"" + Shown(name) + "\": block length " + std::to_string(blockLength) +
-                              " runs past the end of the data");
+            Fault(offset, "file \"" + Shown(name) + "\": truncated: its block needs " +
+                              std::to_string(blockLength - BlockLengthFieldSize) +
+                              " bytes after its length field at offset " + std::to_string(blockOffset) +
+                              ", the file holds " + std::to_string(stream_.Remaining()) + " (block length " +
+                              std::to_string(blockLength) + " runs past the end of the data)");
             stream_.SetPosition(stream_.Size());
             Report(entry);
             return;
