@@ -1,6 +1,7 @@
 #include "tools/qpack/common/ShortNames.h"
 
 #include <algorithm>
+#include <cctype>
 #include <string_view>
 #include <utility>
 

@@ -239,7 +239,8 @@ class Checker {
         }
         ++report_.directories;
         paths_.Directory(name);
-        while (!entered_.empty() && !IsAncestorOrSelf(lastDirectory_.substr(0, entered_.back()), name)) {
+        while (!entered_.empty() && entered_.back() > 0 &&
+               !IsAncestorOrSelf(lastDirectory_.substr(0, entered_.back()), name)) {
             entered_.pop_back();
         }
         entered_.push_back(name.size());
@@ -379,8 +380,8 @@ class Checker {
     PayloadStream stream_;       // the file up to where its tree must end, read as the walk reaches it
     std::string entry_;          // the entry being read, for a message that must name it
     std::string lastDirectory_;  // the directory whose list is open: every directory entry opens one
-    // The lengths of lastDirectory_'s levels that have their own entry, the root's (0) first: in pre-order, a
-    // parent that has its entry is one of them.
+    // The lengths of lastDirectory_'s levels that have their own entry, the root's (0, the parent of every name,
+    // even one without its leading "\") first: in pre-order, a parent that has its entry is one of them.
     std::vector<std::size_t> entered_;
     SiblingNames siblings_;
     InstallPaths paths_;
