@@ -1,8 +1,8 @@
 #!/bin/sh
 # bench/inspect/depth.sh: peak resident memory (and wall time) of `qpack list`, `verify` and `extract` on packages
 # whose walk is as deep as they have directories: 1,001,001 directories none wider than 1,000 (24 MB), 100,101
-# directories extracted into a DIR of 3,000 characters, and 5,000,000 empty banner lines (20 MB). Target: 64 MB
-# each, whatever the package's size.
+# directories extracted into a DIR of 3,000 characters, 5,000,000 empty banner lines (20 MB) and 5,001
+# directories each below the one before (25 MB). Target: 64 MB each, whatever the package's size.
 #
 #   QPACK=FILE     the qpack to measure (default: build it in build/release, the release preset)
 #   BEFORE=FILE    another qpack measured beside it (an earlier build, say)
@@ -42,6 +42,8 @@ def tree(outer, inner):
 package(sys.argv[1] + "/dirs1m.maj", [], list(tree(1000, 1000)))
 package(sys.argv[1] + "/dirs100k.maj", [], list(tree(100, 1000)))
 package(sys.argv[1] + "/banner5m.maj", [b""] * 5000000, [b""])
+# Nested by name too: \a, \a\a, ... 5,000 levels (25 MB), each name holding the whole path once more.
+package(sys.argv[1] + "/nested5k.maj", [], [b"\\a" * i for i in range(5001)])
 PY
 
 scratch=$(mktemp -d "$( [ -d /dev/shm ] && echo /dev/shm || echo "${TMPDIR:-/tmp}")/qpack-depth.XXXXXX")
@@ -67,6 +69,7 @@ row "list, 1,001,001 directories" list "$cache/dirs1m.maj"
 row "verify, 1,001,001 directories" verify "$cache/dirs1m.maj"
 row "list, 5,000,000 banner lines" list "$cache/banner5m.maj"
 row "verify, 5,000,000 banner lines" verify "$cache/banner5m.maj"
+row "verify, 5,001 directories nested by name" verify "$cache/nested5k.maj"
 row "extract, 100,101 directories, short DIR" extract -q "$cache/dirs100k.maj" "$scratch/out"
 row "extract, 100,101 directories, DIR ${#long} chars" extract -q "$cache/dirs100k.maj" "$long"
 row "extract, 1,001,001 directories, short DIR" extract -q "$cache/dirs1m.maj" "$scratch/out"

@@ -30,13 +30,17 @@ class SiblingNames {
     std::optional<SiblingClash> AddFile(const std::string& name);
 
   private:
+    // Every open directory's path is a prefix of the last one's: it is kept once, each level by its length.
     struct OpenDirectory {
-        std::string path;
-        std::unordered_map<std::string, std::string> entries;  // by the upper-case name: kind and path
-        std::vector<std::string> shortForms;                   // kind and path of the names holding a "~"
+        std::size_t pathSize = 0;
+        std::unordered_map<std::string, std::string> entries;  // by the upper-case name: kind and name
+        std::vector<std::string> shortForms;                   // kind and name of the names holding a "~"
     };
     std::optional<SiblingClash> Add(OpenDirectory& directory, const std::string& name, bool isDirectory);
+    // `directory "\data"` for a kept "ddata" of the directory.
+    std::string Shown(const OpenDirectory& directory, const std::string& kindAndName) const;
 
+    std::string last_;                 // the path of the directory added last
     std::vector<OpenDirectory> open_;  // from the root to the directory added last
 };
 
