@@ -6,7 +6,7 @@
 //
 // The input's first byte chooses the role: 0 a side archive (the rest is the file), 1 an installer (a PE header
 // padded to 400000 bytes, then the rest), 2 a signed installer (the same, its last 8 to 64 bytes the certificate
-// table, by the first byte's upper bits). A digest record where a package ends it is given the right digest first,
+// table, by the first byte's upper bits, their first 8 its entry's head). A digest record where a package ends it is given the right digest first,
 // so that the fuzzer explores what follows it rather than the digest.
 
 #include <algorithm>
@@ -58,6 +58,11 @@ inline std::vector<std::uint8_t> RoleFile(const std::uint8_t* data, std::size_t 
             file[0x98 + 128 + static_cast<std::size_t>(i)] =
                 static_cast<std::uint8_t>((file.size() - table) >> (8 * i));
             file[0x98 + 132 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(table >> (8 * i));
+        }
+        // The table's own entry, as signing writes it (its length, revision 2.0, type 2): only a table is one.
+        const std::uint8_t head[8] = {static_cast<std::uint8_t>(table), 0, 0, 0, 0, 2, 2, 0};
+        if (table >= sizeof head) {
+            std::copy(head, head + sizeof head, file.end() - table);
         }
     }
     return file;

@@ -25,6 +25,7 @@
 
 #ifdef QPACK_HAS_HOST_TOOLS
 
+#include "tests/support/PackageBuilder.h"
 #include "tests/support/TestStub.h"
 #include "tests/support/ToolRun.h"
 
@@ -275,6 +276,18 @@ TEST_F(PackCommandTest, BadInputIsRefusedNamingThePathAndLeavesNoOutput) {
          "huge.bin", "2 GiB"},
         {"not a regular file", [](const fs::path& t) { mkfifo((t / "tube").c_str(), 0600); }, "tube",
          "not a regular file"},
+        {"a directory's short name",
+         [](const fs::path& t) {
+             WriteFile(t / "LONGDIRNAME" / "config.ini", Text("1"));
+             WriteFile(t / "LONGDI~1" / "config.ini", Text("2"));
+         },
+         "LONGDI~1 and ", "\"LONGDI~1\" is a short (8.3) name Windows may give \"LONGDIRNAME\""},
+        {"a file's short name",
+         [](const fs::path& t) {
+             WriteFile(t / "Programme-Files.txt", Text("1"));
+             WriteFile(t / "PROGRA~1.TXT", Text("2"));
+         },
+         "PROGRA~1.TXT and ", "\"PROGRA~1.TXT\" is a short (8.3) name"},
     };
     for (const BadTree& c : cases) {
         SCOPED_TRACE(c.name);
@@ -408,17 +421,175 @@ TEST_F(PackCommandTest, UnreadableFileFailsWithoutOutput) {
     EXPECT_FALSE(fs::exists(root_ / "p"));
 }
 
+// A path past what the installer's calls take under the shortest base it is installed under (c:\speng for a side
+// archive, C:\Quibel for an installer): 247 characters for a directory, 259 for a file.
 TEST_F(PackCommandTest, LongPathsGetAWarning) {
     const fs::path tree = root_ / "tree";
     fs::path deep = tree;
     for (int i = 0; i < 5; ++i) {
         deep /= std::string(45, static_cast<char>('a' + i));
     }
-    WriteFile(deep / "fichier.txt", Text("x"));
+    WriteFile(deep / (std::string(28, 'f') + ".txt"), Text("x"));  // 5 * 46 + 33 = 263 characters below the root
     const ToolRun pack = RunQpack("pack " + Quoted(tree) + " -o " + Quoted(root_ / "p"));
     EXPECT_EQ(pack.exitCode, 0) << pack.output;
-    EXPECT_NE(pack.output.find("warning"), std::string::npos) << pack.output;
-    EXPECT_NE(pack.output.find("fichier.txt"), std::string::npos) << pack.output;
+    EXPECT_NE(pack.output.find("warning: 1 file past 259 characters under c:\\speng"), std::string::npos)
+        << pack.output;
+    EXPECT_NE(pack.output.find("ffff.txt (271 characters)"), std::string::npos) << pack.output;
+    WriteStub();
+    const ToolRun installer = RunQpack("installer --stub " + Quoted(root_ / "stub.exe") + " " + Quoted(tree) + " -o " +
+                                       Quoted(root_ / "p.exe"));
+    EXPECT_NE(installer.output.find("1 file past 259 characters under C:\\Quibel"), std::string::npos)
+        << installer.output;
+}
+
+// An installer for the stub and the tree of one file, as `qpack installer` writes it.
+Bytes Installer(const fs::path& root, const fs::path& out) {
+    std::mt19937 random(7);
+    Bytes noise(4000);
+    for (auto& b : noise) {
+        b = static_cast<std::uint8_t>(random());
+    }
+    WriteFile(root / "one" / "texte.txt", noise);
+    RunQpack("installer -q --stub " + Quoted(root / "stub.exe") + " " + Quoted(root / "one") + " -o " + Quoted(out));
+    return ReadFile(out);
+}
+
+// The security directory entry of an installer (PE32) made to name size bytes at offset.
+Bytes WithSecurityDirectory(Bytes file, std::uint32_t offset, std::uint32_t size) {
+    const std::size_t header = file[0x3C] | file[0x3D] << 8 | file[0x3E] << 16;
+    const std::size_t entry = header + 24 + 128;
+    for (int i = 0; i < 4; ++i) {
+        file[entry + i] = static_cast<std::uint8_t>(offset >> (8 * i));
+        file[entry + 4 + i] = static_cast<std::uint8_t>(size >> (8 * i));
+    }
+    return file;
+}
+
+// A file named by the digits of the next file's block offset: "\NN" is a path, and an offset.
+Bytes NameThatIsAnOffset() {
+    const Bytes block = testing::LiteralBlock(Text("x"));
+    // marker 8, reserved 2, banner count 4, root entry 6; a file entry: tag 2, name 4 + digits, block 4 + size
+    std::size_t digits = 2;
+    while (std::to_string(20 + 10 + digits + block.size() + 8).size() != digits) {
+        ++digits;
+    }
+    const std::string name = std::to_string(20 + 10 + digits + block.size() + 8);
+    return testing::PackageBuilder().Directory("").File(name, Text("x")).File("zz", Text("y")).Build();
+}
+
+// What an install of the package would do on a Windows volume, where verify, extract and decode must not say
+// otherwise: each case a file made, one command, its exit code and a part of its output.
+TEST_F(PackCommandTest, PackagesAreReadAsAnInstallOnAnyVolumeWouldReadThem) {
+    using testing::PackageBuilder;
+    WriteStub();
+    const Bytes installer = Installer(root_, root_ / "setup.exe");
+    ASSERT_GT(installer.size(), 400000u);
+    const auto recordOffset = static_cast<std::uint32_t>(installer.size() - 96);
+    Bytes blockChanged = WithSecurityDirectory(installer, recordOffset, 96);
+    blockChanged[recordOffset - 4] ^= 0x10;  // in the file's block, before the closing tag
+    const std::string longName = std::string(200, 'd');
+    std::string longDir = (root_ / "L").string();
+    while (longDir.size() < 3000) {
+        longDir += "/" + std::string(std::min<std::size_t>(200, 3000 - longDir.size() - 1), 'l');
+    }
+    const struct {
+        const char* name;
+        std::string file;  // written below root_
+        Bytes bytes;       // its content; empty: a directory
+        std::string command;
+        int exitCode;
+        const char* output;  // a part of it
+    } cases[] = {
+        {"sound short names", "s.maj",
+         PackageBuilder()
+             .Directory("")
+             .File("A~1.TXT", Text("a"))
+             .File("data.bin", Text("d"))
+             .File("LONGDIRNAME.TXT", Text("l"))
+             .File("LONGDI~1", Text("s"))
+             .File("README~1.TXT", Text("r"))
+             .Build(),
+         "verify", 0, ": sound, 1 directory, 5 files"},
+        {"a directory beside its short name", "n.maj",
+         PackageBuilder().Directory("").Directory("\\LONGDIRNAME").Directory("\\LONGDI~1").Build(), "verify", 1,
+         "directory \"\\LONGDI~1\" and directory \"\\LONGDIRNAME\" cannot stand side by side: \"LONGDI~1\" is a "
+         "short (8.3) name"},
+        {"a file beside its short name", "f.maj",
+         PackageBuilder().Directory("").File("Programme-Files.txt", Text("1")).File("PROGRA~1.TXT", Text("2")).Build(),
+         "verify", 1, "\"PROGRA~1.TXT\" is a short (8.3) name Windows may give \"Programme-Files.txt\""},
+        {"entries beside a DIR of 3,000 characters", "g.maj",
+         PackageBuilder().Directory("").Directory("-beside").File("f.txt", Text("f")).Build(), "extract -q", 1,
+         "-beside/f.txt: would land outside"},
+        {"banner lines as they are read", "b.maj",
+         PackageBuilder().BannerLine("un").BannerLine("deux").Directory("").Build(), "list", 0,
+         "banner: un\nbanner: deux\n"},
+        {"a directory before its parent", "o.maj",
+         PackageBuilder().Directory("").Directory("\\a").Directory("\\a\\b").Directory("\\c\\d").Build(), "verify", 1,
+         "directory \"\\c\\d\" comes before its parent's entry"},
+        {"the record named as the certificate table", "h.exe", WithSecurityDirectory(installer, recordOffset, 96),
+         "verify", 1, "that are no certificate table: its entry says length 1651078481"},
+        {"then a block changed", "c.exe", blockChanged, "extract -q", 1, "damaged: the SHA-256 of the"},
+        {"a side archive the installer cannot load",
+         "big.maj",
+         {},
+         "verify",
+         1,
+         ": the installer cannot load it: 2200000020 bytes, more than the 2147483647 its reader takes"},
+        {"a file no install can create", "l.maj",
+         PackageBuilder().Directory("").Directory("\\" + longName).File(std::string(80, 'f'), Text("f")).Build(),
+         "verify", 0, "l.maj: 1 file past 259 characters under c:\\speng"},
+        {"then with --warnings-as-errors",
+         "l.maj",
+         {},
+         "verify --warnings-as-errors",
+         1,
+         "1 warning, an error with --warnings-as-errors"},
+        {"an ENTRY that is a listed name and an offset", "d.maj", NameThatIsAnOffset(), "decode", 1,
+         "\" names both the file \\"},
+        {"an ENTRY naming names equal but for case", "e.maj",
+         PackageBuilder().Directory("").File("A.txt", Text("1")).File("a.txt", Text("2")).Build(), "decode", 1,
+         "\"a.txt\" names 2 files that differ only in letter case (\\A.txt, \\a.txt)"},
+        {"decode of a changed package", "c.exe", {}, "decode", 1, "damaged: the SHA-256"},
+        {"not a package", "r.maj", Text("just some text, no package"), "verify", 1,
+         "r.maj: not a Quibel package or installer: no payload marker"},
+        {"a truncated installer", "t.exe", Bytes(installer.begin(), installer.end() - 1000), "verify", 1,
+         "truncated: its block needs"},
+        {"an installer as the stub", "setup.exe", installer, "installer", 1,
+         "setup.exe: this is already an installer; give the stub"},
+        {"a directory as a package", "dir", {}, "list", 1, "dir: a directory, not a file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path file = root_ / c.file;
+        if (c.file == "dir") {
+            fs::create_directories(file);
+        } else if (c.file == "big.maj") {
+            const Bytes payload = PackageBuilder().Directory("").Build();
+            std::ofstream out(file, std::ios::binary);
+            out.seekp(2'200'000'000);  // sparse: nothing before it is written
+            out.write(reinterpret_cast<const char*>(payload.data()), static_cast<std::streamsize>(payload.size()));
+        } else if (!c.bytes.empty()) {
+            WriteFile(file, c.bytes);
+        }
+        std::string command = c.command + " " + Quoted(file);
+        if (c.command == "extract -q") {
+            command += " " + Quoted(c.file == "g.maj" ? fs::path(longDir) : root_ / "out");
+        } else if (c.command == "decode") {
+            const std::string entry = c.file == "d.maj"
+                                          ? std::string(c.bytes.begin() + 26, c.bytes.begin() + 26 + c.bytes[22])
+                                      : c.file == "e.maj" ? "a.txt"
+                                                          : "/texte.txt";
+            command += " " + entry + " " + Quoted(root_ / "decoded");
+        } else if (c.command == "installer") {
+            command =
+                "installer --stub " + Quoted(file) + " " + Quoted(root_ / "one") + " -o " + Quoted(root_ / "i.exe");
+        }
+        const ToolRun run = RunQpack(command);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
+        EXPECT_NE(run.output.find(c.output), std::string::npos) << run.output;
+    }
+    EXPECT_FALSE(fs::exists(root_ / "out"));
+    EXPECT_FALSE(fs::exists(root_ / "decoded"));
 }
 
 }  // namespace

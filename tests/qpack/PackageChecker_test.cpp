@@ -297,6 +297,16 @@ ByteString Package(bool program, std::size_t closingTags, bool record = false) {
     return file;
 }
 
+// The digest record of file.
+ByteString RecordOf(const ByteString& file) {
+    PackageDigester digest;
+    digest.Add(file);
+    return digest.Record();
+}
+
+// A signed installer whose table begins before its digest record, hiding it from the digest check.
+ByteString TableAroundItsRecord();
+
 ByteString Installer(std::size_t closingTags) {
     return Package(true, closingTags);
 }
@@ -306,12 +316,25 @@ ByteString Padded(ByteString file, std::size_t zeros) {
     return file;
 }
 
+// A certificate table of size bytes (at least 8): its entry's length, revision 2.0, type 2 (a signature), then
+// the start of its DER text and zeros.
+ByteString CertificateTable(std::uint32_t size) {
+    ByteString table(size, 0);
+    for (int i = 0; i < 4; ++i) {
+        table[i] = static_cast<std::uint8_t>(size >> (8 * i));
+    }
+    table[5] = 2;
+    table[6] = 2;
+    if (size >= 10) {
+        table[8] = 0x30;
+        table[9] = 0x82;
+    }
+    return table;
+}
+
 // What signing appends: zero padding, then a certificate table named by the security directory (at offset 128
 // of the optional header); sizeSlack misstates its size.
-ByteString Signed(ByteString file,
-                  std::size_t padding,
-                  ByteString table = {0x10, 0, 0, 0, 0, 2, 2, 0, 0x30, 0x82},
-                  int sizeSlack = 0) {
+ByteString Signed(ByteString file, std::size_t padding, ByteString table = CertificateTable(10), int sizeSlack = 0) {
     file.insert(file.end(), padding, 0);
     const auto offset = static_cast<std::uint32_t>(file.size());
     const auto size = static_cast<std::uint32_t>(static_cast<int>(table.size()) + sizeSlack);
@@ -326,6 +349,17 @@ ByteString Signed(ByteString file,
 ByteString Poked(ByteString file, std::size_t fromEnd, std::uint8_t value) {
     file[file.size() - fromEnd] = value;
     return file;
+}
+
+ByteString TableAroundItsRecord() {
+    const ByteString head = CertificateTable(8);
+    ByteString file = Package(true, 3);
+    file.insert(file.end(), head.begin(), head.end());
+    const ByteString record = RecordOf(file);
+    file.resize(file.size() - head.size());
+    ByteString table = CertificateTable(static_cast<std::uint32_t>(head.size() + record.size()));
+    std::copy(record.begin(), record.end(), table.begin() + 8);
+    return Signed(file, 0, table);
 }
 
 struct TrailerCase {
@@ -353,7 +387,7 @@ TEST(PackageChecker, AcceptsAfterTheTreeExactlyTheClosingTagsAndTheSignature) {
         {"signed, 7 zero bytes", Signed(Installer(3), 7), nullptr, 10},
         {"signed, 8 zero bytes", Signed(Installer(3), 8), "only 0 to 7 zero bytes", 0},
         {"signed, padding not zero", Poked(Signed(Installer(3), 4), 12, 0x45), "not all zero", 0},
-        {"signed without closing tags", Signed(Installer(0), 0, {0x19, 0xDC, 0, 0, 0, 0}), "would read this entry tag",
+        {"signed without closing tags", Signed(Installer(0), 0, CertificateTable(0xDC19)), "would read this entry tag",
          0},
         {"signed, too few closing tags", Signed(Installer(2), 0), "one closing tag (00 00) per open list (3)", 0},
         {"side archive, too few closing tags", Package(false, 2), "one closing tag (00 00) per open list (3)", 0},
@@ -361,6 +395,11 @@ TEST(PackageChecker, AcceptsAfterTheTreeExactlyTheClosingTagsAndTheSignature) {
         {"side archive with closing tags and record", Package(false, 3, true), nullptr, 0},
         {"signed, with the record", Signed(Package(true, 3, true), 2), nullptr, 10},
         {"table not running to the end", Signed(Installer(3), 0, {1, 2, 3, 4}, 1), "does not run to the end", 0},
+        {"the record named as the table", Signed(Package(true, 3), 0, RecordOf(Package(true, 3))),
+         "that are no certificate table: its entry says length 1651078481", 0},
+        {"a table of another type", Signed(Installer(3), 0, Poked(CertificateTable(16), 10, 1)),
+         "revision 0x0200, type 1 where", 0},
+        {"a table holding the record", TableAroundItsRecord(), "which hold the digest record at offset", 0},
         {"block cut short", cutShort, "damaged", 0},
     };
     for (const TrailerCase& c : cases) {
@@ -407,6 +446,21 @@ TEST(PackageChecker, RefusesNamesTheInstallerCannotHoldSideBySide) {
         {"a directory after another's branch", package({{"", true}, {"\\A", true}, {"\\A\\b", true}, {"\\a", true}}),
          "directory \"\\a\" and directory \"\\A\" differ only in letter case"},
         {"the same name in two directories", package({{"", true}, {"x", false}, {"\\d", true}, {"X", false}}), nullptr},
+        // A name that is the short (8.3) name Windows may give a sibling opens that sibling.
+        {"a directory's short name", package({{"", true}, {"\\LONGDIRNAME", true}, {"\\LONGDI~1", true}}),
+         "directory \"\\LONGDI~1\" and directory \"\\LONGDIRNAME\" cannot stand side by side: \"LONGDI~1\" is a short"},
+        {"a file's short name", package({{"", true}, {"Programme-Files.txt", false}, {"PROGRA~1.TXT", false}}),
+         "file \"\\PROGRA~1.TXT\" and file \"\\Programme-Files.txt\" cannot stand"},
+        {"the short name first", package({{"", true}, {"abxcde~1.txt", false}, {"AB\xC9" "CDEFGH.TXT", false}}),
+         "\"abxcde~1.txt\" is a short"},
+        {"the hashed form", package({{"", true}, {"\\LO1A2B~1", true}, {"\\LONGDIRNAME", true}}), "\"LO1A2B~1\" is a"},
+        {"an accented letter", package({{"", true}, {"ETE-LO~1.TXT", false}, {"\xC9t\xE9-long.txt", false}}), "short"},
+        {"a short name beside another name", package({{"", true}, {"data.bin", false}, {"README~1.TXT", false}}),
+         nullptr},
+        {"a short name of another extension", package({{"", true}, {"LONGDIRNAME.TXT", false}, {"LONGDI~1", false}}),
+         nullptr},
+        {"a short name alone", package({{"", true}, {"A~1.TXT", false}}), nullptr},
+        {"a sibling already 8.3", package({{"", true}, {"\\ABC", true}, {"\\ABC~1", true}}), nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -167,18 +167,23 @@ std::vector<CommandEntry> MakeCommands() {
         {"verify",
          "check packages, decoding every block",
          {{{"FILE", ValueKind::Input, "a package or an installer", true}}},
-         {From(), Quiet("nothing for a sound package: its exit code says it"),
+         {From(), WarningsAsErrors("a warning fails the package: a path no install can create"),
+          Quiet("nothing for a sound package: its exit code says it"),
           Verbose("also each entry as it is checked, and where the payload was found")},
-         std::string("Checks the digest record first (a file without one: its structure only), then reads "
-                     "FILE in its role, decodes every block and checks the form qpack writes: the root "
-                     "entry first, directories in pre-order each followed by its files, names Windows can "
-                     "hold in sorted order and none equal but for letter case in one directory, block "
-                     "lengths, bit streams that hold all their symbols and no more. After the tree only "
-                     "one closing tag per directory may follow, then the record, then in a program 0 to 7 "
-                     "zero bytes and in a signed one the certificate table that its security directory "
-                     "names (the signature itself is osslsigncode verify's to check).\n"
-                     "Each fault is an error on stderr; each package gets its line on stdout, \"FILE: "
-                     "sound, ...\" or \"FILE: FAILED\". Exits with 1 when any package failed.\n") +
+         std::string(
+             "Checks the digest record first (a file without one: its structure only), then reads "
+             "FILE in its role, decodes every block and checks the form qpack writes: the root "
+             "entry first, directories in pre-order each followed by its files, names Windows can "
+             "hold in sorted order, none equal but for letter case in one directory and none the short (8.3) name "
+             "Windows may give a sibling, block "
+             "lengths, bit streams that hold all their symbols and no more. After the tree only "
+             "one closing tag per directory may follow, then the record, then in a program 0 to 7 "
+             "zero bytes and in a signed one the certificate table that its security directory "
+             "names (the signature itself is osslsigncode verify's to check).\n"
+             "A path past 247 characters for a directory or 259 for a file under the shortest base "
+             "(C:\\Quibel, c:\\speng) gets a warning. Each fault is an error on stderr; each package "
+             "gets its line on stdout, \"FILE: "
+             "sound, ...\" or \"FILE: FAILED\". Exits with 1 when any package failed.\n") +
              kRoles,
          RunVerify});
 
@@ -216,7 +221,8 @@ std::vector<CommandEntry> MakeCommands() {
          {From(), decodeWarnings, Quiet("no summary: errors and warnings only")},
          "Decodes one compressed block (a 4-byte little-endian decoded size, then an lh5 bit stream) into OUT, "
          "written whole or not at all: on failure OUT is left as it was. The block is the whole of the file "
-         "BLOCK, or the one that a file of PACKAGE holds (PACKAGE read in its role, as list reads FILE).",
+         "BLOCK, or the one that a file of PACKAGE holds (PACKAGE checked against its digest and read in its role, "
+         "as list reads FILE); an ENTRY that names several files is refused.",
          RunDecode});
 
     commands.push_back({"help",

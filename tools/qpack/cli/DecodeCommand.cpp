@@ -1,6 +1,7 @@
 // qpack decode BLOCK OUT, qpack decode PACKAGE ENTRY OUT: one compressed block (int32 size + lh5 bits), a whole
 // file or the one a file of a package holds, decoded into OUT, which appears whole or not at all: the decoded
-// pieces go to a temporary file beside it, renamed over it once the block is done.
+// pieces go to a temporary file beside it, renamed over it once the block is done. A package is checked against
+// its digest first, as extract checks it, and an ENTRY that could name more than one file is refused.
 
 #include <algorithm>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include "tools/qpack/common/RegularFile.h"
 #include "tools/qpack/common/TerminalText.h"
 #include "tools/qpack/common/WindowsNames.h"
+#include "tools/qpack/inspect/DigestCheck.h"
 #include "tools/qpack/inspect/PackageChecker.h"
 #include "tools/qpack/inspect/PackageFile.h"
 #include "tools/qpack/inspect/PackageRole.h"
@@ -51,47 +53,94 @@ bool IsOffset(const std::string& entry) {
            std::all_of(entry.begin(), entry.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The block of the file ENTRY names: its offset as list -v shows it, or its path in the package ("\" or "/",
-// letter case aside, as Windows compares names).
+// ENTRY as a path in the package: "\" or "/" separators, letter case aside, as Windows compares names.
+std::optional<std::string> PathKey(const std::string& entry) {
+    auto name = Utf8ToCp1252(ComposedUtf8(entry));
+    if (!name) {
+        return std::nullopt;
+    }
+    std::replace(name->begin(), name->end(), '/', '\\');
+    return UpperCaseKey((*name)[0] == '\\' ? *name : "\\" + *name);
+}
+
+// An argument (UTF-8) as messages show text of the host.
+std::string ShownArgument(const std::string& argument) {
+    return DisplayPath(HostPathFromArgument(argument));
+}
+
+std::string PathOf(const PackageEntry& file) {
+    return TerminalText(file.directory + "\\" + file.name);
+}
+
+// The files ENTRY names: by path (several when their names differ only in letter case) and by offset.
+struct Named {
+    std::vector<PackageEntry> byPath;
+    std::optional<PackageEntry> byOffset;
+};
+
+// One file, or PackError naming each when ENTRY names several: the installer would leave only the last of
+// names equal but for case, and a listed name made of digits may also be another file's offset.
+PackageEntry OnlyOne(const Named& named, const std::string& packageName, const std::string& entry) {
+    if (named.byPath.size() > 1) {
+        std::string paths;
+        for (const PackageEntry& file : named.byPath) {
+            paths += (paths.empty() ? "" : ", ") + PathOf(file);
+        }
+        throw PackError(packageName + ": \"" + ShownArgument(entry) + "\" names " +
+                        std::to_string(named.byPath.size()) + " files that differ only in letter case (" + paths +
+                        "): Windows takes them for one, and the installer leaves the last one's content; nothing "
+                        "decoded");
+    }
+    if (named.byPath.size() == 1 && named.byOffset && named.byOffset->offset != named.byPath[0].offset) {
+        throw PackError(packageName + ": \"" + ShownArgument(entry) + "\" names both the file " +
+                        PathOf(named.byPath[0]) + " and the block at offset " + entry + ", of " +
+                        PathOf(*named.byOffset) + ": give the path of the one you want (\"/" + entry +
+                        "\" for the first); nothing decoded");
+    }
+    return named.byPath.empty() ? *named.byOffset : named.byPath[0];
+}
+
+// The block of the file ENTRY names: its offset as list -v shows it, or its path in the package.
 Block BlockOfEntry(PackageFile& package,
                    const std::string& packageName,
                    const std::string& entry,
                    const CommandOptions& options) {
-    std::string wanted;
-    if (!IsOffset(entry)) {
-        const auto name = Utf8ToCp1252(ComposedUtf8(entry));
-        if (!name) {
-            throw PackError(packageName + ": no file \"" + entry + "\": the name has no Windows-1252 form");
-        }
-        wanted = *name;
-        std::replace(wanted.begin(), wanted.end(), '/', '\\');
-        wanted = UpperCaseKey(wanted[0] == '\\' ? wanted : "\\" + wanted);
+    if (const auto damage = CheckPackageDigest(package).damage) {
+        throw PackError(packageName + ": damaged: " + *damage + "; nothing decoded");
+    }
+    const std::optional<std::string> wanted = PathKey(entry);
+    const bool offset = IsOffset(entry);
+    if (!wanted && !offset) {
+        throw PackError(packageName + ": no file \"" + ShownArgument(entry) + "\": the name has no Windows-1252 form");
     }
     const PackageRole role = ReadPackageRole(packageName, package, options.from);
-    std::optional<PackageEntry> found;
+    Named named;
     CheckOptions check;
     check.keepEntries = false;
     check.entry = [&](const PackageReport&, const PackageEntry& file) {
-        const bool matches = wanted.empty() ? std::to_string(file.blockOffset) == entry
-                                            : UpperCaseKey(file.directory + "\\" + file.name) == wanted;
-        if (!found && !file.isDirectory && matches) {
-            found = file;
+        if (file.isDirectory) {
+            return;
+        }
+        if (wanted && UpperCaseKey(file.directory + "\\" + file.name) == *wanted) {
+            named.byPath.push_back(file);
+        }
+        if (offset && !named.byOffset && std::to_string(file.blockOffset) == entry) {
+            named.byOffset = file;
         }
     };
     const PackageReport report = CheckPackage(package, role.offset, check);
     if (!report.payloadFound) {
-        throw PackError(packageName + ": " + report.faults.front() + " (" + ScanStartNote(role) + ")");
+        throw PackError(packageName + ": " + NotAPackage(role));
     }
-    if (!found) {
-        throw PackError(
-            packageName +
-            (wanted.empty() ? ": no file's block at offset " + entry : ": no file \"" + entry + "\" in the package") +
-            " (qpack list -v shows them)");
+    if (named.byPath.empty() && !named.byOffset) {
+        throw PackError(packageName + ": no file \"" + ShownArgument(entry) + "\" in the package" +
+                        (offset ? ", and no file's block at offset " + entry : "") + " (qpack list -v shows them)");
     }
-    if (found->blockLength < MinimumBlockLength || found->blockOffset + found->blockLength > package.Size()) {
-        throw PackError(packageName + ": the block of \"" + entry + "\" runs past the end of the file");
+    const PackageEntry found = OnlyOne(named, packageName, entry);
+    if (found.blockLength < MinimumBlockLength || found.blockOffset + found.blockLength > package.Size()) {
+        throw PackError(packageName + ": the block of " + PathOf(found) + " runs past the end of the file");
     }
-    return {found->blockOffset + BlockLengthFieldSize, found->blockLength - BlockLengthFieldSize};
+    return {found.blockOffset + BlockLengthFieldSize, found.blockLength - BlockLengthFieldSize};
 }
 
 PayloadStream ReadBlock(PackageFile& file, const std::string& fileName, const Block& block) {

@@ -107,7 +107,7 @@ void ExtractInto(PayloadStream& package,
         throw PackError(TerminalText(confined.LastFile(), true) + ": the block does not decode; " +
                         InstallerWouldStop(failure));
     } catch (const EReadError& failure) {
-        throw PackError(packageName + ": the data ends inside an entry; " + InstallerWouldStop(failure));
+        throw PackError(packageName + ": truncated: the file ends inside an entry; " + InstallerWouldStop(failure));
     } catch (const EStreamError& failure) {
         throw PackError(packageName + ": no memory for a block; " + InstallerWouldStop(failure));
     }
@@ -131,8 +131,7 @@ int RunExtract(const CommandOptions& options) {
         package.ReadFrom(file, file.Size());
         DiscardedLines banner;
         if (!FindPayload(package, start.offset, banner)) {
-            throw PackError(packageName + ": no payload found (no marker at an even distance from offset " +
-                            std::to_string(start.offset) + ": " + start.reason + "); nothing extracted");
+            throw PackError(packageName + ": " + NotAPackage(start) + "; nothing extracted");
         }
         if (options.verbose) {
             PrintNote("extract", packageName + ": " + ScanStartNote(start));

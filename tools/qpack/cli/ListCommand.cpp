@@ -22,12 +22,10 @@ bool ListPackage(const std::string& argument, const CommandOptions& options) {
         PackageListing listing("list", DisplayPath(path), role, options.verbose, {!options.quiet, options.verbose});
         CheckOptions check;
         check.keepEntries = false;
-        check.entry = [&listing](const PackageReport& report, const PackageEntry& entry) {
-            listing.Entry(report, entry);
-        };
+        listing.Attach(check);
         const PackageReport report = CheckPackage(file, role.offset, check);
         if (!report.payloadFound) {
-            PrintError("list", DisplayPath(path) + ": " + report.faults.front() + " (" + ScanStartNote(role) + ")");
+            PrintError("list", DisplayPath(path) + ": " + NotAPackage(role));
             return false;
         }
         listing.Totals(report);

@@ -12,7 +12,8 @@ ScannedTree ScanPackInput(const std::string& command, const CommandOptions& opti
     const std::filesystem::path output = HostPathFromArgument(options.output);
     const std::filesystem::path directory = HostPathFromArgument(options.arguments.at(0));
     RefuseOutputInsideInput(output, directory);
-    ScannedTree tree = ScanTree(directory, {options.followLinks});
+    ScannedTree tree = ScanTree(
+        directory, {options.followLinks, command == "installer" ? kShortestInstallerBase : kShortestSideArchiveBase});
     for (const std::filesystem::path& linked : tree.linkedDirectories) {
         RefuseOutputInsideInput(output, linked);  // what a followed link leads to is input too
     }

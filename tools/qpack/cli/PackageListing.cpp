@@ -39,24 +39,39 @@ PackageListing::PackageListing(std::string command,
                                ListingOptions options)
     : command_(std::move(command)), fileName_(std::move(fileName)), role_(role), note_(note), options_(options) {}
 
-void PackageListing::Head(const PackageReport& report) {
-    if (headed_) {
+void PackageListing::Note(const PackageReport& report) {
+    if (noted_) {
         return;
     }
-    headed_ = true;
+    noted_ = true;
     if (note_) {
         PrintNote(command_, fileName_ + ": " + ScanStartNote(role_) + ", marker at offset " +
                                 std::to_string(report.markerOffset));
     }
-    if (!options_.entries) {
+}
+
+void PackageListing::BannerLine(const PackageReport& report, const std::string& line) {
+    Note(report);
+    if (options_.entries) {
+        WriteStandardOutput("banner: " + TerminalText(line) + "\n");
+    }
+}
+
+void PackageListing::Attach(CheckOptions& options) {
+    options.bannerLine = [this](const PackageReport& report, const std::string& line) { BannerLine(report, line); };
+    options.entry = [this](const PackageReport& report, const PackageEntry& entry) { Entry(report, entry); };
+}
+
+void PackageListing::Head(const PackageReport& report) {
+    Note(report);
+    if (headed_) {
         return;
     }
-    std::string head;
-    for (const std::string& line : report.bannerLines) {
-        head += "banner: " + TerminalText(line) + "\n";
+    headed_ = true;
+    if (options_.entries) {
+        WriteStandardOutput(std::string(options_.offsets ? "      offset " : "") +
+                            "      stored      decoded   ratio  name\n");
     }
-    head += options_.offsets ? "      offset " : "";
-    WriteStandardOutput(head + "      stored      decoded   ratio  name\n");
 }
 
 void PackageListing::Entry(const PackageReport& report, const PackageEntry& entry) {

@@ -24,12 +24,18 @@ class PackageListing {
                    bool note,
                    ListingOptions options);
 
+    // For CheckOptions::bannerLine: printed as read, never kept.
+    void BannerLine(const PackageReport& report, const std::string& line);
     // For CheckOptions::entry.
     void Entry(const PackageReport& report, const PackageEntry& entry);
     // The totals line (and "signed ..." for a signed file).
     void Totals(const PackageReport& report);
 
+    // Both callbacks set in options.
+    void Attach(CheckOptions& options);
+
   private:
+    void Note(const PackageReport& report);
     void Head(const PackageReport& report);
 
     std::string command_;
@@ -37,6 +43,7 @@ class PackageListing {
     const PackageRole& role_;
     bool note_;
     ListingOptions options_;
+    bool noted_ = false;
     bool headed_ = false;
     std::int64_t stored_ = 0;
     std::int64_t decoded_ = 0;

@@ -5,6 +5,7 @@
 #include "tools/qpack/cli/HostArguments.h"
 #include "tools/qpack/cli/PackageListing.h"
 #include "tools/qpack/common/DisplayPath.h"
+#include "tools/qpack/common/InstallPaths.h"
 #include "tools/qpack/common/Messages.h"
 #include "tools/qpack/common/PackError.h"
 #include "tools/qpack/common/StandardOutput.h"
@@ -19,6 +20,10 @@ namespace {
 std::optional<std::string> VerifyPackage(const std::filesystem::path& path, const CommandOptions& options) {
     const std::string name = DisplayPath(path);
     PackageFile file(path);
+    if (const auto problem = LoadProblem(file.Size())) {
+        PrintError("verify", name + ": " + *problem);  // before its digest: 2 GiB need not be read for it
+        return std::nullopt;
+    }
     const DigestCheck digest = CheckPackageDigest(file);
     if (digest.damage) {
         PrintError("verify", name + ": damaged: " + *digest.damage);
@@ -29,16 +34,26 @@ std::optional<std::string> VerifyPackage(const std::filesystem::path& path, cons
     CheckOptions check;
     check.keepEntries = false;
     check.decodeBlocks = true;
-    check.entry = [&listing](const PackageReport& report, const PackageEntry& entry) { listing.Entry(report, entry); };
+    check.installBase = role.offset == 0 ? kShortestSideArchiveBase : kShortestInstallerBase;
+    listing.Attach(check);
     const PackageReport report = CheckPackage(file, role.offset, check);
     if (!report.payloadFound) {
-        PrintError("verify", name + ": " + report.faults.front() + " (" + ScanStartNote(role) + ")");
+        PrintError("verify", name + ": " + NotAPackage(role));
         return std::nullopt;
     }
     for (const std::string& fault : report.faults) {
         PrintError("verify", name + ": " + fault);
     }
+    for (const std::string& warning : report.warnings) {
+        PrintWarning("verify", name + ": " + warning);
+    }
     if (!report.faults.empty()) {
+        return std::nullopt;
+    }
+    if (options.warningsAsErrors && !report.warnings.empty()) {
+        PrintError("verify", name + ": " + std::to_string(report.warnings.size()) +
+                                 (report.warnings.size() == 1 ? " warning, an error" : " warnings, errors") +
+                                 " with --warnings-as-errors");
         return std::nullopt;
     }
     std::string result = "sound, " + TreeCounts(report.directories, report.files) + ", " +

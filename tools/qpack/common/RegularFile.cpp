@@ -33,7 +33,8 @@ void RequireRegularFile(const std::filesystem::path& path) {
     if (error || !std::filesystem::exists(status) || std::filesystem::is_regular_file(status)) {
         return;
     }
-    throw PackError(DisplayPath(path) + ": " + KindOf(status.type()) + ", not a regular file; refused unread");
+    throw PackError(DisplayPath(path) + ": " + KindOf(status.type()) + ", not a file (only a regular file is read; " +
+                    "refused unread)");
 }
 
 }  // namespace quibel::qpack

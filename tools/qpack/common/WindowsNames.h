@@ -16,8 +16,4 @@ std::string UpperCaseKey(const std::string& name);
 // True when a sorts before b in a package.
 bool ComesBefore(const std::string& a, const std::string& b);
 
-// Paths below the package root longer than this get a warning: under an install directory they may pass
-// Windows' 260-character limit.
-inline constexpr std::size_t LongPathWarning = 200;
-
 }  // namespace quibel::qpack

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
-#include <unordered_set>
 
 #include "payload/DecompressBlock.h"
 #include "payload/Errors.h"
@@ -11,9 +10,11 @@
 #include "payload/PackageFormat.h"
 #include "payload/PackageReader.h"
 #include "payload/PayloadStream.h"
+#include "tools/qpack/common/InstallPaths.h"
 #include "tools/qpack/common/TerminalText.h"
 #include "tools/qpack/common/WindowsNames.h"
 #include "tools/qpack/inspect/CheckingSink.h"
+#include "tools/qpack/inspect/ExtractionTarget.h"
 #include "tools/qpack/inspect/MarkerScan.h"
 #include "tools/qpack/inspect/PackageTrailer.h"
 #include "tools/qpack/inspect/SiblingNames.h"
@@ -22,14 +23,29 @@ namespace quibel::qpack {
 
 namespace {
 
-class CollectedLines final : public LineSink {
+// Banner lines counted and handed on as they are read; kept only when asked.
+class BannerLines final : public LineSink {
   public:
-    explicit CollectedLines(std::vector<std::string>& lines) : lines_(lines) {}
-    void AppendLine(const std::string& line) override { lines_.push_back(line); }
+    BannerLines(PackageReport& report, const CheckOptions& options) : report_(report), options_(options) {}
+    void AppendLine(const std::string& line) override {
+        ++report_.bannerLineCount;
+        if (options_.keepEntries) {
+            report_.bannerLines.push_back(line);
+        }
+        if (options_.bannerLine) {
+            options_.bannerLine(report_, line);
+        }
+    }
 
   private:
-    std::vector<std::string>& lines_;
+    PackageReport& report_;
+    const CheckOptions& options_;
 };
+
+// Whether prefix is path or one of its ancestors.
+bool IsAncestorOrSelf(const std::string& prefix, const std::string& path) {
+    return path.compare(0, prefix.size(), prefix) == 0 && (path.size() == prefix.size() || path[prefix.size()] == '\\');
+}
 
 std::vector<std::string> Components(const std::string& directoryName) {
     std::vector<std::string> parts;
@@ -71,7 +87,11 @@ class Checker {
   public:
     // A signed file's tree is read only up to its certificate table: a tree that ran into it is cut short.
     Checker(ByteSource& file, const CheckOptions& options, PackageReport& report)
-        : file_(file), signature_(FindSignature(file)), options_(options), report_(report) {
+        : file_(file),
+          signature_(FindSignature(file)),
+          options_(options),
+          report_(report),
+          paths_(options.installBase) {
         stream_.ReadFrom(file, TreeLimit(file, signature_));
         if (signature_.table && !signature_.problem) {
             report_.certificateTableSize = signature_.table->size;
@@ -86,12 +106,12 @@ class Checker {
         }
         report_.payloadFound = true;
         report_.markerOffset = marker;
-        CollectedLines banner(report_.bannerLines);
+        BannerLines banner(report_, options_);
         try {
             stream_.SetPosition(marker + 2 * MarkerWordCount);  // the marker may lie beyond an int32 scan start
             ReadBanner(stream_, banner);
         } catch (const EReadError&) {
-            Fault(stream_.Position(), "the data ends inside the banner");
+            Fault(stream_.Position(), "truncated: the file ends inside the banner");
             return;
         } catch (const std::bad_alloc&) {
             Fault(stream_.Position(), "out of memory for a banner line");
@@ -118,6 +138,10 @@ class Checker {
         CheckTrailer(stream_.Position());
     }
 
+    std::vector<std::string> PathWarnings() const {
+        return options_.installBase.empty() ? std::vector<std::string>{} : paths_.Warnings();
+    }
+
   private:
     // One entry; false when the walk cannot go on past it.
     bool CheckEntry(std::int64_t offset, std::uint16_t tag) {
@@ -130,7 +154,7 @@ class Checker {
             }
             return true;
         } catch (const EReadError&) {
-            Fault(offset, "the data ends inside this entry");
+            Fault(offset, "truncated: the file ends inside this entry");
         } catch (const EStreamError&) {  // a block's copy that finds no room
             Fault(offset, entry_ + ": out of memory");
         } catch (const std::bad_alloc&) {
@@ -214,8 +238,13 @@ class Checker {
             SameNameFault(offset, "directory \"" + Shown(name) + "\"", *other);
         }
         ++report_.directories;
+        paths_.Directory(name);
+        while (!entered_.empty() && entered_.back() > 0 &&
+               !IsAncestorOrSelf(lastDirectory_.substr(0, entered_.back()), name)) {
+            entered_.pop_back();
+        }
+        entered_.push_back(name.size());
         lastDirectory_ = name;
-        seenDirectories_.insert(name);
         lastFile_.clear();
         Report({true, name, name, offset, 0, 0, 0});
     }
@@ -232,26 +261,26 @@ class Checker {
     void CheckDirectoryPlace(std::int64_t offset, const std::string& name) {
         // The levels of a parent that has its entry were checked there: each problem is reported once.
         const std::string parent = name.substr(0, name.rfind('\\'));
-        const bool parentSeen = seenDirectories_.count(parent) > 0;
+        const bool inOrder = CompareDirectories(lastDirectory_, name) <= 0;
+        const bool parentSeen = IsAncestorOrSelf(parent, lastDirectory_) &&
+                                std::find(entered_.begin(), entered_.end(), parent.size()) != entered_.end();
         const std::vector<std::string> parts = Components(name.substr(parentSeen ? parent.size() : 0));
         for (const std::string& part : parts) {
             if (const auto problem = WindowsNameProblem(part)) {
                 Fault(offset, "directory \"" + Shown(name) + "\": " + *problem);
             }
         }
-        if (!parentSeen) {
+        if (!parentSeen && inOrder) {  // out of order, the parent may have come before: the order is the fault
             Fault(offset, "directory \"" + Shown(name) + "\" comes before its parent's entry");
         }
-        if (CompareDirectories(lastDirectory_, name) > 0) {
+        if (!inOrder) {
             Fault(offset,
                   "directory \"" + Shown(name) + "\" is out of order (after \"" + Shown(lastDirectory_) + "\")");
         }
     }
 
-    void SameNameFault(std::int64_t offset, const std::string& shown, const std::string& other) {
-        Fault(offset, shown + " and " + other +
-                          " differ only in letter case: Windows takes them for one name, and the installer cannot "
-                          "hold both");
+    void SameNameFault(std::int64_t offset, const std::string& shown, const SiblingClash& clash) {
+        Fault(offset, shown + " and " + clash.other + " " + clash.why);
     }
 
     void CheckFile(std::int64_t offset) {
@@ -275,6 +304,7 @@ class Checker {
             Fault(offset, "file \"" + Shown(name) + "\" is out of order (after \"" + Shown(lastFile_) + "\")");
         }
         lastFile_ = name;
+        paths_.File(directory, name);
         const std::int64_t blockOffset = stream_.Position();
         std::int32_t blockLength = 0;
         if (!stream_.ReadInt32(blockLength)) {
@@ -293,8 +323,11 @@ class Checker {
             return;
         }
         if (blockLength - BlockLengthFieldSize > stream_.Remaining()) {
-            Fault(offset, "file \"" + Shown(name) + "\": block length " + std::to_string(blockLength) +
-                              " runs past the end of the data");
+            Fault(offset, "file \"" + Shown(name) + "\": truncated: its block needs " +
+                              std::to_string(blockLength - BlockLengthFieldSize) +
+                              " bytes after its length field at offset " + std::to_string(blockOffset) +
+                              ", the file holds " + std::to_string(stream_.Remaining()) + " (block length " +
+                              std::to_string(blockLength) + " runs past the end of the data)");
             stream_.SetPosition(stream_.Size());
             Report(entry);
             return;
@@ -347,16 +380,32 @@ class Checker {
     PayloadStream stream_;       // the file up to where its tree must end, read as the walk reaches it
     std::string entry_;          // the entry being read, for a message that must name it
     std::string lastDirectory_;  // the directory whose list is open: every directory entry opens one
-    std::unordered_set<std::string> seenDirectories_;  // for the parent check, in constant time
+    // The lengths of lastDirectory_'s levels that have their own entry, the root's (0, the parent of every name,
+    // even one without its leading "\") first: in pre-order, a parent that has its entry is one of them.
+    std::vector<std::size_t> entered_;
     SiblingNames siblings_;
+    InstallPaths paths_;
     std::string lastFile_;
 };
 
 }  // namespace
 
+std::optional<std::string> LoadProblem(std::int64_t size) {
+    if (size <= kLargestLoadedFile) {
+        return std::nullopt;
+    }
+    return "the installer cannot load it: " + std::to_string(size) + " bytes, more than the " +
+           std::to_string(kLargestLoadedFile) + " its reader takes; " + InstallerWouldStop(EStreamError());
+}
+
 PackageReport CheckPackage(ByteSource& file, std::int32_t from, const CheckOptions& options) {
     PackageReport report;
-    Checker(file, options, report).Run(from);
+    Checker checker(file, options, report);
+    checker.Run(from);
+    report.warnings = checker.PathWarnings();
+    if (const auto problem = LoadProblem(file.Size())) {
+        report.faults.push_back(*problem);
+    }
     return report;
 }
 

@@ -2,7 +2,8 @@
 // Reads a package as the installer does and checks it against what every package must respect and against the
 // form that qpack writes: list and verify are built on it. The file is read as the walk reaches it, one block in
 // memory at a time, and blocks are decoded into a CheckingSink: a package of any size, and a block that declares
-// any size, cost a bounded amount of memory.
+// any size, cost a bounded amount of memory. What is kept follows the path of the last directory (its levels) and
+// the names of the directories on it (the widest directory's names), never the number of entries or banner lines.
 
 #include <cstdint>
 #include <functional>
@@ -28,13 +29,15 @@ struct PackageEntry {
 struct PackageReport {
     bool payloadFound = false;
     std::int64_t markerOffset = 0;
-    std::vector<std::string> bannerLines;
+    std::vector<std::string> bannerLines;  // when CheckOptions::keepEntries
+    std::size_t bannerLineCount = 0;
     std::size_t directories = 0;
     std::size_t files = 0;
     std::vector<PackageEntry> entries;      // every entry in file order, when CheckOptions::keepEntries
     std::size_t closingTags = 0;            // after the tree: one per open list, or none (an older qpack)
     std::int64_t certificateTableSize = 0;  // of a signed file; 0 when not signed
     std::vector<std::string> faults;        // empty when the package is sound
+    std::vector<std::string> warnings;      // paths no install can create (CheckOptions::installBase)
 };
 
 // Bytes that a sound encoder leaves after the last bit its symbols use. Measured: none for jlha (1,445 streams)
@@ -43,8 +46,13 @@ struct PackageReport {
 inline constexpr std::int64_t kLargestUnusedStreamBytes = 1;
 
 struct CheckOptions {
-    // Keep every entry in the report; without it, memory does not grow with the package's size.
+    // Keep every entry and banner line in the report; without it, memory does not grow with the package's size.
     bool keepEntries = true;
+    // Each banner line as soon as it is read, with the report so far (marker found).
+    std::function<void(const PackageReport&, const std::string&)> bannerLine;
+    // The shortest base the package is installed under (common/InstallPaths.h): paths too long under it are
+    // warnings. Empty: not looked at.
+    std::string installBase;
     // Each entry as soon as it is read, with the report so far (marker and banner found).
     std::function<void(const PackageReport&, const PackageEntry&)> entry;
     // Decode every block: it must give its decoded size from its own bits, neither running past the end of its
@@ -54,6 +62,12 @@ struct CheckOptions {
     // the installer writes).
     std::function<void(const PackageEntry&, std::span<const std::uint8_t>)> content;
 };
+
+// The installer reads a package whole, and refuses a file above this size before reading it ("Mémoire
+// insuffisante").
+inline constexpr std::int64_t kLargestLoadedFile = 0x7FFFFFFF;
+// Why the installer cannot load a file of this size, or nothing when it can.
+std::optional<std::string> LoadProblem(std::int64_t size);
 
 // Walks the package from the marker found from the offset from. After the tree it accepts exactly what
 // PackageTrailer.h describes, and checks that the installer's walk, replayed over what follows the tree, meets

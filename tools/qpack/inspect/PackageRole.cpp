@@ -51,6 +51,11 @@ PackageRole ReadPackageRole(const std::string& fileName, ByteSource& file, std::
     return {PayloadScanStart, "an installer: a program Windows would run, the same read from 0; --from sets another"};
 }
 
+std::string NotAPackage(const PackageRole& role) {
+    return "not a Quibel package or installer: no payload marker at an even distance from offset " +
+           std::to_string(role.offset) + ", " + ScanStartNote(role);
+}
+
 std::string ScanStartNote(const PackageRole& role) {
     return "scanning from offset " + std::to_string(role.offset) + " (" + role.reason + ")";
 }

@@ -25,4 +25,7 @@ PackageRole ReadPackageRole(const std::string& fileName, ByteSource& file, std::
 // "scanning from offset 400000 (an installer: its name ends in .exe; --from sets another)".
 std::string ScanStartNote(const PackageRole& role);
 
+// What a file without a payload marker is, in a user's words, then where it was looked for.
+std::string NotAPackage(const PackageRole& role);
+
 }  // namespace quibel::qpack

@@ -1,6 +1,8 @@
 #include "tools/qpack/inspect/PackageTrailer.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "payload/PackageFormat.h"
@@ -17,6 +19,53 @@ bool AllZero(ByteSource& file, std::int64_t from, std::int64_t to) {
            std::all_of(bytes, bytes + got, [](auto b) { return b == 0; });
 }
 
+constexpr std::uint16_t kCertificateRevision = 0x0200;  // WIN_CERT_REVISION_2_0
+constexpr std::uint16_t kCertificateType = 2;           // WIN_CERT_TYPE_PKCS_SIGNED_DATA
+
+// The offset of a digest record within [from, to), or -1.
+std::int64_t RecordWithin(ByteSource& file, std::int64_t from, std::int64_t to) {
+    constexpr std::size_t kPiece = 1 << 16;
+    const auto magicSize = static_cast<std::ptrdiff_t>(std::strlen(kDigestMagic));
+    std::vector<std::uint8_t> piece(kPiece + static_cast<std::size_t>(kDigestRecordSize));
+    for (std::int64_t at = from; at < to; at += kPiece) {
+        const std::size_t got = file.ReadAt(at, piece.data(), piece.size());
+        const auto end = piece.begin() + static_cast<std::ptrdiff_t>(got);
+        for (auto hit = piece.begin(); (hit = std::search(hit, end, kDigestMagic, kDigestMagic + magicSize)) != end;
+             ++hit) {
+            const std::int64_t offset = at + (hit - piece.begin());
+            if (offset < to && ParseDigestRecord(std::span(&*hit, static_cast<std::size_t>(end - hit)), offset)) {
+                return offset;
+            }
+        }
+    }
+    return -1;
+}
+
+// Why the bytes the security directory names are no certificate table that signing appended: its first entry
+// (WIN_CERTIFICATE) must give the directory's size, revision 2.0 and the type of a signature, and it must follow
+// the digest record, never hold it (the digest is checked against the record before the table).
+std::optional<std::string> NotACertificateTable(ByteSource& file, const CertificateTable& table) {
+    std::uint8_t head[8] = {};
+    file.ReadAt(table.offset, head, sizeof head);
+    const std::uint32_t length = head[0] | head[1] << 8 | head[2] << 16 | static_cast<std::uint32_t>(head[3]) << 24;
+    const auto revision = static_cast<std::uint16_t>(head[4] | head[5] << 8);
+    const auto type = static_cast<std::uint16_t>(head[6] | head[7] << 8);
+    const std::string named = "the security directory names " + std::to_string(table.size) + " bytes at offset " +
+                              std::to_string(table.offset);
+    if (length != table.size || revision != kCertificateRevision || type != kCertificateType) {
+        char found[96];
+        std::snprintf(found, sizeof found, "length %lu, revision 0x%04X, type %u", static_cast<unsigned long>(length),
+                      static_cast<unsigned>(revision), static_cast<unsigned>(type));
+        return named + " that are no certificate table: its entry says " + found + " where a table's says length " +
+               std::to_string(table.size) + ", revision 0x0200, type 2";
+    }
+    if (const std::int64_t record = RecordWithin(file, table.offset, table.offset + table.size); record >= 0) {
+        return named + ", which hold the digest record at offset " + std::to_string(record) +
+               ": a certificate table may only follow the record";
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 Signature FindSignature(ByteSource& file) {
@@ -29,6 +78,8 @@ Signature FindSignature(ByteSource& file) {
             signature.problem = "the security directory names a certificate table of " + std::to_string(table.size) +
                                 " bytes at offset " + std::to_string(table.offset) +
                                 ", which does not run to the end of the file (" + std::to_string(size) + " bytes)";
+        } else {
+            signature.problem = NotACertificateTable(file, table);
         }
     }
     return signature;

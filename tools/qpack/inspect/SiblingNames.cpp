@@ -1,5 +1,6 @@
 #include "tools/qpack/inspect/SiblingNames.h"
 
+#include "tools/qpack/common/ShortNames.h"
 #include "tools/qpack/common/TerminalText.h"
 #include "tools/qpack/common/WindowsNames.h"
 
@@ -14,36 +15,60 @@ bool IsAncestorOrSelf(const std::string& ancestor, const std::string& path) {
 
 }  // namespace
 
-std::optional<std::string> SiblingNames::AddDirectory(const std::string& path) {
+std::optional<SiblingClash> SiblingNames::AddDirectory(const std::string& path) {
     const std::size_t separator = path.rfind('\\');
     const std::string parent = separator == std::string::npos ? std::string() : path.substr(0, separator);
-    while (!open_.empty() && !IsAncestorOrSelf(open_.back().path, parent)) {
+    while (!open_.empty() && !IsAncestorOrSelf(last_.substr(0, open_.back().pathSize), parent)) {
         open_.pop_back();  // a finished branch: nothing more can land in it
     }
-    std::optional<std::string> other;
-    if (!path.empty() && !open_.empty() && open_.back().path == parent) {
+    std::optional<SiblingClash> other;
+    if (!path.empty() && !open_.empty() && open_.back().pathSize == parent.size()) {
         other = Add(open_.back(), path.substr(separator + 1), true);
     }
-    open_.push_back({path, {}});
+    last_ = path;
+    open_.push_back({path.size(), {}, {}});
     return other;
 }
 
-std::optional<std::string> SiblingNames::AddFile(const std::string& name) {
+std::optional<SiblingClash> SiblingNames::AddFile(const std::string& name) {
     if (open_.empty()) {
         return std::nullopt;
     }
     return Add(open_.back(), name, false);
 }
 
-std::optional<std::string> SiblingNames::Add(OpenDirectory& directory, const std::string& name, bool isDirectory) {
-    // The entry is kept as its kind and path, shown only when another one meets it.
-    const auto [at, added] =
-        directory.entries.emplace(UpperCaseKey(name), (isDirectory ? "d" : "f") + directory.path + '\\' + name);
-    if (added) {
+std::string SiblingNames::Shown(const OpenDirectory& directory, const std::string& kindAndName) const {
+    return (kindAndName[0] == 'd' ? "directory \"" : "file \"") +
+           TerminalText(last_.substr(0, directory.pathSize) + '\\' + kindAndName.substr(1)) + "\"";
+}
+
+std::optional<SiblingClash> SiblingNames::Add(OpenDirectory& directory, const std::string& name, bool isDirectory) {
+    // The entry is kept as its kind and name, shown only when another one meets it.
+    std::string kept = (isDirectory ? "d" : "f") + name;
+    const auto [at, added] = directory.entries.emplace(UpperCaseKey(name), kept);
+    if (!added) {
+        return SiblingClash{Shown(directory, at->second),
+                            "differ only in letter case: Windows takes them for one name, and the installer cannot "
+                            "hold both"};
+    }
+    // Few names hold a "~": those are compared with every sibling, the others with those few.
+    for (const std::string& shortForm : directory.shortForms) {
+        if (IsShortNameOf(shortForm.substr(1), name)) {
+            return SiblingClash{Shown(directory, shortForm),
+                                "cannot stand side by side: " + ShortNameClash(shortForm.substr(1), name)};
+        }
+    }
+    if (name.find('~') == std::string::npos) {
         return std::nullopt;
     }
-    const std::string& other = at->second;
-    return (other[0] == 'd' ? "directory \"" : "file \"") + TerminalText(other.substr(1)) + "\"";
+    directory.shortForms.push_back(kept);
+    for (const auto& [key, other] : directory.entries) {
+        if (IsShortNameOf(name, other.substr(1))) {
+            return SiblingClash{Shown(directory, other),
+                                "cannot stand side by side: " + ShortNameClash(name, other.substr(1))};
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace quibel::qpack

@@ -9,6 +9,7 @@
 #include "platform/TextEncoding.h"
 #include "tools/qpack/common/ComposedText.h"
 #include "tools/qpack/common/DisplayPath.h"
+#include "tools/qpack/common/ShortNames.h"
 #include "tools/qpack/common/TerminalText.h"
 #include "tools/qpack/common/WindowsNames.h"
 #include "tools/qpack/tree/HostFile.h"
@@ -66,7 +67,7 @@ std::string BrokenLinkProblem(const fs::path& link, const std::error_code& error
 
 class Scanner {
   public:
-    explicit Scanner(const ScanOptions& options) : options_(options) {}
+    explicit Scanner(const ScanOptions& options) : options_(options), paths_(options.installBase) {}
 
     void ScanDirectory(const fs::path& hostPath, const std::string& name, const std::optional<FileIdentity>& identity) {
         const std::size_t depth = ancestors_.size();
@@ -77,19 +78,15 @@ class Scanner {
         tree_.directories.push_back({name, hostPath, {}});
         std::vector<const Entry*> subdirectories;
         for (const Entry& entry : entries) {
-            const std::string path = name + "\\" + entry.name;
-            if (path.size() > LongPathWarning) {
-                tree_.warnings.push_back(DisplayPath(entry.hostPath) + ": " + std::to_string(path.size()) +
-                                         " characters below the package root; installed under a directory, it may "
-                                         "pass Windows' 260-character limit");
-            }
             if (entry.isDirectory) {
+                paths_.Directory(name + "\\" + entry.name);
                 subdirectories.push_back(&entry);
                 continue;
             }
             if (entry.problems.empty()) {
                 tree_.directories.back().files.push_back(
                     {entry.name, entry.hostPath.filename().native(), entry.size, *entry.identity, entry.viaLink});
+                paths_.File(name, entry.name);
                 ++tree_.fileCount;
                 tree_.totalBytes += entry.size;
             }
@@ -107,6 +104,8 @@ class Scanner {
         if (!problems_.empty()) {
             throw TreeProblems(std::move(problems_));
         }
+        const std::vector<std::string> paths = paths_.Warnings();
+        tree_.warnings.insert(tree_.warnings.end(), paths.begin(), paths.end());
         return std::move(tree_);
     }
 
@@ -136,7 +135,23 @@ class Scanner {
                 problems_.push_back(DisplayPath(entries[i].hostPath) + ": " + problem);
             }
         }
+        FindShortNameClashes(entries);
         return entries;
+    }
+
+    // Few names have the form of a short name: only they are compared with every sibling.
+    void FindShortNameClashes(const std::vector<Entry>& entries) {
+        for (const Entry& shortName : entries) {
+            if (shortName.name.find('~') == std::string::npos) {
+                continue;
+            }
+            for (const Entry& other : entries) {
+                if (IsShortNameOf(shortName.name, other.name)) {
+                    problems_.push_back(DisplayPath(shortName.hostPath) + " and " + DisplayPath(other.hostPath) + ": " +
+                                        ShortNameClash(shortName.name, other.name));
+                }
+            }
+        }
     }
 
     Entry Inspect(const fs::path& path) {
@@ -211,6 +226,7 @@ class Scanner {
     }
 
     const ScanOptions options_;
+    InstallPaths paths_;
     ScannedTree tree_;
     std::vector<std::string> problems_;
     std::vector<Ancestor> ancestors_;  // the directories from the root to the one being read

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/qpack/common/InstallPaths.h"
 #include "tools/qpack/tree/HostLinks.h"
 #include "tools/qpack/tree/TreeProblems.h"
 
@@ -19,6 +20,9 @@ struct ScanOptions {
     // that directory's tree under it. A link that loops back to a directory above it, or leads nowhere, is a
     // problem.
     bool followLinks = false;
+    // The shortest base the package is installed under (common/InstallPaths.h): paths too long under it get a
+    // warning.
+    std::string installBase = kShortestSideArchiveBase;
 };
 
 // A file keeps only its host name: its directory holds the path once (a path per file would hold every part of

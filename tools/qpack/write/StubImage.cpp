@@ -37,9 +37,10 @@ std::vector<std::uint8_t> InstallerLeadingImage(const std::vector<std::uint8_t>&
     for (std::size_t offset = PayloadScanStart; offset + 2 <= stub.size(); offset += 2) {
         run = WordAt(stub, offset) == MarkerWord ? run + 1 : 0;
         if (run == MarkerWordCount) {
-            throw PackError(stubName + ": holds the payload marker (four \"ET\" words) at offset " +
+            throw PackError(stubName + ": this is already an installer; give the stub, the installer program " +
+                            "without a payload (it holds the payload marker, four \"ET\" words, at offset " +
                             std::to_string(offset - 2 * (MarkerWordCount - 1)) +
-                            "; the installer would find it before the payload");
+                            ": the installer would find it before the payload)");
         }
     }
     std::vector<std::uint8_t> image = stub;
