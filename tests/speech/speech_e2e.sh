@@ -128,7 +128,7 @@ untouched quibellink
 
 # Over an existing installation, whose Quibel\quibel.exe holds "old": one row a case. What is done to the old file
 # first (in Quibel, by the shell), the robot's words, and what must hold afterwards:
-#   old    the old file, emptied and written in place (the same file: its inode stays)
+#   old    the old file, emptied and written in place (the same file: its inode and its mode stay)
 #   kept   the old file untouched (the run failed on it)
 #   apart  the product's file in the name's place, and what the link named, or the other name, untouched
 over_existing() {
@@ -138,12 +138,12 @@ over_existing() {
     mkdir -p "$setup/Quibel"
     echo old >"$setup/Quibel/quibel.exe"
     echo victim >"$out/victim.exe"
-    inode=$(stat -c %i "$setup/Quibel/quibel.exe")
     (cd "$setup/Quibel" && eval "$prepare")
+    inode=$(stat -c %i.%a "$setup/Quibel/quibel.exe")
     scenario "$name" "$@"
     file="$setup/Quibel/quibel.exe"
     case $expect in
-    old) [ "$(stat -c %i "$file")" = "$inode" ] && cmp -s "$out/product/quibel.exe" "$file" ||
+    old) [ "$(stat -c %i.%a "$file")" = "$inode" ] && cmp -s "$out/product/quibel.exe" "$file" ||
         fail "$name: quibel.exe was not emptied and written in place" ;;
     kept) [ "$(cat "$file")" = old ] || fail "$name: quibel.exe changed" ;;
     apart) [ "$(cat "$out/victim.exe")" = victim ] && [ ! -L "$file" ] && cmp -s "$out/product/quibel.exe" "$file" ||
@@ -152,7 +152,7 @@ over_existing() {
 }
 product_file='C:\speechsetup\Quibel\quibel.exe'
 #             name      done to the old file first               expect robot's words
-over_existing ordinary  :                                        old    run 0
+over_existing ordinary  'chmod 600 quibel.exe'                   old    run 0
 over_existing inuse     :                                        kept   refused 32 "$product_file" hold
 over_existing readonly  :                                        kept   refused 5 "$product_file" attributes 21
 over_existing hidden    :                                        kept   refused 5 "$product_file" attributes 22
