@@ -81,7 +81,11 @@ std::vector<OptionEntry> PackOptions(bool installer) {
     OptionEntry banner = Valued(0, "banner", "TEXT", ValueKind::Text,
                                 "a banner line; repeat it for more lines (the installer keeps them unseen, qpack "
                                 "list prints them)",
-                                [](CommandOptions& o, const std::string& value) { o.bannerLines.push_back(value); });
+                                [](CommandOptions& o, const std::string& value) {
+                                    if (!value.empty()) {  // --banner= gives no line
+                                        o.bannerLines.push_back(value);
+                                    }
+                                });
     banner.repeatable = true;
     options.push_back(banner);
     OptionEntry jobs = Valued('j', "jobs", "N", ValueKind::Number,
