@@ -6,7 +6,14 @@
 
 #ifdef QPACK_HAS_HOST_TOOLS
 
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <set>
+#include <thread>
 
 #include <cstdlib>
 #include <filesystem>
@@ -100,7 +107,8 @@ TEST_F(CommandLineTest, EveryCaseSaysWhatHappenedOnTheRightStream) {
         {"pack t --jobs= -o o", 2, nullptr, "^qpack pack: error: --jobs: a number from 1 to 256, not \"\"\n"},
         {"pack t -q --output=--v.maj", 0, nullptr, nullptr},
         {"list -q -- --v.maj", 0, " 2 directories, 2 files\n$", nullptr},
-        {"pack t -o o --verbos", 2, nullptr, "^qpack pack: error: unknown option --verbos; did you mean --verbose\\?\n"},
+        {"pack t -o o --verbos", 2, nullptr,
+         "^qpack pack: error: unknown option --verbos; did you mean --verbose\\?\n"},
         {"pack t -o o --bannr=x", 2, nullptr, "^qpack pack: error: unknown option --bannr; did you mean --banner\\?\n"},
         {"list --form=3 o", 2, nullptr, "^qpack list: error: unknown option --form; did you mean --from\\?\n"},
         {"list --zzzzzz o", 2, nullptr, "^qpack list: error: unknown option --zzzzzz\n"},
@@ -201,6 +209,91 @@ TEST_F(CommandLineTest, DecodeTakesAFileOfAPackageByNameOrOffset) {
         const Streams decode = Run("decode o.maj " + entry + " b.out");
         EXPECT_EQ(decode.exitCode, 0) << decode.err;
         EXPECT_EQ(ReadText(root_ / "b.out"), "b");
+    }
+}
+
+std::set<std::string> Names(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+// Runs qpack with the arguments in dir and kills it (SIGKILL) after delay; the time it ran.
+std::chrono::duration<double> RunKilled(const fs::path& dir,
+                                        std::vector<std::string> arguments,
+                                        std::chrono::duration<double> delay) {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        arguments.insert(arguments.begin(), QPACK_EXECUTABLE);
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+        if (chdir(dir.c_str()) == 0) {
+            execv(QPACK_EXECUTABLE, argv.data());
+        }
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() - start >= delay) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return std::chrono::steady_clock::now() - start;
+}
+
+// A killed pack, installer or decode (a CI job's timeout) leaves nothing beside what was there, on tmpfs and on
+// the disk's own file system: only the whole output, when it had its name before the kill.
+TEST_F(CommandLineTest, KilledAtAnyMomentLeavesOnlyWhatWasThere) {
+    std::mt19937 random(28);
+    std::string big(3 << 20, '\0');
+    for (char& c : big) {
+        c = static_cast<char>('a' + random() % 4);
+    }
+    Write(root_ / "big" / "big.bin", big);
+    ASSERT_EQ(Run("pack -q big -o big.maj").exitCode, 0);
+    const std::string tree = (root_ / "big").string();
+    const std::string stub = (root_ / "stub.exe").string();
+    const std::string package = (root_ / "big.maj").string();
+    const std::vector<std::vector<std::string>> commands = {
+        {"pack", "-q", tree, "-o", "out"},
+        {"installer", "-q", "--stub", stub, tree, "-o", "out"},
+        {"decode", "-q", package, "\\big.bin", "out"},
+    };
+    std::vector<fs::path> places = {root_ / "disk"};
+    if (fs::is_directory("/dev/shm")) {
+        places.push_back(fs::path("/dev/shm") / root_.filename());
+    }
+    for (const fs::path& place : places) {
+        fs::create_directories(place);
+        std::ofstream(place / "before.txt") << "there before";
+        const std::set<std::string> before = Names(place);
+        for (const auto& command : commands) {
+            SCOPED_TRACE(place.string() + ": " + command.front());
+            const auto whole = RunKilled(place, command, std::chrono::seconds(60));
+            const std::string expected = ReadText(place / "out");
+            ASSERT_FALSE(expected.empty());
+            fs::remove(place / "out");
+            std::uniform_real_distribution<double> moment(0, whole.count() * 1.2);
+            for (int run = 0; run < 12; ++run) {
+                RunKilled(place, command, std::chrono::duration<double>(moment(random)));
+                std::set<std::string> after = Names(place);
+                if (after.erase("out") == 1) {
+                    EXPECT_EQ(ReadText(place / "out"), expected) << "a partial output under the output's name";
+                    fs::remove(place / "out");
+                }
+                EXPECT_EQ(after, before);
+            }
+        }
+        fs::remove_all(place);
     }
 }
 
