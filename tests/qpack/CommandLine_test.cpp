@@ -21,6 +21,7 @@
 #include <regex>
 #include <string>
 
+#include "tests/support/PackageBytes.h"
 #include "tests/support/TestStub.h"
 
 namespace quibel::qpack {
@@ -57,6 +58,11 @@ class CommandLineTest : public ::testing::Test {
         Write(root_ / "stub.exe", std::string(stub.begin(), stub.end()));
         Write(root_ / "taken" / "sub", "a file where a directory goes");
         Write(root_ / "-dash" / "x.txt", "x");
+        Write(root_ / "bidi" / "src" / "\xE2\x80\xAEtxt.exe", "x");
+        Write(root_ / "shy" /
+                  "a\xC2\xAD"
+                  "b.txt",
+              "x");
     }
     void TearDown() override { fs::remove_all(root_); }
 
@@ -113,6 +119,14 @@ TEST_F(CommandLineTest, EveryCaseSaysWhatHappenedOnTheRightStream) {
         {"list --form=3 o", 2, nullptr, "^qpack list: error: unknown option --form; did you mean --from\\?\n"},
         {"list --zzzzzz o", 2, nullptr, "^qpack list: error: unknown option --zzzzzz\n"},
         {"--verison", 2, nullptr, "^qpack: error: unknown option --verison; did you mean --version\\?"},
+        // What a terminal would not show as itself, in names and arguments, shown escaped.
+        {"pack bidi -o b.maj", 1, nullptr, "^qpack pack: error: bidi/src/\\\\u202Etxt\\.exe: "},
+        {"verify 'x\xE2\x80\x8B.maj'", 1, "^x\\\\u200B\\.maj: FAILED\n$", "^qpack verify: error: x\\\\u200B\\.maj: "},
+        {"pack --banner 'a\xE2\x80\xA8"
+         "b' t -o n.maj",
+         1, nullptr, "^qpack pack: error: .*a\\\\u2028b"},
+        {"pack -q shy -o shy.maj", 0, nullptr, nullptr},
+        {"list shy.maj", 0, "  \\\\a\\\\u00ADb\\.txt\n", nullptr},
         // Help and usage answer what was asked.
         {"", 2, nullptr, "^usage: qpack COMMAND \\[OPTIONS\\] \\[ARGUMENTS\\]\n"},
         {"--help", 0, "^usage: qpack COMMAND (.*\n)*Commands:\n  pack ", nullptr},
@@ -134,7 +148,7 @@ TEST_F(CommandLineTest, EveryCaseSaysWhatHappenedOnTheRightStream) {
         {"pack -j2 -q t -o q.maj", 0, nullptr, nullptr},
         {"pack --jobs=2 --output=q.maj -q t", 0, nullptr, nullptr},
         {"pack -q -o d.maj -- -dash", 0, nullptr, nullptr},
-        {"pack -v t -o v.maj", 0, "^ +3000 -> +\\d+ +[0-9.]+%  \\\\a\\.txt\n", "^qpack pack: v\\.maj: 2 directories"},
+        {"pack -v t -o v.maj", 0, "^ +\\d+ +3000 +[0-9.]+%  \\\\a\\.txt\n", "^qpack pack: v\\.maj: 2 directories"},
         {"installer --stub stub.exe p -o setup.exe", 0, nullptr,
          "^qpack installer: setup\\.exe: 1 directory, 1 file, 2 bytes packed into \\d+; the installer \\d+ bytes\n$"},
         {"installer --stub stub.exe t -o w2.exe", 0, nullptr,
@@ -176,6 +190,9 @@ TEST_F(CommandLineTest, EveryCaseSaysWhatHappenedOnTheRightStream) {
         EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
         EXPECT_TRUE(Holds(run.out, c.out)) << "stdout:\n" << run.out;
         EXPECT_TRUE(Holds(run.err, c.err)) << "stderr:\n" << run.err;
+        for (const char* raw : {"\xE2\x80\xAE", "\xE2\x80\x8B", "\xE2\x80\xA8", "\xC2\xAD"}) {
+            EXPECT_EQ((run.out + run.err).find(raw), std::string::npos) << run.out << run.err;
+        }
     }
     EXPECT_FALSE(fs::exists(root_ / "w.exe"));
     EXPECT_EQ(ReadText(root_ / "a.out"), ReadText(root_ / "t" / "a.txt"));
@@ -210,6 +227,34 @@ TEST_F(CommandLineTest, DecodeTakesAFileOfAPackageByNameOrOffset) {
         EXPECT_EQ(decode.exitCode, 0) << decode.err;
         EXPECT_EQ(ReadText(root_ / "b.out"), "b");
     }
+}
+
+// The listing for programs: one line per entry, each name escaped so that the escapes can be undone and two names
+// never print alike, whatever a hostile package holds.
+TEST_F(CommandLineTest, TheListingForProgramsEscapesEveryName) {
+    testing::PackageBytes package;
+    package.Header({"banner"}).Directory("");
+    for (const char* name : {"a\tb", "a\nb", "a\\tb", "a/b",
+                             "a\xAD"
+                             "b",
+                             "a\x81", "\xE9t\xE9"}) {
+        package.File(name, {'x'});
+    }
+    package.Directory("\\d\t").File("x", {});
+    const std::string bytes(package.bytes.begin(), package.bytes.end());
+    Write(root_ / "h.maj", bytes);
+    const Streams names = Run("list --names h.maj");
+    EXPECT_EQ(names.out,
+              "/\n/a\\tb\n/a\\nb\n/a\\\\tb\n/a\\/b\n/a\\u00ADb\n/a\\u0081\n/\xC3\xA9t\xC3\xA9\n/d\\t/\n/d\\t/x\n");
+    const Streams tabs = Run("list --tabs h.maj");
+    std::istringstream lines(tabs.out);
+    std::string line;
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_EQ(line, "/\tdirectory\t0\t0\t-");
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_TRUE(std::regex_match(line, std::regex("/a\\\\tb\tfile\t\\d+\t1\t\\d+"))) << line;
+    EXPECT_EQ(std::count(tabs.out.begin(), tabs.out.end(), '\n'), 10);
+    EXPECT_EQ(std::count(tabs.out.begin(), tabs.out.end(), '\t'), 40);
 }
 
 std::set<std::string> Names(const fs::path& dir) {

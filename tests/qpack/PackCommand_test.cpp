@@ -245,7 +245,7 @@ TEST_F(PackCommandTest, BadInputIsRefusedNamingThePathAndLeavesNoOutput) {
     const std::vector<BadTree> cases = {
         {"forbidden character", [](const fs::path& t) { WriteFile(t / "a?b.txt", Text("1")); }, "a?b.txt", "forbids"},
         {"colon", [](const fs::path& t) { WriteFile(t / "d" / "a:b", Text("1")); }, "a:b", "forbids"},
-        {"control character", [](const fs::path& t) { WriteFile(t / "a\tb", Text("1")); }, "a?b", "control"},
+        {"control character", [](const fs::path& t) { WriteFile(t / "a\tb", Text("1")); }, "a\\tb", "control"},
         {"device name", [](const fs::path& t) { WriteFile(t / "sub" / "NUL.txt", Text("1")); }, "NUL.txt", "device"},
         {"device directory", [](const fs::path& t) { fs::create_directories(t / "com1"); }, "com1", "device"},
         {"trailing dot", [](const fs::path& t) { WriteFile(t / "fin.", Text("1")); }, "fin.", "dot"},

@@ -60,6 +60,13 @@ OptionEntry From() {
     return option;
 }
 
+OptionEntry Names() {
+    OptionEntry option =
+        Flag(0, "names", "for programs: the paths only, one a line, a directory's ending in /", &CommandOptions::names);
+    option.contradicts = "tabs";
+    return option;
+}
+
 OptionEntry WarningsAsErrors(const char* help) {
     return Flag(0, "warnings-as-errors", help, &CommandOptions::warningsAsErrors);
 }
@@ -158,12 +165,21 @@ std::vector<CommandEntry> MakeCommands() {
          "print the banner and tree of packages",
          {{{"FILE", ValueKind::Input, "a package or an installer", true}}},
          {From(), Quiet("the totals only, no line per entry"),
-          Verbose("also each file's offset, and where the payload was found")},
+          Verbose("also each file's offset, and where the payload was found"),
+          Flag(0, "tabs",
+               "for programs: one line per entry, its path, kind (file or directory), stored size, decoded size "
+               "and offset, separated by tabs; nothing else",
+               &CommandOptions::tabs),
+          Names()},
          std::string("Prints the banner and the tree of each package: each directory, then its files with "
                      "the stored size (block length), the decoded size and their ratio, then the totals. "
                      "With -v each file's line starts with its offset: where the stored bytes begin, "
                      "with the block length, as qpack decode takes it. Several files are listed one after "
-                     "the other, each under its name. Writes nothing.\n") +
+                     "the other, each under its name. Writes nothing.\n"
+                     "--tabs and --names print the entries for programs, as the next release's may be compared "
+                     "with diff: paths as /data/a.txt, a directory's alone; a tab, line feed, backslash, slash or "
+                     "character a terminal hides in a name is written as an escape (\\t, \\n, \\\\, \\/, "
+                     "\\u202E), so that two names never print alike. Nothing else is printed.\n") +
              kRoles,
          RunList});
 
