@@ -176,10 +176,9 @@ std::vector<CommandEntry> MakeCommands() {
                      "With -v each file's line starts with its offset: where the stored bytes begin, "
                      "with the block length, as qpack decode takes it. Several files are listed one after "
                      "the other, each under its name. Writes nothing.\n"
-                     "--tabs and --names print the entries for programs, as the next release's may be compared "
-                     "with diff: paths as /data/a.txt, a directory's alone; a tab, line feed, backslash, slash or "
-                     "character a terminal hides in a name is written as an escape (\\t, \\n, \\\\, \\/, "
-                     "\\u202E), so that two names never print alike. Nothing else is printed.\n") +
+                     "--tabs and --names print the entries alone, for programs and for diff between releases: paths as "
+                     "/data/a.txt; in a name a tab, line feed, backslash, slash or character a terminal hides is an "
+                     "escape (\\t, \\n, \\\\, \\/, \\u202E), so that two names never print alike.\n") +
              kRoles,
          RunList});
 
