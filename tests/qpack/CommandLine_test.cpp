@@ -296,10 +296,11 @@ std::chrono::duration<double> RunKilled(const fs::path& dir,
 }
 
 // A killed pack, installer or decode (a CI job's timeout) leaves nothing beside what was there, on tmpfs and on
-// the disk's own file system: only the whole output, when it had its name before the kill.
+// the disk's own file system: only the whole output, when it had its name before the kill. (A kill between
+// naming the finished file beside the output and the rename leaves that hidden name, for the next run to remove.)
 TEST_F(CommandLineTest, KilledAtAnyMomentLeavesOnlyWhatWasThere) {
     std::mt19937 random(28);
-    std::string big(3 << 20, '\0');
+    std::string big(2 << 20, '\0');
     for (char& c : big) {
         c = static_cast<char>('a' + random() % 4);
     }
@@ -328,16 +329,23 @@ TEST_F(CommandLineTest, KilledAtAnyMomentLeavesOnlyWhatWasThere) {
             ASSERT_FALSE(expected.empty());
             fs::remove(place / "out");
             std::uniform_real_distribution<double> moment(0, whole.count() * 1.2);
-            for (int run = 0; run < 12; ++run) {
+            for (int run = 0; run < 10; ++run) {
                 RunKilled(place, command, std::chrono::duration<double>(moment(random)));
                 std::set<std::string> after = Names(place);
                 if (after.erase("out") == 1) {
                     EXPECT_EQ(ReadText(place / "out"), expected) << "a partial output under the output's name";
                     fs::remove(place / "out");
                 }
+                std::erase_if(after, [](const std::string& name) {
+                    return std::regex_match(name, std::regex("\\.out\\.qpack-[0-9a-f]{16}"));
+                });
                 EXPECT_EQ(after, before);
             }
         }
+        RunKilled(place, commands.front(), std::chrono::seconds(60));
+        std::set<std::string> cleaned = before;
+        cleaned.insert("out");
+        EXPECT_EQ(Names(place), cleaned) << "the next run leaves only its output";
         fs::remove_all(place);
     }
 }
