@@ -205,7 +205,6 @@ class Parser {
                 throw UsageError(given.form + ": given twice (" + Quoted(given.values[0]) + ", then " +
                                  Quoted(given.values[1]) + "); give it once");
             }
-            std::replace(given.values.begin(), given.values.end(), kEmptyValue, std::string());
             for (const std::string& value : given.values) {
                 if (value.empty() && NamesSomething(option.kind)) {
                     throw UsageError(given.form + ": " + option.valueName + " is empty");
