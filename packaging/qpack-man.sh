@@ -54,4 +54,5 @@ done)
 
 help2man --no-info --version-string="$version" --name="make, inspect and extract the Quibel installer and its packages" \
     --include="$work/qpack.h2m" --output="$work/qpack.1" "$qpack"
-mv "$work/qpack.1" "$out"
+# The SYNOPSIS holds the usage lines: the DESCRIPTION starts after the tool help's own ones.
+sed '/^\.SH DESCRIPTION$/,/^\.PP$/{/^\.SH DESCRIPTION$/!d}' "$work/qpack.1" >"$out"

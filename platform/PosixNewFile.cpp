@@ -1,5 +1,7 @@
 #include <fcntl.h>
 #include <pthread.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -25,6 +27,83 @@ NewFile CreateNewFile(const std::filesystem::path& path) {
         unlink(path.c_str());
     }
     return created;
+}
+
+NewFile CreateAnonymousFile(const std::filesystem::path& directory) {
+    NewFile created;
+    if (access("/proc/self/fd", F_OK) != 0) {
+        return created;  // nothing could give the file a name
+    }
+    const std::filesystem::path where = directory.empty() ? "." : directory;
+    const int fd = open(where.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        created.error = std::strerror(errno);
+        return created;
+    }
+    created.file = fdopen(fd, "wb");
+    if (created.file == nullptr) {
+        created.error = std::strerror(errno);
+        close(fd);
+    }
+    return created;
+}
+
+NewFile NameAnonymousFile(std::FILE* file, const std::filesystem::path& path) {
+    NewFile named;
+    const std::string self = "/proc/self/fd/" + std::to_string(fileno(file));
+    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        named.alreadyExists = errno == EEXIST;
+        named.error = std::strerror(errno);
+    }
+    return named;
+}
+
+bool LockFile(std::FILE* file) {
+    return flock(fileno(file), LOCK_EX | LOCK_NB) == 0;
+}
+
+bool NamesFile(const std::filesystem::path& path, std::FILE* file) {
+    struct stat named {};
+    struct stat open {};
+    return lstat(path.c_str(), &named) == 0 && fstat(fileno(file), &open) == 0 && named.st_dev == open.st_dev &&
+           named.st_ino == open.st_ino;
+}
+
+void RemoveUnlockedFile(const std::filesystem::path& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return;
+    }
+    struct stat open {};
+    struct stat named {};
+    // Locked by us, and still at that name: its writer has gone, or never got the lock and will draw another.
+    if (fstat(fd, &open) == 0 && S_ISREG(open.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        lstat(path.c_str(), &named) == 0 && named.st_dev == open.st_dev && named.st_ino == open.st_ino) {
+        unlink(path.c_str());
+    }
+    close(fd);
+}
+
+std::string SyncFile(std::FILE* file) {
+    if (std::fflush(file) != 0 || fsync(fileno(file)) != 0) {
+        return std::strerror(errno);
+    }
+    return "";
+}
+
+std::string ReplaceWithSync(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (renameat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str()) != 0) {
+        return std::strerror(errno);
+    }
+    const std::filesystem::path parent = to.parent_path().empty() ? "." : to.parent_path();
+    const int directory = open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directory < 0) {
+        return std::strerror(errno);
+    }
+    const bool synced = fsync(directory) == 0 || errno == EINVAL;  // EINVAL: a file system that syncs nothing
+    const int error = errno;
+    close(directory);
+    return synced ? "" : std::strerror(error);
 }
 
 namespace {

@@ -2,6 +2,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "platform/NewFile.h"
@@ -32,6 +33,60 @@ NewFile CreateNewFile(const std::filesystem::path& path) {
         DeleteFileW(path.c_str());
     }
     return created;
+}
+
+NewFile CreateAnonymousFile(const std::filesystem::path&) {
+    return {};  // Windows has none: the output is written under a hidden name
+}
+
+NewFile NameAnonymousFile(std::FILE*, const std::filesystem::path&) {
+    return {nullptr, false, "no anonymous files on Windows"};
+}
+
+bool LockFile(std::FILE*) {
+    return true;  // the handle, opened sharing nothing but deletion, keeps every other opener out
+}
+
+bool NamesFile(const std::filesystem::path& path, std::FILE* file) {
+    const HANDLE open = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    const HANDLE named = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (named == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION a{};
+    BY_HANDLE_FILE_INFORMATION b{};
+    const bool same = GetFileInformationByHandle(open, &a) && GetFileInformationByHandle(named, &b) &&
+                      a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+                      a.nFileIndexLow == b.nFileIndexLow;
+    CloseHandle(named);
+    return same;
+}
+
+void RemoveUnlockedFile(const std::filesystem::path& path) {
+    // Sharing nothing, the open fails while any process holds the file open; the handle deletes it when closed.
+    const HANDLE handle = CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+    }
+}
+
+std::string SyncFile(std::FILE* file) {
+    if (std::fflush(file) != 0) {
+        return std::strerror(errno);
+    }
+    if (!FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))))) {
+        return SystemErrorText(GetLastError());
+    }
+    return "";
+}
+
+std::string ReplaceWithSync(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return SystemErrorText(GetLastError());
+    }
+    return "";
 }
 
 namespace {

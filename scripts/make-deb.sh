@@ -1,19 +1,42 @@
 #!/bin/sh
-# make-deb.sh [OUTDIR]: makes the Debian package of qpack, OUTDIR/qpack_<version>_amd64.deb (default: build/), from
-# the release build: qpack with the installer stub it takes by default, its manual page, bash completion, README,
-# copyright notes and changelog. It configures build/release with the install rules (QUIBEL_INSTALL; the stub is
-# the Windows build's build/win32/app/quibel-setup-stub.exe, or the file $QUIBEL_STUB names), builds there what is
-# not built yet, installs that build into a staging folder under /usr and packs it, owned by root, with the
-# dependencies dpkg-shlibdeps finds. Nothing is compiled again for the package.
+# make-deb.sh [OUTDIR] [--build DIR]: makes the Debian package of qpack, OUTDIR/qpack_<version>_amd64.deb (default:
+# build/), from a release build: qpack with the installer stub it takes by default, its manual page, bash
+# completion, README, copyright notes and changelog. By default it configures build/release with the install rules
+# (QUIBEL_INSTALL; the stub is the Windows build's build/win32/app/quibel-setup-stub.exe, or the file $QUIBEL_STUB
+# names). --build DIR (or QUIBEL_RELEASE_BUILD=DIR) names instead a release build already configured with
+# QUIBEL_INSTALL=ON, which is used as it is, never configured again. It builds there what is not built yet,
+# installs that build into a staging folder under /usr and packs it, owned by root, with the dependencies
+# dpkg-shlibdeps finds. Nothing is compiled again for the package.
 set -eu
 cd "$(dirname "$0")/.."
-out=$(mkdir -p "${1:-build}" && cd "${1:-build}" && pwd)
-build=$PWD/build/release
+outdir=build given=${QUIBEL_RELEASE_BUILD:-}
+[ $# -gt 0 ] && [ "${1#-}" = "$1" ] && { outdir=$1; shift; }
+while [ $# -gt 0 ]; do
+    case $1 in
+    --build=*) given=${1#--build=} ;;
+    --build) [ $# -ge 2 ] || { echo "make-deb: --build needs a directory" >&2; exit 2; }; given=$2; shift ;;
+    *) echo "usage: make-deb.sh [OUTDIR] [--build DIR]" >&2; exit 2 ;;
+    esac
+    shift
+done
+out=$(mkdir -p "$outdir" && cd "$outdir" && pwd)
+
+if [ -n "$given" ]; then
+    build=$(cd "$given" && pwd)
+    grep -qx 'QUIBEL_INSTALL:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null &&
+        grep -qx 'CMAKE_BUILD_TYPE:STRING=Release' "$build/CMakeCache.txt" || {
+        echo "make-deb: $given is not a release build configured for installing; configure it so:" \
+            "cmake --preset release -DQUIBEL_INSTALL=ON (build/release), or cmake -S . -B $given -G Ninja" \
+            "-DCMAKE_BUILD_TYPE=Release -DQUIBEL_INSTALL=ON" >&2
+        exit 1
+    }
+else
+    build=$PWD/build/release
+    cmake --preset release -DQUIBEL_INSTALL=ON ${QUIBEL_STUB:+"-DQUIBEL_STUB=$QUIBEL_STUB"} >/dev/null
+fi
 work=$build/deb
 root=$work/root
-
-cmake --preset release -DQUIBEL_INSTALL=ON ${QUIBEL_STUB:+"-DQUIBEL_STUB=$QUIBEL_STUB"} >/dev/null
-cmake --build --preset release --target qpack qpack_man
+cmake --build "$build" --target qpack qpack_man
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
 [ "$(dpkg-parsechangelog -l packaging/changelog -S Version)" = "$version" ] || {
     echo "make-deb: packaging/changelog has no entry for version $version at its top" >&2

@@ -1,7 +1,8 @@
 #!/bin/sh
 # deb_test.sh DEB SAMPLE OUT: the package of scripts/make-deb.sh has no lintian error nor override, holds the page,
-# completion and README, depends on the package of each library qpack needs, and its qpack, unpacked, makes the
-# sample installer with the stub it carries (default_stub_test.sh); its --version names that stub's version.
+# completion and README, a copyright file that dpkg's parser reads, depends on the package of each library qpack
+# needs, and its qpack, unpacked, makes the sample installer with the stub it carries (default_stub_test.sh); its
+# --version names that stub's version.
 set -u
 deb=$1 sample=$2 out=$3
 status=0
@@ -16,6 +17,11 @@ dpkg-deb -x "$deb" "$out/root" || fail "dpkg-deb -x $deb"
 for path in man/man1/qpack.1.gz bash-completion/completions/qpack doc/qpack/README.md.gz; do
     [ -f "$out/root/usr/share/$path" ] || fail "the package has no /usr/share/$path"
 done
+# The copyright file in the machine-readable format, read by dpkg's own parser: lintian does not read that format.
+copyright=$out/root/usr/share/doc/qpack/copyright
+perl -MDpkg::Control::HashCore -e 'open(my $in, "<", $ARGV[0]) or die "$ARGV[0]: $!\n";
+    while (Dpkg::Control::HashCore->new->parse($in, $ARGV[0])) {}' "$copyright" 2>&1 ||
+    fail "$copyright does not read as paragraphs of fields"
 depends=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | awk '{ print $1 }')
 # The libraries qpack links itself (those they need in turn come with their packages' own dependencies).
 needed=$(objdump -p "$out/root/usr/bin/qpack" | awk '$1 == "NEEDED" { print $2 }')

@@ -28,8 +28,27 @@ for command in $("$qpack" --help | awk '/^[[:space:]]+[a-z]/ { print $1 }'); do
         checked=$((checked + 1))
     done
 done
+description=$(awk '/^DESCRIPTION/ { inside = 1; next } inside && /^[A-Z]/ { exit } inside' <<<"$rendered")
+! grep -qi 'usage:' <<<"$description" || fail "the page's DESCRIPTION repeats the usage lines: $description"
 [ $checked -ge 40 ] || fail "only $checked options found in the help"
 completes --v --version
 completes pack "${page%?}" "$page"
+# Each value as the help names it: numbers for -j, nothing for a banner line; what reads packages is offered
+# packages, installers and directories, nothing else.
+offers() {  # WORDS...: what completing the last of WORDS offers, one a line
+    COMP_WORDS=("$qpack" "$@") COMP_CWORD=$# COMPREPLY=()
+    _qpack
+    printf '%s\n' "${COMPREPLY[@]}"
+}
+files=$(mktemp -d)
+mkdir "$files/sub" && touch "$files/a.maj" "$files/B.EXE" "$files/c.txt"
+[ "$(offers pack -j "")" = "$(seq 1 "$(nproc)")" ] || fail "completing pack -j does not offer 1 to $(nproc)"
+[ -z "$(offers pack --banner "")" ] || fail "completing pack --banner offers $(offers pack --banner "")"
+for command in list verify extract decode; do
+    offered=$(offers "$command" "$files/" | sort | paste -sd ' ')
+    [ "$offered" = "$files/B.EXE $files/a.maj $files/sub" ] || fail "completing $command offers $offered"
+done
+[ "$(offers pack -o "$files/c")" = "$files/c.txt" ] || fail "completing pack -o does not offer any file"
+rm -rf "$files"
 [ $status -eq 0 ] && echo "ok: the page and the completion hold the commands and their $checked options"
 exit $status

@@ -3,7 +3,8 @@
 # markers (so that the two cannot drift), run as a reader runs them, twice: the sample copied in from the checkout,
 # then in one shell the throw-away certificate, the release and its signature's check, with qpack from BINDIR (an
 # installed one) and a home of its own under OUT; from / the first time, from OUT the second. Every line must
-# succeed, out/ hold the two files of the release alone, and the checkout gain no file.
+# succeed, out/ hold the two files of the release alone, the password be readable by its owner alone, and the
+# checkout gain no file.
 set -u
 checkout=$(cd "$1" && pwd) bin=$(cd "$2" && pwd) out=$3
 recipe() { sh "$checkout/packaging/readme-recipe.sh" "$checkout/README.md" "$1"; }
@@ -20,6 +21,8 @@ for from in / "$out"; do
         sed 's/^/  /' "$out/run.log"
         fail "the recipe, run from $from"
     fi
+    mode=$(stat -c %a "$HOME/quibel-release/p12.pass")
+    [ "$mode" = 600 ] || fail "the certificate's password file has mode $mode after a run from $from, not 600"
     made=$(cd "$HOME/quibel-release/out" && echo *)
     [ "$made" = "quibel-setup.exe spengFR.maj" ] || fail "out/ holds $made after a run from $from"
 done

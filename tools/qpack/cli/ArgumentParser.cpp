@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <deque>
 
+#include "tools/qpack/cli/NearestName.h"
+
 namespace quibel::qpack {
 
 namespace {
@@ -36,6 +38,15 @@ std::string DashRefusal(ValueKind kind) {
             return "";
     }
     return why;
+}
+
+// What stands for an empty value written with "=" while CLI11 reads the words: given "--opt=", CLI11 would take
+// the next word as the value. No argument can hold a NUL.
+const std::string kEmptyValue(1, '\0');
+
+// Kinds whose value names something: an empty one names nothing.
+bool NamesSomething(ValueKind kind) {
+    return kind != ValueKind::Text && kind != ValueKind::Number && kind != ValueKind::Flag;
 }
 
 bool IsNumberIn(const std::string& text, std::int64_t low, std::int64_t high) {
@@ -84,7 +95,8 @@ class Parser {
         }
         std::vector<std::string> positional;
         app.add_option("arguments", positional);
-        std::vector<std::string> reversed(arguments_.rbegin(), arguments_.rend());  // CLI11 takes them last first
+        std::vector<std::string> reversed = ExactWords();
+        std::reverse(reversed.begin(), reversed.end());  // CLI11 takes them last first
         try {
             app.parse(reversed);
         } catch (const CLI::ParseError&) {
@@ -97,7 +109,7 @@ class Parser {
         }
         for (const std::string& extra : app.remaining()) {
             if (extra != "--") {
-                throw UsageError("unknown option " + extra.substr(0, extra.find('=')));
+                throw UsageError(UnknownOption(extra.substr(0, extra.find('='))));
             }
         }
         ApplyOptions(parsed.options);
@@ -111,6 +123,31 @@ class Parser {
     std::vector<std::string> OptionWords() const {
         const auto end = std::find(arguments_.begin(), arguments_.end(), "--");
         return {arguments_.begin(), end};
+    }
+
+    // The words as CLI11 is to read them: "--opt=" with its empty value marked, so that the value is never taken
+    // from the word after it.
+    std::vector<std::string> ExactWords() const {
+        std::vector<std::string> words = arguments_;
+        const std::size_t options = OptionWords().size();
+        for (std::size_t i = 0; i < options; ++i) {
+            const std::string& word = words[i];
+            if (word.size() > 3 && word.rfind("--", 0) == 0 && word.back() == '=' &&
+                word.find('=') == word.size() - 1) {
+                words[i] += kEmptyValue;
+            }
+        }
+        return words;
+    }
+
+    std::string UnknownOption(const std::string& typed) const {
+        std::vector<std::string> known;
+        for (const OptionEntry& option : command_.options) {
+            known.push_back(std::string("--") + option.longName);
+        }
+        known.push_back("--help");
+        const auto nearest = typed.rfind("--", 0) == 0 ? NearestName(typed, known) : std::nullopt;
+        return "unknown option " + typed + (nearest ? "; did you mean " + *nearest + "?" : "");
     }
 
     void RefuseFlagValues() const {
@@ -163,11 +200,15 @@ class Parser {
                 continue;
             }
             given.form = TypedForm(option);
+            std::replace(given.values.begin(), given.values.end(), kEmptyValue, std::string());
             if (option.valueName != nullptr && !option.repeatable && given.values.size() > 1) {
                 throw UsageError(given.form + ": given twice (" + Quoted(given.values[0]) + ", then " +
                                  Quoted(given.values[1]) + "); give it once");
             }
             for (const std::string& value : given.values) {
+                if (value.empty() && NamesSomething(option.kind)) {
+                    throw UsageError(given.form + ": " + option.valueName + " is empty");
+                }
                 if (option.kind == ValueKind::Number && !IsNumberIn(value, option.low, option.high)) {
                     throw UsageError(given.form + ": " + NumberRange(option) + ", not " + Quoted(value));
                 }
@@ -234,6 +275,9 @@ class Parser {
             if (Fits(form, given.size())) {
                 for (std::size_t i = 0; i < given.size(); ++i) {
                     const ArgumentEntry& entry = form[std::min(i, form.size() - 1)];
+                    if (given[i].empty() && NamesSomething(entry.kind)) {
+                        throw UsageError(std::string(entry.name) + " is empty");
+                    }
                     if (given[i] == "-" && !DashRefusal(entry.kind).empty()) {
                         throw UsageError(std::string(entry.name) + ": " + DashRefusal(entry.kind));
                     }

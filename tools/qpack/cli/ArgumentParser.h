@@ -1,8 +1,8 @@
 #pragma once
 // Reads one command's arguments by its entry in the command table (CommandTable.h), with CLI11: options as -j 2, -j2,
-// --jobs 2 or
-// --jobs=2, flags bundled as -vq, "--" ending the options. Every problem is said in qpack's words, naming the option
-// as it was typed and what it expected.
+// --jobs 2 or --jobs=2 (the value all of that word, an empty one too, never the next word), flags bundled as -vq,
+// "--" ending the options. Every problem is said in qpack's words, naming the option as it was typed and what it
+// expected; a mistyped option is named with the nearest known one.
 
 #include <stdexcept>
 #include <string>

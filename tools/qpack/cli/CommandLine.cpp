@@ -5,6 +5,7 @@
 #include "tools/qpack/cli/ArgumentParser.h"
 #include "tools/qpack/cli/CommandTable.h"
 #include "tools/qpack/cli/HelpText.h"
+#include "tools/qpack/cli/NearestName.h"
 #include "tools/qpack/common/Messages.h"
 #include "tools/qpack/common/StandardOutput.h"
 
@@ -41,7 +42,9 @@ std::string MisplacedOption(const std::string& option) {
             }
         }
     }
-    return "unknown option " + name + "; before a command, qpack takes -h, --help, -V and --version";
+    const auto nearest = NearestName(name, {"--help", "--version"});
+    return "unknown option " + name + (nearest ? "; did you mean " + *nearest + "?" : "") +
+           "; before a command, qpack takes -h, --help, -V and --version";
 }
 
 // A command whose listing or log did not all reach stdout has failed, whatever it did besides (as tar's "write

@@ -60,6 +60,13 @@ OptionEntry From() {
     return option;
 }
 
+OptionEntry Names() {
+    OptionEntry option =
+        Flag(0, "names", "for programs: the paths only, one a line, a directory's ending in /", &CommandOptions::names);
+    option.contradicts = "tabs";
+    return option;
+}
+
 OptionEntry WarningsAsErrors(const char* help) {
     return Flag(0, "warnings-as-errors", help, &CommandOptions::warningsAsErrors);
 }
@@ -81,7 +88,11 @@ std::vector<OptionEntry> PackOptions(bool installer) {
     OptionEntry banner = Valued(0, "banner", "TEXT", ValueKind::Text,
                                 "a banner line; repeat it for more lines (the installer keeps them unseen, qpack "
                                 "list prints them)",
-                                [](CommandOptions& o, const std::string& value) { o.bannerLines.push_back(value); });
+                                [](CommandOptions& o, const std::string& value) {
+                                    if (!value.empty()) {  // --banner= gives no line
+                                        o.bannerLines.push_back(value);
+                                    }
+                                });
     banner.repeatable = true;
     options.push_back(banner);
     OptionEntry jobs = Valued('j', "jobs", "N", ValueKind::Number,
@@ -154,12 +165,20 @@ std::vector<CommandEntry> MakeCommands() {
          "print the banner and tree of packages",
          {{{"FILE", ValueKind::Input, "a package or an installer", true}}},
          {From(), Quiet("the totals only, no line per entry"),
-          Verbose("also each file's offset, and where the payload was found")},
+          Verbose("also each file's offset, and where the payload was found"),
+          Flag(0, "tabs",
+               "for programs: one line per entry, its path, kind (file or directory), stored size, decoded size "
+               "and offset, separated by tabs; nothing else",
+               &CommandOptions::tabs),
+          Names()},
          std::string("Prints the banner and the tree of each package: each directory, then its files with "
                      "the stored size (block length), the decoded size and their ratio, then the totals. "
                      "With -v each file's line starts with its offset: where the stored bytes begin, "
                      "with the block length, as qpack decode takes it. Several files are listed one after "
-                     "the other, each under its name. Writes nothing.\n") +
+                     "the other, each under its name. Writes nothing.\n"
+                     "--tabs and --names print the entries alone, for programs and for diff between releases: paths as "
+                     "/data/a.txt; in a name a tab, line feed, backslash, slash or character a terminal hides is an "
+                     "escape (\\t, \\n, \\\\, \\/, \\u202E), so that two names never print alike.\n") +
              kRoles,
          RunList});
 

@@ -29,6 +29,8 @@ struct CommandOptions {
     bool warningsAsErrors = false;         // a warning fails the run, nothing written
     bool quiet = false;                    // errors and warnings only
     bool verbose = false;                  // more lines of results, and the notes
+    bool tabs = false;                     // list: one tab-separated line per entry, for programs
+    bool names = false;                    // list: the paths only
 };
 
 // The stub that installer takes: --stub, else the one installed with qpack (DefaultStub.h); PackError naming the

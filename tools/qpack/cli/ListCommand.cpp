@@ -19,7 +19,11 @@ bool ListPackage(const std::string& argument, const CommandOptions& options) {
         const std::filesystem::path path = HostPathFromArgument(argument);
         PackageFile file(path);
         const PackageRole role = ReadPackageRole(DisplayPath(path), file, options.from);
-        PackageListing listing("list", DisplayPath(path), role, options.verbose, {!options.quiet, options.verbose});
+        const auto form = options.tabs    ? ListingOptions::Form::Tabs
+                          : options.names ? ListingOptions::Form::Names
+                                          : ListingOptions::Form::Columns;
+        PackageListing listing("list", DisplayPath(path), role, options.verbose,
+                               {!options.quiet, options.verbose, form});
         CheckOptions check;
         check.keepEntries = false;
         listing.Attach(check);

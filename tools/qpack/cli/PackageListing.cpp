@@ -1,5 +1,6 @@
 #include "tools/qpack/cli/PackageListing.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "tools/qpack/common/Messages.h"
@@ -30,6 +31,31 @@ std::string Sizes(std::int64_t stored, std::int64_t decoded) {
 
 constexpr std::size_t kOffsetColumn = 13;  // Column's width
 
+// A package's path (\data\a.txt, "" for the root) as the forms for programs show it: /data/a.txt, each name
+// escaped (ListedName), so that a tab, a line feed or a backslash in a name never reads as a separator.
+std::string ListedPath(const std::string& path) {
+    std::string listed;
+    for (std::size_t start = path[0] == '\\' ? 1 : 0; !path.empty() && start <= path.size();) {
+        const std::size_t end = std::min(path.find('\\', start), path.size());
+        listed += "/" + ListedName(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return listed;
+}
+
+// One entry as the forms for programs show it.
+std::string ListedEntry(const PackageEntry& entry, ListingOptions::Form form) {
+    if (form == ListingOptions::Form::Names) {
+        return entry.isDirectory ? (entry.name.empty() ? "/" : ListedPath(entry.name) + "/")
+                                 : ListedPath(entry.directory) + "/" + ListedName(entry.name);
+    }
+    if (entry.isDirectory) {
+        return (entry.name.empty() ? "/" : ListedPath(entry.name)) + "\tdirectory\t0\t0\t-";
+    }
+    return ListedPath(entry.directory) + "/" + ListedName(entry.name) + "\tfile\t" + std::to_string(entry.blockLength) +
+           "\t" + std::to_string(entry.decodedSize) + "\t" + std::to_string(entry.blockOffset);
+}
+
 }  // namespace
 
 PackageListing::PackageListing(std::string command,
@@ -52,7 +78,7 @@ void PackageListing::Note(const PackageReport& report) {
 
 void PackageListing::BannerLine(const PackageReport& report, const std::string& line) {
     Note(report);
-    if (options_.entries) {
+    if (options_.entries && options_.form == ListingOptions::Form::Columns) {
         WriteStandardOutput("banner: " + TerminalText(line) + "\n");
     }
 }
@@ -68,7 +94,7 @@ void PackageListing::Head(const PackageReport& report) {
         return;
     }
     headed_ = true;
-    if (options_.entries) {
+    if (options_.entries && options_.form == ListingOptions::Form::Columns) {
         WriteStandardOutput(std::string(options_.offsets ? "      offset " : "") +
                             "      stored      decoded   ratio  name\n");
     }
@@ -81,6 +107,10 @@ void PackageListing::Entry(const PackageReport& report, const PackageEntry& entr
         decoded_ += entry.decodedSize;
     }
     if (!options_.entries) {
+        return;
+    }
+    if (options_.form != ListingOptions::Form::Columns) {
+        WriteStandardOutput(ListedEntry(entry, options_.form) + "\n");
         return;
     }
     const std::string offset = !options_.offsets   ? ""
@@ -96,6 +126,9 @@ void PackageListing::Entry(const PackageReport& report, const PackageEntry& entr
 
 void PackageListing::Totals(const PackageReport& report) {
     Head(report);
+    if (options_.form != ListingOptions::Form::Columns) {
+        return;
+    }
     const std::string blank(options_.entries && options_.offsets ? kOffsetColumn : 0, ' ');
     std::string totals = blank + Sizes(stored_, decoded_) + TreeCounts(report.directories, report.files) + "\n";
     if (report.certificateTableSize > 0) {

@@ -11,8 +11,14 @@
 namespace quibel::qpack {
 
 struct ListingOptions {
+    enum class Form {
+        Columns,  // the banner, a column head, a line per entry, the totals
+        Tabs,     // a line per entry only: path, kind, stored size, decoded size, offset, separated by tabs
+        Names,    // a line per entry only: its path, a directory's ending in /
+    };
     bool entries = true;   // a line per entry (list -q: the totals only)
     bool offsets = false;  // each file's line starts with its block's offset (-v)
+    Form form = Form::Columns;
 };
 
 class PackageListing {

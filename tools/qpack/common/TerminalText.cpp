@@ -1,72 +1,111 @@
 #include "tools/qpack/common/TerminalText.h"
 
+#include <cstdio>
+
 #include "platform/NativeFileSystem.h"
+
+#ifndef _WIN32
+#include <utf8proc.h>
+#endif
 
 namespace quibel::qpack {
 
 namespace {
 
-#ifndef _WIN32
-bool IsControl(char32_t c) {
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+std::string Escape(char32_t c) {
+    if (c == '\t') {
+        return "\\t";
+    }
+    if (c == '\n') {
+        return "\\n";
+    }
+    char text[16];
+    std::snprintf(text, sizeof text, c > 0xFFFF ? "\\U%08X" : "\\u%04X", static_cast<unsigned>(c));
+    return text;
 }
 
-// The length of the UTF-8 sequence at text[i] and its code point; 0 when no well-formed character starts there.
-std::size_t NextCharacter(const std::string& text, std::size_t i, char32_t& c) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead < 0x80             ? 1
-                               : (lead & 0xE0) == 0xC0 ? 2
-                               : (lead & 0xF0) == 0xE0 ? 3
-                               : (lead & 0xF8) == 0xF0 ? 4
-                                                       : 0;
-    if (length == 0 || i + length > text.size()) {
-        return 0;
+std::string EscapeByte(unsigned char byte) {
+    char text[8];
+    std::snprintf(text, sizeof text, "\\x%02X", byte);
+    return text;
+}
+
+// One character of host text: its length in bytes (0: the byte at i forms none) and its code point.
+struct Character {
+    std::size_t length = 0;
+    char32_t codePoint = 0;
+};
+
+#ifdef _WIN32
+// The Windows build's host text is Windows-1252, whose characters are few: their classes are written here. Five
+// bytes are unassigned; the soft hyphen is its one format character; the rest but the controls show as themselves.
+Character NextCharacter(const std::string& text, std::size_t i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const bool unassigned = byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
+    return {unassigned ? 0u : 1u, byte};  // the code point matters only where it equals the byte
+}
+
+bool IsHidden(char32_t c) {
+    return c < 0x20 || c == 0x7F || c == 0xAD;
+}
+#else
+Character NextCharacter(const std::string& text, std::size_t i) {
+    utf8proc_int32_t c = 0;
+    const utf8proc_ssize_t length = utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(text.data() + i),
+                                                     static_cast<utf8proc_ssize_t>(text.size() - i), &c);
+    return length <= 0 ? Character{} : Character{static_cast<std::size_t>(length), static_cast<char32_t>(c)};
+}
+
+bool IsHidden(char32_t c) {
+    switch (utf8proc_category(static_cast<utf8proc_int32_t>(c))) {
+        case UTF8PROC_CATEGORY_CC:  // controls
+        case UTF8PROC_CATEGORY_CF:  // format: bidirectional marks and isolates, zero-width characters
+        case UTF8PROC_CATEGORY_ZL:  // line separator
+        case UTF8PROC_CATEGORY_ZP:  // paragraph separator
+        case UTF8PROC_CATEGORY_CN:  // unassigned
+        case UTF8PROC_CATEGORY_CS:  // surrogates (never well-formed UTF-8)
+            return true;
+        default:
+            return false;
     }
-    static constexpr char32_t kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
-    static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    c = lead & kLeadMask[length];
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(text[i + k]);
-        if ((next & 0xC0) != 0x80) {
-            return 0;
-        }
-        c = (c << 6) | (next & 0x3F);
-    }
-    const bool wellFormed = c >= kSmallest[length] && !(c >= 0xD800 && c <= 0xDFFF) && c <= 0x10FFFF;
-    return wellFormed ? length : 0;
 }
 #endif
+
+// ShownText, with a backslash and a slash escaped too when the text is a listed name.
+std::string Escaped(const std::string& hostText, bool listed) {
+    std::string shown;
+    shown.reserve(hostText.size());
+    for (std::size_t i = 0; i < hostText.size();) {
+        const Character next = NextCharacter(hostText, i);
+        if (next.length == 0) {
+            shown += EscapeByte(static_cast<unsigned char>(hostText[i]));
+            ++i;
+            continue;
+        }
+        if (IsHidden(next.codePoint)) {
+            shown += Escape(next.codePoint);
+        } else if (listed && (next.codePoint == '\\' || next.codePoint == '/')) {
+            shown += std::string("\\") + static_cast<char>(next.codePoint);
+        } else {
+            shown.append(hostText, i, next.length);
+        }
+        i += next.length;
+    }
+    return shown;
+}
 
 }  // namespace
 
 std::string ShownText(const std::string& hostText) {
-    std::string shown;
-    shown.reserve(hostText.size());
-#ifdef _WIN32
-    // Windows-1252 leaves five bytes to the C1 controls.
-    for (const char byte : hostText) {
-        const auto c = static_cast<unsigned char>(byte);
-        const bool control = c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
-        shown += control ? '?' : byte;
-    }
-#else
-    for (std::size_t i = 0; i < hostText.size();) {
-        char32_t c = 0;
-        const std::size_t length = NextCharacter(hostText, i, c);
-        if (length == 0 || IsControl(c)) {
-            shown += '?';
-            i += length == 0 ? 1 : length;
-            continue;
-        }
-        shown.append(hostText, i, length);
-        i += length;
-    }
-#endif
-    return shown;
+    return Escaped(hostText, false);
 }
 
 std::string TerminalText(const std::string& text, bool separators) {
     return ShownText(ToNativeText(text, separators));
+}
+
+std::string ListedName(const std::string& text) {
+    return Escaped(ToNativeText(text, false), true);
 }
 
 }  // namespace quibel::qpack

@@ -14,6 +14,19 @@ namespace quibel::qpack {
 namespace {
 
 constexpr int kNameAttempts = 100;
+constexpr const char* kInfix = ".qpack-";
+constexpr std::size_t kSuffixLength = 16;
+
+// Hidden files a killed qpack left in the directory: each removed unless a live qpack holds its lock.
+void RemoveLeftTemporaries(const std::filesystem::path& directory) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(directory.empty() ? "." : directory, error), end; !error && it != end;
+         it.increment(error)) {
+        if (OutputFile::IsTemporaryName(HostBytes(it->path().filename()))) {
+            RemoveUnlockedFile(it->path());
+        }
+    }
+}
 
 }  // namespace
 
@@ -25,24 +38,58 @@ std::string OutputFile::RandomSuffix() {
     return text;
 }
 
-OutputFile::OutputFile(const std::filesystem::path& target, const std::function<std::string()>& drawSuffix)
-    : target_(target) {
+bool OutputFile::IsTemporaryName(const std::string& name) {
+    const std::size_t infix = name.rfind(kInfix);
+    return name.size() > 1 && name[0] == '.' && infix != std::string::npos && infix > 1 &&
+           name.size() == infix + std::strlen(kInfix) + kSuffixLength &&
+           name.find_first_not_of("0123456789abcdef", infix + std::strlen(kInfix)) == std::string::npos;
+}
+
+OutputFile::OutputFile(const std::filesystem::path& target, const std::function<std::string()>& drawSuffix, Way way)
+    : target_(target), drawSuffix_(drawSuffix) {
+    RemoveLeftTemporaries(target.parent_path());
+    if (way != Way::Anonymous || !CreateAnonymous()) {
+        CreateHidden();
+    }
+}
+
+std::filesystem::path OutputFile::DrawTemporary() const {
+    std::filesystem::path name = ".";
+    name += target_.filename();
+    name += kInfix + drawSuffix_();
+    return target_.parent_path() / name;
+}
+
+bool OutputFile::CreateAnonymous() {
+    const NewFile created = CreateAnonymousFile(target_.parent_path());
+    if (created.file != nullptr && !LockFile(created.file)) {
+        std::fclose(created.file);
+        return false;
+    }
+    file_ = created.file;
+    return file_ != nullptr;
+}
+
+void OutputFile::CreateHidden() {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        std::filesystem::path candidate = target;
-        candidate += ".qpack-" + drawSuffix();
+        const std::filesystem::path candidate = DrawTemporary();
         const InterruptsHeld held;  // an interruption right after the creation still finds the file armed
         const NewFile created = CreateNewFile(candidate);
         if (created.file != nullptr) {
             temporary_ = candidate;
             file_ = created.file;
             removedOnInterrupt_ = std::make_unique<RemovedOnInterrupt>(temporary_);
-            return;
+            if (LockFile(file_) && NamesFile(temporary_, file_)) {
+                return;
+            }
+            Discard();  // removed by another qpack before it was locked: it took the file for a dead one's
+            continue;
         }
         if (!created.alreadyExists) {
-            throw PackError(DisplayPath(target) + ": cannot be created: " + created.error);
+            throw PackError(DisplayPath(target_) + ": cannot be created: " + created.error);
         }
     }
-    throw PackError(DisplayPath(target) + ": cannot be created: no free temporary name beside it");
+    throw PackError(DisplayPath(target_) + ": cannot be created: no free temporary name beside it");
 }
 
 OutputFile::~OutputFile() {
@@ -56,33 +103,56 @@ void OutputFile::Write(const std::uint8_t* bytes, std::size_t count) {
     written_ += count;
 }
 
-void OutputFile::Commit() {
-    const bool flushed = std::fflush(file_) == 0;
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    if (!flushed || !closed) {
-        Discard();
-        throw PackError(DisplayPath(target_) + ": write failed: " + std::strerror(errno));
+// The anonymous file takes a hidden name beside the target, locked as it is, for the rename.
+void OutputFile::NameAnonymous() {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::filesystem::path candidate = DrawTemporary();
+        const InterruptsHeld held;
+        const NewFile named = NameAnonymousFile(file_, candidate);
+        if (named.error.empty()) {
+            temporary_ = candidate;
+            removedOnInterrupt_ = std::make_unique<RemovedOnInterrupt>(temporary_);
+            return;
+        }
+        if (!named.alreadyExists) {
+            throw PackError(DisplayPath(target_) + ": cannot be named: " + named.error);
+        }
     }
-    std::error_code error;
-    std::filesystem::rename(temporary_, target_, error);
-    if (error) {
+    throw PackError(DisplayPath(target_) + ": cannot be named: no free temporary name beside it");
+}
+
+void OutputFile::Commit() {
+    std::string error = SyncFile(file_);
+    if (!error.empty()) {
         Discard();
-        throw PackError(DisplayPath(target_) + ": cannot be replaced: " + error.message());
+        throw PackError(DisplayPath(target_) + ": write failed: " + error);
+    }
+    if (temporary_.empty()) {
+        NameAnonymous();
+    }
+    error = ReplaceWithSync(temporary_, target_);  // while the file is open, and so locked
+    if (!error.empty()) {
+        Discard();
+        throw PackError(DisplayPath(target_) + ": cannot be replaced: " + error);
     }
     removedOnInterrupt_.reset();
     temporary_.clear();
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!closed) {
+        throw PackError(DisplayPath(target_) + ": write failed: " + std::strerror(errno));
+    }
 }
 
 void OutputFile::Discard() {
-    if (file_ != nullptr) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
     if (!temporary_.empty()) {
         std::error_code ignored;
         std::filesystem::remove(temporary_, ignored);
         temporary_.clear();
+    }
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
     }
     removedOnInterrupt_.reset();
 }

@@ -18,8 +18,8 @@ std::string ListingLine(const std::string& directory,
                         std::uint64_t stored) {
     const double ratio = size > 0 ? 100.0 * static_cast<double>(stored) / static_cast<double>(size) : 0.0;
     char numbers[64];
-    std::snprintf(numbers, sizeof numbers, "%12llu -> %12llu %6.1f%%  ", static_cast<unsigned long long>(size),
-                  static_cast<unsigned long long>(stored), ratio);
+    std::snprintf(numbers, sizeof numbers, "%12llu %12llu %6.1f%%  ", static_cast<unsigned long long>(stored),
+                  static_cast<unsigned long long>(size), ratio);
     return numbers + TerminalText(directory) + "\\" + TerminalText(name);
 }
 

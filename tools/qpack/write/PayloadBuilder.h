@@ -44,8 +44,8 @@ PayloadSummary WritePayload(const ScannedTree& tree,
                             OutputFile& out,
                             PackageDigester& digest);
 
-// One file of a verbose pack: its size, stored size (block length, as qpack list shows it) and their ratio in
-// aligned columns, then its path in the package ("\data\a.txt"), control characters shown as "?".
+// One file of a verbose pack: its stored size (block length), size and their ratio in aligned columns, as qpack
+// list shows them, then its path in the package ("\data\a.txt") through TerminalText.
 std::string ListingLine(const std::string& directory,
                         const std::string& name,
                         std::uint64_t size,
