@@ -340,7 +340,7 @@ TEST_F(QpackCommand, EntriesOutsideTheDirectoryAreNamed) {
 
 // Control characters in names, link targets, banner lines and arguments reach neither the log nor the terminal
 // raw, whichever command prints them.
-TEST_F(QpackCommand, ControlCharactersAreShownAsQuestionMarks) {
+TEST_F(QpackCommand, ControlCharactersAreShownEscaped) {
     const fs::path tree = dir_ / "tree";
     fs::create_directories(tree);
     std::ofstream(tree / "a\x1B]0;title\x07") << "x";
@@ -360,14 +360,17 @@ TEST_F(QpackCommand, ControlCharactersAreShownAsQuestionMarks) {
             BytesOf("x"));
     Write("p.maj", package.bytes);
     const std::pair<std::string, std::vector<std::string>> cases[] = {
-        {"extract " + P("p.maj") + " " + P("t"), {"pertoire " + P("t") + "/x?Fichier FAKE?\n"}},
-        {"list " + P("p.maj"), {"banner: ?]0;title?banner\n", "\\x?Fichier FAKE?\\\n", "\\x?Fichier FAKE?\\a?[2Jb\n"}},
-        {"verify " + P("p.maj"), {"file \"a?[2Jb\"", "directory \"\\x?Fichier FAKE?\""}},
-        {"pack --follow-links " + P("tree") + " -o " + P("o"), {"/tree/a?]0;title?: ", "nowhere?qpack pack: FAKE"}},
+        {"extract " + P("p.maj") + " " + P("t"), {"pertoire " + P("t") + "/x\\nFichier FAKE\\u000D\n"}},
+        {"list " + P("p.maj"),
+         {"banner: \\u001B]0;title\\u0007banner\n", "\\x\\nFichier FAKE\\u000D\\\n",
+          "\\x\\nFichier FAKE\\u000D\\a\\u001B[2Jb\n"}},
+        {"verify " + P("p.maj"), {"file \"a\\u001B[2Jb\"", "directory \"\\x\\nFichier FAKE\\u000D\""}},
+        {"pack --follow-links " + P("tree") + " -o " + P("o"),
+         {"/tree/a\\u001B]0;title\\u0007: ", "nowhere\\nqpack pack: FAKE"}},
         {"installer --follow-links --stub " + P("stub.exe") + " " + P("tree") + " -o " + P("o"),
-         {"/tree/a?]0;title?: ", "nowhere?qpack pack: FAKE"}},
-        {"decode '" + P("b\x1B[2J") + "' " + P("o"), {"/b?[2J"}},
-        {"'\x1B[2J'", {"unknown command \"?[2J\""}},
+         {"/tree/a\\u001B]0;title\\u0007: ", "nowhere\\nqpack pack: FAKE"}},
+        {"decode '" + P("b\x1B[2J") + "' " + P("o"), {"/b\\u001B[2J"}},
+        {"'\x1B[2J'", {"unknown command \"\\u001B[2J\""}},
     };
     for (const auto& [command, shown] : cases) {
         const Outcome outcome = Run(command);
