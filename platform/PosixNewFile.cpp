@@ -12,21 +12,33 @@
 
 namespace quibel {
 
-NewFile CreateNewFile(const std::filesystem::path& path) {
+namespace {
+
+// An open descriptor as a stream; when it cannot be one it is closed and the file it made at path, if any, removed.
+NewFile AsStream(int fd, const std::filesystem::path& path) {
     NewFile created;
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        created.alreadyExists = errno == EEXIST;
-        created.error = std::strerror(errno);
-        return created;
-    }
     created.file = fdopen(fd, "wb");
     if (created.file == nullptr) {
         created.error = std::strerror(errno);
         close(fd);
-        unlink(path.c_str());
+        if (!path.empty()) {
+            unlink(path.c_str());
+        }
     }
     return created;
+}
+
+}  // namespace
+
+NewFile CreateNewFile(const std::filesystem::path& path) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        NewFile created;
+        created.alreadyExists = errno == EEXIST;
+        created.error = std::strerror(errno);
+        return created;
+    }
+    return AsStream(fd, path);
 }
 
 NewFile CreateAnonymousFile(const std::filesystem::path& directory) {
@@ -40,12 +52,7 @@ NewFile CreateAnonymousFile(const std::filesystem::path& directory) {
         created.error = std::strerror(errno);
         return created;
     }
-    created.file = fdopen(fd, "wb");
-    if (created.file == nullptr) {
-        created.error = std::strerror(errno);
-        close(fd);
-    }
-    return created;
+    return AsStream(fd, {});
 }
 
 NewFile NameAnonymousFile(std::FILE* file, const std::filesystem::path& path) {
