@@ -1,6 +1,6 @@
 # Sourced by the packing benchmarks: builds qpack (release preset, or QPACK_BUILD_DIR) and makes the benchmark
 # corpus in the cache (QPACK_BENCH_CACHE, default ~/.cache/quibel-bench; never in the repository).
-# Sets REPO, BUILD, CACHE, CORPUS and QPACK.
+# Sets REPO, BUILD, CACHE, CORPUS and QPACK, and defines wall.
 export LC_ALL=C
 REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD=${QPACK_BUILD_DIR:-$REPO/build/release}
@@ -20,3 +20,13 @@ if [ ! -f "$CORPUS/SUMMARY.txt" ]; then
     mkdir -p "$CACHE"
     bash "$REPO/../shared/bench/make-corpus.sh" "$CORPUS" >/dev/null
 fi
+
+# wall SECONDS-VARIABLE COMMAND...: runs the command, keeps its wall time in seconds.
+wall() {
+    local var=$1 start end
+    shift
+    start=$(date +%s.%N)
+    "$@"
+    end=$(date +%s.%N)
+    printf -v "$var" '%.2f' "$(awk -v a="$start" -v b="$end" 'BEGIN {print b - a}')"
+}

@@ -15,16 +15,6 @@ rm -rf "$OUT"
 mkdir -p "$OUT"
 INPUT=$(find "$CORPUS/tree" -type f -printf '%s\n' | awk '{t += $1} END {print t}')
 
-# wall SECONDS-VARIABLE COMMAND...: runs the command, keeps its wall time in seconds.
-wall() {
-    local var=$1 start end
-    shift
-    start=$(date +%s.%N)
-    "$@"
-    end=$(date +%s.%N)
-    printf -v "$var" '%.2f' "$(awk -v a="$start" -v b="$end" 'BEGIN {print b - a}')"
-}
-
 # jlha (Java) needs a UTF-8 locale to reach the accented names.
 wall t_jlha env LC_ALL=C.UTF-8 sh -c "cd '$CORPUS/tree' && jlha c2o5q '$OUT/corpus.lzh' * >/dev/null"
 wall t_q2 "$QPACK" pack "$CORPUS/tree" -o "$OUT/corpus-j2.maj" -j 2

@@ -1,7 +1,8 @@
 #!/bin/sh
 # speech_e2e.sh STUB.exe QPACK.exe ROBOT.exe OUTDIR: the real installer under Wine with the speech engine's side
 # archives beside it, driven by the robot. Run under xvfb-run. Scenarios, each started from C:\speechsetup:
-#   fr:      spengFR.maj only, over an old speng.ini: the engine in c:\speng, the two-voice speng.ini (324 bytes)
+#   fr:      spengFR.maj only, over an old speng.ini: the engine in c:\speng (a file of several compressed parts
+#            among it), the two-voice speng.ini (324 bytes)
 #   ttl:     both archives: spengTTL.maj's tree and the fourteen-voice speng.ini (1,219 bytes)
 #   none:    no archive: no speech lines, no speng.ini
 #   damaged: a spengFR.maj whose block is corrupt: the failure display, no speng.ini
@@ -39,6 +40,10 @@ mkdir -p "$out/product" "$out/fr/bin/data" "$out/ttl/bin/data"
 head -c 20000 /dev/urandom >"$out/product/quibel.exe"
 head -c 50000 /dev/urandom >"$out/fr/bin/speng.exe"
 for voice in ROBERT16 CATHY16; do head -c 90000 /dev/urandom >"$out/fr/bin/data/$voice.dat"; done
+# A lexicon of several of qpack's 1 MiB parts: 6 KiB of noise over and over, compressed only by matches that reach
+# back across the parts' edges into the part before.
+head -c 6144 /dev/urandom >"$out/unit"
+for _ in $(seq 400); do cat "$out/unit"; done >"$out/fr/bin/data/lexique.dat"
 cp -r "$out/fr/." "$out/ttl"
 for voice in RAFAEL16 SOFIA16; do head -c 30000 /dev/urandom >"$out/ttl/bin/data/$voice.dat"; done
 echo "voix italiennes" >"$out/ttl/lisezmoi.txt"

@@ -280,13 +280,15 @@ void Refine(Parser& parser, int passes, const SymbolPrices& first, Stretch& segm
 }  // namespace
 
 void EncodeBest(std::span<const std::uint8_t> data,
+                std::size_t begin,
                 const BestSettings& settings,
                 BitWriter& out,
                 std::atomic<std::uint64_t>* encodedBytes) {
     Parser parser(data.data(), data.size(), settings.parser);
+    parser.Prime(begin);
     SymbolHistogram previous;
     LengthCostWork codeWork;
-    for (std::size_t position = 0; position < data.size();) {
+    for (std::size_t position = begin; position < data.size();) {
         const std::size_t end = parser.Collect(position, position + settings.blockLength);
         std::vector<Stretch> segments =
             Segments(ParsePieces(data, parser, position, end, settings.parser.pieceLength, previous));

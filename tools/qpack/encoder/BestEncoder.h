@@ -21,8 +21,10 @@ struct BestSettings {
     int passes = 8;                                  // most parses per segment after the first
 };
 
-// encodedBytes, when set, is added the input bytes as they are encoded.
+// Encodes data from begin on, the bytes before it history that matches may reach back into; encodedBytes, when
+// set, is added the input bytes as they are encoded.
 void EncodeBest(std::span<const std::uint8_t> data,
+                std::size_t begin,
                 const BestSettings& settings,
                 BitWriter& out,
                 std::atomic<std::uint64_t>* encodedBytes = nullptr);

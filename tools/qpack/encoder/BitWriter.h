@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "tools/qpack/encoder/BitString.h"
+
 namespace quibel::qpack {
 
 class BitWriter {
@@ -35,6 +37,12 @@ class BitWriter {
             pending_ = 0;
         }
         return std::move(bytes_);
+    }
+
+    // The bits written, with their count.
+    BitString FinishBits() {
+        const std::uint64_t count = BitCount();
+        return {Finish(), count};
     }
 
   private:

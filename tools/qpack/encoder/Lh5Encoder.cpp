@@ -1,5 +1,6 @@
 #include "tools/qpack/encoder/Lh5Encoder.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "tools/qpack/encoder/BitWriter.h"
@@ -52,19 +53,17 @@ class SegmentBuilder {
     SegmentPlan plan_;
 };
 
-}  // namespace
-
-std::vector<std::uint8_t> EncodeLh5(std::span<const std::uint8_t> data, const EncoderSettings& settings) {
-    BitWriter out;
-    if (settings.best) {
-        EncodeBest(data, settings.thorough, out, settings.encodedBytes);
-        return out.Finish();
-    }
+// The fast mode: data from begin on, parsed piece by piece, each piece priced by the one before.
+void EncodeFast(std::span<const std::uint8_t> data,
+                std::size_t begin,
+                const EncoderSettings& settings,
+                BitWriter& out) {
     SegmentBuilder segments(out);
     Parser parser(data.data(), data.size(), settings.parser);
+    parser.Prime(begin);
     SymbolHistogram previous;  // the final statistics of the piece before
     std::vector<Symbol> symbols;
-    std::size_t position = 0;
+    std::size_t position = begin;
     while (position < data.size()) {
         const std::size_t end = parser.Collect(position);
         // Prices for the first parse: the piece before, as parsed, and this piece as a greedy parse sees it.
@@ -109,19 +108,63 @@ std::vector<std::uint8_t> EncodeLh5(std::span<const std::uint8_t> data, const En
         position = end;
     }
     segments.Flush();
-    return out.Finish();
+}
+
+}  // namespace
+
+std::vector<FilePart> PartsOf(std::uint64_t size, const EncoderSettings& settings) {
+    const std::uint64_t length = std::max<std::uint64_t>(settings.partLength, 1);
+    std::vector<FilePart> parts;
+    std::uint64_t begin = 0;
+    do {
+        const std::uint64_t end = std::min(size, begin + length);
+        parts.push_back({begin > WindowSize ? begin - WindowSize : 0, begin, end});
+        begin = end;
+    } while (begin < size);
+    return parts;
+}
+
+BitString EncodePart(std::span<const std::uint8_t> data, std::size_t historyLength, const EncoderSettings& settings) {
+    BitWriter out;
+    if (settings.best) {
+        EncodeBest(data, historyLength, settings.thorough, out, settings.encodedBytes);
+    } else {
+        EncodeFast(data, historyLength, settings, out);
+    }
+    return out.FinishBits();
+}
+
+BitString BlockHead(std::uint64_t size) {
+    if (size > 0x7FFFFFFFu) {
+        throw std::length_error("a file of 2 GiB or more has no decoded size");
+    }
+    return {{static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(size >> 8),
+             static_cast<std::uint8_t>(size >> 16), static_cast<std::uint8_t>(size >> 24)},
+            32};
+}
+
+namespace {
+
+// The parts of data encoded one after the other, after head.
+std::vector<std::uint8_t> EncodeParts(std::span<const std::uint8_t> data,
+                                      const EncoderSettings& settings,
+                                      BitString head) {
+    for (const FilePart& part : PartsOf(data.size(), settings)) {
+        const auto history = static_cast<std::size_t>(part.history);
+        head.Append(EncodePart(data.subspan(history, static_cast<std::size_t>(part.end) - history),
+                               static_cast<std::size_t>(part.begin) - history, settings));
+    }
+    return std::move(head.bytes);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodeLh5(std::span<const std::uint8_t> data, const EncoderSettings& settings) {
+    return EncodeParts(data, settings, {});
 }
 
 std::vector<std::uint8_t> EncodeBlock(std::span<const std::uint8_t> data, const EncoderSettings& settings) {
-    if (data.size() > 0x7FFFFFFFu) {
-        throw std::length_error("a file of 2 GiB or more has no decoded size");
-    }
-    const auto size = static_cast<std::uint32_t>(data.size());
-    std::vector<std::uint8_t> block = {static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(size >> 8),
-                                       static_cast<std::uint8_t>(size >> 16), static_cast<std::uint8_t>(size >> 24)};
-    const std::vector<std::uint8_t> bits = EncodeLh5(data, settings);
-    block.insert(block.end(), bits.begin(), bits.end());
-    return block;
+    return EncodeParts(data, settings, BlockHead(data.size()));
 }
 
 }  // namespace quibel::qpack

@@ -100,6 +100,12 @@ SymbolPrices SymbolPrices::Halfway(const SymbolPrices& a, const SymbolPrices& b)
 Parser::Parser(const std::uint8_t* data, std::size_t size, const ParserSettings& settings)
     : data_(data), size_(size), settings_(settings), finder_(data, size, settings.depthLimit) {}
 
+void Parser::Prime(std::size_t end) {
+    for (std::size_t position = end > WindowSize ? end - WindowSize : 0; position < end; ++position) {
+        finder_.Skip(position);
+    }
+}
+
 std::size_t Parser::Collect(std::size_t begin, std::size_t nominalEnd) {
     begin_ = begin;
     nominalEnd = std::min(size_, nominalEnd);

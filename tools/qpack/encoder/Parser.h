@@ -40,6 +40,9 @@ class Parser {
   public:
     Parser(const std::uint8_t* data, std::size_t size, const ParserSettings& settings);
 
+    // Puts the data before end into the match finder without parsing it: history that the matches of the data
+    // from end on may reach back into. Only its last WindowSize bytes matter. Before the first Collect.
+    void Prime(std::size_t end);
     // Collects the matches of the piece that starts at begin; returns its end (a last match may pass the nominal
     // piece length).
     std::size_t Collect(std::size_t begin) { return Collect(begin, begin + settings_.pieceLength); }

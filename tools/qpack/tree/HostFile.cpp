@@ -1,6 +1,7 @@
 #include "tools/qpack/tree/HostFile.h"
 #include "tools/qpack/common/DisplayPath.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -61,6 +62,11 @@ class OpenedFile {
         DWORD got = 0;
         return ReadFile(handle_, buffer, static_cast<DWORD>(count), &got, nullptr) ? got : -1;
     }
+    bool Seek(std::uint64_t offset) {
+        LARGE_INTEGER to;
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        return SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN) != 0;
+    }
     const std::string& Problem() const { return problem_; }
 
   private:
@@ -106,6 +112,7 @@ class OpenedFile {
             }
         }
     }
+    bool Seek(std::uint64_t offset) { return lseek(fd_, static_cast<off_t>(offset), SEEK_SET) >= 0; }
     const std::string& Problem() const { return problem_; }
 
   private:
@@ -126,7 +133,9 @@ std::optional<HostFileFacts> ScanHostFile(const std::filesystem::path& path, boo
 
 std::vector<std::uint8_t> ReadScannedFile(const std::filesystem::path& path,
                                           const HostFileFacts& scanned,
-                                          bool followLinks) {
+                                          bool followLinks,
+                                          std::uint64_t begin,
+                                          std::uint64_t end) {
     OpenedFile file(path, followLinks);
     const auto facts = file.Facts();
     if (!facts) {
@@ -139,7 +148,12 @@ std::vector<std::uint8_t> ReadScannedFile(const std::filesystem::path& path,
         throw PackError(DisplayPath(path) + ": " + std::to_string(facts->size) + " bytes, " +
                         std::to_string(scanned.size) + " when it was scanned; nothing written");
     }
-    std::vector<std::uint8_t> content(static_cast<std::size_t>(scanned.size));
+    end = std::min(end, scanned.size);
+    begin = std::min(begin, end);
+    if (begin > 0 && !file.Seek(begin)) {
+        throw PackError(DisplayPath(path) + ": cannot be read from offset " + std::to_string(begin));
+    }
+    std::vector<std::uint8_t> content(static_cast<std::size_t>(end - begin));
     std::size_t done = 0;
     std::uint8_t probe = 0;
     while (done < content.size()) {
@@ -149,7 +163,7 @@ std::vector<std::uint8_t> ReadScannedFile(const std::filesystem::path& path,
         }
         done += static_cast<std::size_t>(got);
     }
-    if (file.Read(&probe, 1) != 0) {
+    if (end == scanned.size && file.Read(&probe, 1) != 0) {
         throw PackError(DisplayPath(path) + ": cannot be read whole (changed while packing?)");
     }
     return content;

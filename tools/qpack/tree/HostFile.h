@@ -22,10 +22,12 @@ struct HostFileFacts {
 // reading or is no regular file (anymore).
 std::optional<HostFileFacts> ScanHostFile(const std::filesystem::path& path, bool followLinks, std::string& problem);
 
-// The whole content of the file the scan recorded; PackError naming it when it cannot be read whole or is no
-// longer that file.
+// The bytes [begin, end) of the file the scan recorded, by default all of them; PackError naming it when they
+// cannot be read (a range that ends the file: when the file goes on) or it is no longer that file.
 std::vector<std::uint8_t> ReadScannedFile(const std::filesystem::path& path,
                                           const HostFileFacts& scanned,
-                                          bool followLinks);
+                                          bool followLinks,
+                                          std::uint64_t begin = 0,
+                                          std::uint64_t end = UINT64_MAX);
 
 }  // namespace quibel::qpack

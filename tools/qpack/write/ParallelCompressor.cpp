@@ -27,19 +27,33 @@ namespace quibel::qpack {
 
 namespace {
 
+// One part of one file: what a worker compresses at a time.
+struct WorkItem {
+    std::size_t file;
+    FilePart part;
+    bool last;  // the file's last part: its block is whole once this one is joined
+};
+
 struct Slot {
-    std::vector<std::uint8_t> block;
+    BitString bits;
     std::exception_ptr failure;
 };
 
-// The state the workers share with the consuming thread, all of it under the mutex; workers stop taking files
+// The state the workers share with the consuming thread, all of it under the mutex; workers stop taking parts
 // once stop is set.
 class SharedWork {
   public:
     SharedWork(const std::vector<InputFile>& files, const CompressionOptions& options)
-        : files_(files), encoder_(options.encoder), window_(SizesOf(files), WindowBytes(options)) {
+        : files_(files),
+          encoder_(options.encoder),
+          items_(ItemsOf(files, options.encoder)),
+          partsLeft_(PartCounts(files.size(), items_)),
+          window_(SizesOf(items_), WindowBytes(options)) {
         encoder_.encodedBytes = &encoded_;
     }
+
+    // Every part of every file, in package order.
+    const std::vector<WorkItem>& Items() const { return items_; }
 
     void Work() {
         for (;;) {
@@ -52,18 +66,23 @@ class SharedWork {
                 return;
             }
             lock.unlock();
+            const WorkItem& item = items_[*index];
             Slot result;
             try {
-                const InputFile& file = files_[*index];
+                const InputFile& file = files_[item.file];
                 const std::vector<std::uint8_t> content =
-                    ReadScannedFile(*file.directory / *file.name, {file.identity, file.size}, file.viaLink);
-                result.block = EncodeBlock(content, encoder_);
+                    ReadScannedFile(*file.directory / *file.name, {file.identity, file.size}, file.viaLink,
+                                    item.part.history, item.part.end);
+                result.bits =
+                    EncodePart(content, static_cast<std::size_t>(item.part.begin - item.part.history), encoder_);
             } catch (...) {
                 result.failure = std::current_exception();
             }
-            const std::size_t held = result.block.size();
+            const std::size_t held = result.bits.bytes.size();
             lock.lock();
-            ++progress_.filesDone;
+            if (--partsLeft_[item.file] == 0) {
+                ++progress_.filesDone;
+            }
             progress_.bytesOut += held;
             finished_.emplace(*index, std::move(result));
             window_.Finish(*index, held);
@@ -72,7 +91,7 @@ class SharedWork {
         }
     }
 
-    // Waits for the block whose turn it is, calling report every eighth of a second meanwhile. The block stays
+    // Waits for the part whose turn it is, calling report every eighth of a second meanwhile. Its bits stay
     // counted in the window until HandedOn.
     Slot NextInTurn(const std::function<void(const CompressionProgress&)>& report) {
         std::unique_lock lock(mutex_);
@@ -87,7 +106,7 @@ class SharedWork {
         return std::move(finished_.extract(window_.Turn()).mapped());
     }
 
-    // The block whose turn it was is written: its bytes leave the window and later files may start.
+    // The part whose turn it was is joined to its block: its bytes leave the window and later parts may start.
     CompressionProgress HandedOn() {
         CompressionProgress snapshot;
         {
@@ -121,23 +140,46 @@ class SharedWork {
                                        : perThread * static_cast<std::uint64_t>(std::max(2, options.threads));
     }
 
-    static std::vector<std::uint64_t> SizesOf(const std::vector<InputFile>& files) {
+    static std::vector<WorkItem> ItemsOf(const std::vector<InputFile>& files, const EncoderSettings& encoder) {
+        std::vector<WorkItem> items;
+        items.reserve(files.size());
+        for (std::size_t f = 0; f < files.size(); ++f) {
+            const std::vector<FilePart> parts = PartsOf(files[f].size, encoder);
+            for (std::size_t p = 0; p < parts.size(); ++p) {
+                items.push_back({f, parts[p], p + 1 == parts.size()});
+            }
+        }
+        return items;
+    }
+
+    static std::vector<std::size_t> PartCounts(std::size_t fileCount, const std::vector<WorkItem>& items) {
+        std::vector<std::size_t> counts(fileCount, 0);
+        for (const WorkItem& item : items) {
+            ++counts[item.file];
+        }
+        return counts;
+    }
+
+    // What each part reads.
+    static std::vector<std::uint64_t> SizesOf(const std::vector<WorkItem>& items) {
         std::vector<std::uint64_t> sizes;
-        sizes.reserve(files.size());
-        for (const InputFile& file : files) {
-            sizes.push_back(file.size);
+        sizes.reserve(items.size());
+        for (const WorkItem& item : items) {
+            sizes.push_back(item.part.end - item.part.history);
         }
         return sizes;
     }
 
     const std::vector<InputFile>& files_;
     EncoderSettings encoder_;
+    const std::vector<WorkItem> items_;
+    std::vector<std::size_t> partsLeft_;      // per file: its parts not yet compressed
     std::atomic<std::uint64_t> encoded_ = 0;  // input bytes encoded so far, within files too
     std::mutex mutex_;
-    std::condition_variable room_;   // a file may start: the window moved, or stop
-    std::condition_variable ready_;  // a block is ready
+    std::condition_variable room_;   // a part may start: the window moved, or stop
+    std::condition_variable ready_;  // a part is compressed
     ReorderWindow window_;
-    std::map<std::size_t, Slot> finished_;  // the blocks waiting for their turn
+    std::map<std::size_t, Slot> finished_;  // the parts waiting for their turn
     CompressionProgress progress_;
     bool stop_ = false;
 };
@@ -206,17 +248,26 @@ void CompressInOrder(const std::vector<InputFile>& files,
                      const std::function<void(const CompressionProgress&)>& report) {
     ReturnLargeBuffersToTheSystem();
     SharedWork work(files, options);
-    const int threads = std::max(1, std::min<int>(options.threads, static_cast<int>(files.size())));
+    const std::vector<WorkItem>& items = work.Items();
+    const int threads = std::max(1, std::min<int>(options.threads, static_cast<int>(items.size())));
     WorkerThreads workers(work, threads);
-    for (std::size_t index = 0; index < files.size(); ++index) {
+    BitString block;
+    for (const WorkItem& item : items) {
+        if (item.part.begin == 0) {
+            block = BlockHead(files[item.file].size);
+        }
         {
             const Slot slot = work.NextInTurn(report);
             if (slot.failure) {
                 std::rethrow_exception(slot.failure);
             }
-            consume(index, slot.block);
-        }  // the block is freed before its bytes leave the window
+            block.Append(slot.bits);
+        }  // the part's bits are freed before they leave the window
         report(work.HandedOn());
+        if (item.last) {
+            consume(item.file, block.bytes);
+            block = {};
+        }
     }
 }
 

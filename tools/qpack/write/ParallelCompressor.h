@@ -1,6 +1,8 @@
 #pragma once
-// Compresses files on several threads and hands the blocks back in the given order. Each file is compressed on
-// its own, so the blocks, and the package made of them, are the same for any number of threads.
+// Compresses files on several threads and hands the blocks back in the given order. Files are cut into parts at
+// positions fixed by their sizes (PartsOf), each part compressed on its own and the parts' bits joined in order,
+// so the blocks, and the package made of them, are the same for any number of threads, and one large file keeps
+// every thread busy.
 
 #include <cstdint>
 #include <filesystem>
@@ -23,10 +25,10 @@ struct InputFile {
 
 struct CompressionOptions {
     int threads = 1;
-    // Files start in order, while those started and not yet handed on hold at most this many bytes (a file
-    // counts its size while it is compressed, its block's once done; a larger file starts alone when its turn
-    // comes): memory follows the files in flight, not their number. 0: 8 MiB per thread, 16 MiB at least,
-    // enough for the others to keep busy while one compresses a large file.
+    // Parts start in order, while those started and not yet joined to their block hold at most this many bytes
+    // (a part counts the bytes it reads while it is compressed, its bits' once done; a larger part starts alone
+    // when its turn comes): memory follows the parts in flight, not their number, beside the block of the file
+    // whose turn it is, held whole until written. 0: 8 MiB per thread, 16 MiB at least.
     std::uint64_t windowBytes = 0;
     EncoderSettings encoder;
 };
@@ -40,7 +42,7 @@ struct CompressionProgress {
 };
 
 // Reads and compresses every file; calls consume(i, block) in ascending i on the calling thread as soon as the
-// block of file i and of those before it are ready, and report after each block and every eighth of a second
+// block of file i and of those before it are ready, and report after each part and every eighth of a second
 // while it waits. A file that cannot be read, or is no longer the file scanned (HostFile.h), throws PackError
 // naming it when its turn comes; the other threads then stop before their next file.
 void CompressInOrder(const std::vector<InputFile>& files,
