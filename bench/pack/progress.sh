@@ -17,4 +17,4 @@ counts=$(grep -o '[0-9]*/[0-9]* files' "$OUT/states.txt" | uniq | wc -l)
 echo "distinct file counts before the final one: $((counts - 1))"
 "$QPACK" pack "$CORPUS/tree" -o "$OUT/piped.maj" -j 2 2>"$OUT/piped.txt" | cat
 echo "piped: $(cat "$OUT/piped.txt")"
-[ "$counts" -ge 4 ] && [ "$(wc -l <"$OUT/piped.txt")" -eq 1 ] && grep -q '^qpack pack: .* packed into ' "$OUT/piped.txt"
+[ "$counts" -ge 4 ] && [ "$(wc -l <"$OUT/piped.txt")" -eq 1 ] && grep -q '^qpack pack: .* bytes stored, .* decoded' "$OUT/piped.txt"

@@ -64,8 +64,9 @@ void PrintPackSummary(const std::string& command,
         return;
     }
     PrintNote(command, DisplayPath(HostPathFromArgument(options.output)) + ": " +
-                           TreeCounts(summary.directories, summary.files) + ", " + std::to_string(summary.bytesIn) +
-                           " bytes packed into " + std::to_string(summary.payloadBytes) + more);
+                           TreeCounts(summary.directories, summary.files) + ", " +
+                           std::to_string(summary.payloadBytes) + " bytes stored, " + std::to_string(summary.bytesIn) +
+                           " decoded" + more);
 }
 
 }  // namespace quibel::qpack

@@ -25,7 +25,7 @@ void RefuseWarnings(const CommandOptions& options);
 // printed, one "qpack COMMAND: error: ..." line each.
 int RunPackingCommand(const std::string& command, const std::function<void()>& pack);
 
-// "qpack pack: FILE: N directories, N files, N bytes packed into N" on stderr, unless -q; after it, more (the
+// "qpack pack: FILE: N directories, N files, N bytes stored, N decoded" on stderr, unless -q; after it, more (the
 // installer's size).
 void PrintPackSummary(const std::string& command,
                       const CommandOptions& options,
