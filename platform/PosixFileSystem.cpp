@@ -14,6 +14,7 @@
 
 #include "payload/Errors.h"
 #include "platform/NativeFileSystem.h"
+#include "platform/PosixAnonymousFile.h"
 #include "platform/SystemReason.h"
 #include "platform/TextEncoding.h"
 
@@ -179,10 +180,7 @@ class DirectoryFile final : public FileSystem::NewFile {
         static std::atomic<unsigned> counter{0};
         return ".qpack-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
     }
-    int LinkAt(const std::string& name) const {
-        const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-        return linkat(AT_FDCWD, self.c_str(), directory_, name.c_str(), AT_SYMLINK_FOLLOW);
-    }
+    int LinkAt(const std::string& name) const { return LinkAnonymousFile(fd_, directory_, name.c_str()); }
     // The name could not be given: the file goes, and what stood at the name stays.
     [[noreturn]] void Fail(int error) {
         Remove();

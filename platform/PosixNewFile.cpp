@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/NewFile.h"
+#include "platform/PosixAnonymousFile.h"
 
 namespace quibel {
 
@@ -57,8 +58,7 @@ NewFile CreateAnonymousFile(const std::filesystem::path& directory) {
 
 NewFile NameAnonymousFile(std::FILE* file, const std::filesystem::path& path) {
     NewFile named;
-    const std::string self = "/proc/self/fd/" + std::to_string(fileno(file));
-    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+    if (LinkAnonymousFile(fileno(file), AT_FDCWD, path.c_str()) != 0) {
         named.alreadyExists = errno == EEXIST;
         named.error = std::strerror(errno);
     }

@@ -104,8 +104,7 @@ HANDLE ReplaceByName(const std::string& path, const std::string& name) {
     std::memcpy(rename->FileName, target.data(), rename->FileNameLength);
     if (!SetFileInformationByHandle(file.Get(), FileRenameInfo, rename, static_cast<DWORD>(buffer.size()))) {
         error = GetLastError();
-        FILE_DISPOSITION_INFO disposition{TRUE};
-        SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof disposition);
+        DeleteWhenClosed(file.Get());
         ThrowCreateError(path, error);
     }
     return file.Release();

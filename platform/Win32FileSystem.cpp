@@ -44,42 +44,28 @@ struct HeldDirectory final : FileSystem::Directory {
 class HandleFile final : public FileSystem::NewFile {
   public:
     explicit HandleFile(HANDLE handle) : handle_(handle) {}
-    ~HandleFile() override {
-        if (handle_ != INVALID_HANDLE_VALUE) {
-            CloseHandle(handle_);
-        }
-    }
-    HandleFile(const HandleFile&) = delete;
-    HandleFile& operator=(const HandleFile&) = delete;
 
     void Write(const std::uint8_t* bytes, std::int32_t count) override {
         DWORD written = 0;
-        if (count > 0 && (!WriteFile(handle_, bytes, static_cast<DWORD>(count), &written, nullptr) ||
+        if (count > 0 && (!WriteFile(handle_.Get(), bytes, static_cast<DWORD>(count), &written, nullptr) ||
                           written != static_cast<DWORD>(count))) {
             throw EWriteError();
         }
     }
     void Close() override {
-        const HANDLE handle = handle_;
-        handle_ = INVALID_HANDLE_VALUE;
-        if (!CloseHandle(handle)) {
+        if (!CloseHandle(handle_.Release())) {
             throw EWriteError();
         }
     }
-    // Through its own handle, not by name: whatever was put at the name meanwhile (Wine's DeleteFileA would delete
-    // what a Unix link there names) stays.
     void Remove() override {
-        if (handle_ == INVALID_HANDLE_VALUE) {
-            return;
+        if (handle_.IsValid()) {
+            DeleteWhenClosed(handle_.Get());
+            handle_.Close();
         }
-        FILE_DISPOSITION_INFO disposition{TRUE};
-        SetFileInformationByHandle(handle_, FileDispositionInfo, &disposition, sizeof disposition);
-        CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
     }
 
   private:
-    HANDLE handle_;
+    FileHandle handle_;
 };
 
 class Win32FileSystem final : public FileSystem {

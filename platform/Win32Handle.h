@@ -28,4 +28,11 @@ class FileHandle {
     HANDLE handle_;
 };
 
+// Deletes the file when its last handle closes, through this handle, never by name: whatever was put at the name
+// meanwhile stays (Wine's DeleteFileA would delete what a Unix link there names). Needs DELETE access.
+inline void DeleteWhenClosed(HANDLE handle) {
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
 }  // namespace quibel
